@@ -1,0 +1,16 @@
+#pragma once
+// The whole engine with one include.
+
+#include "aeClock.h"
+#include "aeResources.h"
+
+#include "aeError.h"
+#include "aeLock.h"
+#include "aeLog.h"
+#include "aeMain.h"
+
+#include "DynList.h"
+
+#include "VFile.h"
+#include "aeArchive.h"
+#include "aeDirectory.h"

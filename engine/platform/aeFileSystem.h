@@ -1,0 +1,36 @@
+#pragma once
+// Files as the system names them: Windows-style paths ('\' separators) in
+// Windows-1252, translated at every access to the UTF-8 paths of Linux.
+
+#include <cstdio>
+#include <string>
+
+// "..\\maps\\a.hwm" -> "../maps/a.hwm", Windows-1252 bytes as UTF-8.
+std::string aeNativePath(const char* path);
+
+// fopen with a Windows mode string: 't' and 'c' (commit to disk on flush) are
+// understood; files opened with 'c' are synced to disk by aeFileClose.
+FILE* aeFileOpen(const char* path, const char* mode);
+int aeFileClose(FILE* file);
+
+// Size in bytes from the file system's status query; 0 for a missing file.
+long long aeFileSize(const char* path);
+int aeFileRemove(const char* path);
+int aeMakeDirectory(const char* path);
+
+// Directory enumeration in the manner of FindFirstFileA/FindNextFileA.
+// spec is a directory followed by a pattern ("..\\maps\\*.hwm"); names come in
+// the directory's own order, in Windows-1252, matched with Windows wildcard
+// rules. aeFindFirst returns null when the directory cannot be read or nothing
+// matches; aeFindNext returns 1 and the next name, or 0 when no more match.
+struct aeFindHandle;
+aeFindHandle* aeFindFirst(const char* spec, char name[256]);
+int aeFindNext(aeFindHandle* handle, char name[256]);
+void aeFindClose(aeFindHandle* handle);
+
+// Windows wildcard match: '*' any run, '?' one character, no case; a pattern
+// ending in ".*" or "." also matches a name without a dot ("*.*" matches all).
+int aeWildcardMatch(const char* pattern, const char* name);
+
+// 1 when path names a file (not a directory) that can be opened for reading.
+int aeFileReadable(const char* path);
