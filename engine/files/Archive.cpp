@@ -75,7 +75,19 @@ int aeReadArchive(VFile* archive, aeArchiveCallback callback)
             return 0;
         }
         const uint32_t trailer = (flags & FLAG_DESCRIPTOR) ? DESCRIPTOR_SIZE : 0;
-        if (method != 0)
+        // Archivers store every folder as an empty entry whose name ends with a
+        // separator; there is nothing to hand over.
+        const bool folder = dataSize == 0 && nameLength > 0 &&
+                            (name[nameLength - 1] == '/' || name[nameLength - 1] == '\\');
+        if (folder)
+        {
+            if (!Skip(archive, trailer))
+            {
+                AE_ERROR("aeReadArchive", "Fehler beim lesen der Datei innerhalb des Archivs!");
+                return 0;
+            }
+        }
+        else if (method != 0)
         {
             AE_ERROR("aeReadArchive", "Komprimiertes Objekt gefunden! Dekomprimierung wird nicht unterstützt!");
             if (!Skip(archive, dataSize) || !Skip(archive, trailer))

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "TestSupport.h"
+#include "aeError.h"
+#include "aeLock.h"
+#include "aeLog.h"
+
+TEST(CoreLog, HeaderEntriesBannersAndSummary)
+{
+    test::FakeClock clock(5000, 0);
+    std::string text;
+    {
+        test::LogCapture log("summary");
+        aeLog::WriteDirect("\r\n--- Programmstart ---\r\n");
+        for (int i = 0; i < 4; ++i)
+            aeLog::Write("Eintrag %d", i);
+        aeLog::Error("Fehler %s", "eins");
+        aeLog::Error("Fehler zwei");
+        aeLog::Warning("Warnung");
+        EXPECT_EQ(aeLog::m_iNumEntries, 7);
+        aeLog::Exit();
+        EXPECT_FALSE(aeLog::IsInitialized());
+        text = log.Text();
+    }
+    EXPECT_EQ(text,
+              "--- Logbuch zum Programm \"Test\" ---\r\n"
+              "\r\n--- Programmstart ---\r\n"
+              "0h 0m 0s Eintrag 0\r\n0h 0m 0s Eintrag 1\r\n0h 0m 0s Eintrag 2\r\n0h 0m 0s Eintrag 3\r\n"
+              "0h 0m 0s Fehler eins\r\n0h 0m 0s Fehler zwei\r\n0h 0m 0s Warnung\r\n"
+              "\r\n0h 0m 0s Ende des Logbuches: 7 Einträge, 2 Fehler, 1 Warnungen");
+}
+
+TEST(CoreLog, TimeStampsSplitByTruncationAndHoursDoNotWrap)
+{
+    test::FakeClock clock(0xFFFFF000u, 0);  // the clock wraps during the log
+    test::LogCapture log("stamps");
+    test::FakeClock::Set(0xFFFFF000u + 3725500u);
+    aeLog::Write("a");
+    test::FakeClock::Set(0xFFFFF000u + 25u * 3600u * 1000u + 59000u);
+    aeLog::Write("b");
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("1h 2m 5s a\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("25h 0m 59s b\r\n"), std::string::npos) << text;
+}
+
+TEST(CoreLog, OffWithoutFileNameAndSilentWhenClosed)
+{
+    ASSERT_EQ(aeLog::Init("Programm", nullptr), 1);
+    EXPECT_FALSE(aeLog::IsInitialized());
+    EXPECT_EQ(aeLog::Write("x"), 1);
+    EXPECT_EQ(aeLog::Error("x"), 1);
+    EXPECT_EQ(aeLog::Warning("x"), 1);
+    EXPECT_EQ(aeLog::WriteDirect("x"), 1);
+    EXPECT_EQ(aeLog::Exit(), 1);
+    EXPECT_EQ(aeLog::Exit(), 1);
+    EXPECT_EQ(aeLog::Init("Programm", "/nonexistent-dir/x"), 0);
+}
+
+TEST(CoreLog, GermanTextIsWrittenAsUtf8)
+{
+    test::LogCapture log("utf8");
+    aeLog::Write("Größe: %s", "Straße");
+    aeLog::Exit();
+    const std::string raw = test::ReadBinary(log.Path() + ".log");
+    EXPECT_NE(raw.find(test::U8(u8"Größe: Straße")), std::string::npos);
+    EXPECT_NE(raw.find(test::U8(u8"Einträge")), std::string::npos);
+}
+
+TEST(CoreLog, OverlongMessagesAndNamesAreCut)
+{
+    {
+        test::LogCapture log("long");
+        const std::string huge(5000, 'x');
+        aeLog::Write("%s", huge.c_str());
+        AE_ERROR("Test::Long", "%s", huge.c_str());
+        const std::string text = log.Text();
+        const size_t first = text.find("0h 0m 0s x");
+        ASSERT_NE(first, std::string::npos);
+        const size_t end = text.find("\r\n", first);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_LE(end + 2 - first, 1023u);  // whole line including its end fits the line buffer
+        EXPECT_EQ(aeLog::m_iNumErrors, 1);
+    }
+    // A file name too long for the name buffer is cut, keeping ".log".
+    const std::string dir = test::ScratchDir("log_longname");
+    const std::string name = dir + "/" + std::string(300 - dir.size(), 'n');
+    ASSERT_EQ(aeLog::Init("Test", name.c_str()), 1);
+    aeLog::Exit();
+    bool found = false;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        found = found || e.path().extension() == ".log";
+    EXPECT_TRUE(found);
+}
+
+TEST(CoreLog, ErrorTemplates)
+{
+    test::LogCapture log("templates");
+    aeReportError("Datei.cpp", 12, "aeTest::Run", "Die Datei %s konnte nicht %s werden!", "a.txt", "geöffnet");
+    aeReportInvalidParameter("Datei.cpp", 13, "aeTest::Run");
+    aeReportWarning("Datei.cpp", 14, "aeTest::Run", "Achtung!");
+    const std::string text = log.Text();
+    EXPECT_NE(text.find("Fehler: Datei: Datei.cpp Zeile: 12 Funktion: aeTest::Run Beschreibung: Die Datei a.txt konnte nicht geöffnet werden!\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Fehler: Datei: Datei.cpp Zeile: 13 Funktion: aeTest::Run Beschreibung: Der Funktion wurden ungültige Parameter übergeben!\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Warnung: Datei: Datei.cpp Zeile: 14 Funktion: aeTest::Run Beschreibung: Achtung!\r\n"), std::string::npos);
+    EXPECT_EQ(aeLog::m_iNumErrors, 2);
+    EXPECT_EQ(aeLog::m_iNumWarnings, 1);
+}
+
+TEST(CoreLog, LinesStayWholeAndCountsExactAcrossThreads)
+{
+    test::LogCapture log("threads");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t] {
+            for (int i = 0; i < 500; ++i)
+                (i % 2 ? aeLog::Error : aeLog::Write)("Thread %d Eintrag %d ---------------------------------", t, i);
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(aeLog::m_iNumEntries, 2000);
+    EXPECT_EQ(aeLog::m_iNumErrors, 1000);
+    std::istringstream in(log.Text());
+    std::string line;
+    int lines = 0;
+    std::getline(in, line);  // header
+    while (std::getline(in, line))
+    {
+        ++lines;
+        EXPECT_EQ(line.rfind("0h ", 0), 0u) << line;
+        EXPECT_EQ(line.back(), '\r');
+        EXPECT_NE(line.find("---------------------------------\r"), std::string::npos) << line;
+    }
+    EXPECT_EQ(lines, 2000);
+}
+
+TEST(CoreLock, LockUnlockAndContention)
+{
+    aeLock lock;
+    EXPECT_EQ(lock.IsLocked(), 0);
+    lock.Lock();
+    EXPECT_EQ(lock.IsLocked(), 1);
+    lock.Unlock();
+    EXPECT_EQ(lock.IsLocked(), 0);
+
+    long counter = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 100000; ++i)
+            {
+                lock.Lock();
+                ++counter;
+                lock.Unlock();
+            }
+        });
+    for (auto& th : threads)
+        th.join();
+    EXPECT_EQ(counter, 200000);
+}
