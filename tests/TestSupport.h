@@ -9,6 +9,8 @@
 #include <sstream>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "aeClock.h"
 #include "aeLog.h"
 #include "aeText.h"
@@ -21,10 +23,13 @@ inline std::string U8(const char8_t* text)
     return std::string(reinterpret_cast<const char*>(text));
 }
 
-// A fresh, empty directory below the build's scratch folder.
+// A fresh, empty directory below the build's scratch folder, one set per test
+// so that tests may run in parallel processes.
 inline std::string ScratchDir(const std::string& name)
 {
-    const std::filesystem::path dir = std::filesystem::path(HALVORAN_TEST_TMP) / name;
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string owner = info ? std::string(info->test_suite_name()) + "." + info->name() : "global";
+    const std::filesystem::path dir = std::filesystem::path(HALVORAN_TEST_TMP) / owner / name;
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
