@@ -28,7 +28,18 @@ public:
     int Close();
 
     int Read(int n, void* buffer);
-    int Write(int n, const void* buffer);
+    int Write(int n, const void* buffer)
+    {
+        // Writes that fit the spare room skip the call into the library.
+        if (n > 0 && buffer && n <= m_iCapacity - m_iCursor)
+        {
+            __builtin_memmove(m_pData + m_iCursor, buffer, static_cast<unsigned long>(n));
+            m_iSize = m_iCursor += n;
+            m_bEOF = m_bOpened = 1;
+            return 1;
+        }
+        return WriteGrowing(n, buffer);
+    }
     int Seek(int offset, int mode);
     int WriteToFile(const char* path);
 
@@ -42,6 +53,7 @@ public:
     int GetRemaining() const { return m_iSize - m_iCursor; }
 
 private:
+    int WriteGrowing(int n, const void* buffer);
     int TakeBlock(int n, const char* function);
     int Grow(int needed);
 

@@ -192,7 +192,7 @@ int VFile::Grow(int needed)
     return 1;
 }
 
-int VFile::Write(int n, const void* buffer)
+int VFile::WriteGrowing(int n, const void* buffer)
 {
     if (n == 0)
         return 1;
