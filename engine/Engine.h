@@ -14,3 +14,6 @@
 #include "VFile.h"
 #include "aeArchive.h"
 #include "aeDirectory.h"
+
+#include "aeD3D9Types.h"
+#include "aeMath.h"

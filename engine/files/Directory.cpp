@@ -43,9 +43,9 @@ int aeSearchDirectory(const char* directory, aeDirectoryCallback callback, const
         AE_INVALID_PARAMETER("aeSearchDirectory");
         return 0;
     }
-    const std::string spec = std::string(directory) + (pattern ? pattern : "*");
+    const std::string search = std::string(directory) + (pattern ? pattern : "*");
     char name[256];
-    aeFindHandle* find = aeFindFirst(spec.c_str(), name);
+    aeFindHandle* find = aeFindFirst(search.c_str(), name);
     if (!find)
     {
         AE_ERROR("aeSearchDirectory", "Fehler beim finden der 1. Datei!");

@@ -157,17 +157,17 @@ static int NextMatch(aeFindHandle* h, char name[256])
     return 0;
 }
 
-aeFindHandle* aeFindFirst(const char* spec, char name[256])
+aeFindHandle* aeFindFirst(const char* search, char name[256])
 {
-    if (!spec || !name)
+    if (!search || !name)
         return nullptr;
-    const char* sep = std::strrchr(spec, '\\');
-    const char* slash = std::strrchr(spec, '/');
+    const char* sep = std::strrchr(search, '\\');
+    const char* slash = std::strrchr(search, '/');
     if (slash && (!sep || slash > sep))
         sep = slash;
-    std::string dir = sep ? std::string(spec, static_cast<size_t>(sep - spec + 1)) : std::string(".\\");
+    std::string dir = sep ? std::string(search, static_cast<size_t>(sep - search + 1)) : std::string(".\\");
     aeFindHandle* h = new aeFindHandle;
-    h->pattern = sep ? sep + 1 : spec;
+    h->pattern = sep ? sep + 1 : search;
     h->pDir = opendir(aeNativePath(dir.c_str()).c_str());
     if (!h->pDir || !NextMatch(h, name))
     {

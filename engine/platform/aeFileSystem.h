@@ -19,12 +19,12 @@ int aeFileRemove(const char* path);
 int aeMakeDirectory(const char* path);
 
 // Directory enumeration in the manner of FindFirstFileA/FindNextFileA.
-// spec is a directory followed by a pattern ("..\\maps\\*.hwm"); names come in
+// search is a directory followed by a pattern ("..\\maps\\*.hwm"); names come in
 // the directory's own order, in Windows-1252, matched with Windows wildcard
 // rules. aeFindFirst returns null when the directory cannot be read or nothing
 // matches; aeFindNext returns 1 and the next name, or 0 when no more match.
 struct aeFindHandle;
-aeFindHandle* aeFindFirst(const char* spec, char name[256]);
+aeFindHandle* aeFindFirst(const char* search, char name[256]);
 int aeFindNext(aeFindHandle* handle, char name[256]);
 void aeFindClose(aeFindHandle* handle);
 
