@@ -17,3 +17,11 @@
 
 #include "aeD3D9Types.h"
 #include "aeMath.h"
+
+#include "Animation.h"
+#include "DataLoader.h"
+#include "Sound.h"
+#include "aeCamera.h"
+#include "aeMapCheck.h"
+#include "aeMaze.h"
+

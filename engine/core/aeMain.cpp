@@ -1,4 +1,6 @@
 #include "aeMain.h"
+#include "Animation.h"
+#include "Sound.h"
 #include "aeError.h"
 #include "aeFrameTimer.h"
 #include "aeLog.h"
@@ -38,6 +40,8 @@ void aeMain::Exit()
         return;
     // Subsystems shut down in a fixed order; each Exit does nothing unless its
     // subsystem runs.
+    aeAnimationManager::Exit();
+    aeSoundManager::Exit();
     aeLog::Exit();
     m_bInitialized = 0;
 }

@@ -1,0 +1,94 @@
+#include "VFile.h"
+#include "aeCamera.h"
+#include "aeError.h"
+#include "aeMaze.h"
+
+#include <cmath>
+#include <cstring>
+
+// Camera position (8 bytes), heading and pitch, then two bytes per field, one
+// int per quest and the victory flag.
+long long aeMaze::GetSavegameSize()
+{
+    return 16 + 2LL * m_iWidth * m_iHeight + 4LL * m_aQuests.GetNumElements() + 4;
+}
+
+int aeMaze::SaveSavegame(VFile* file)
+{
+    if (!file)
+    {
+        AE_INVALID_PARAMETER("aeMaze::SaveSavegame");
+        return 0;
+    }
+    file->Write(8, &aeCamera::m_vPosition.x);
+    file->Write(4, &aeCamera::m_fRotation);
+    file->Write(4, &aeCamera::m_fUpDown);
+    const int count = m_pFields ? m_iWidth * m_iHeight : 0;
+    for (int i = 0; i < count; ++i)
+    {
+        const unsigned char bytes[2] = {m_pFields[i].m_byActivated, m_pFields[i].m_byAnimating};
+        file->Write(2, bytes);
+    }
+    const int quests = m_aQuests.GetNumElements();
+    for (int i = 0; i < quests; ++i)
+        file->Write(4, &m_aQuests[i]->m_iState);
+    file->Write(4, &m_bWon);
+    return 1;
+}
+
+int aeMaze::LoadSavegame(VFile* file)
+{
+    if (!file)
+    {
+        AE_INVALID_PARAMETER("aeMaze::LoadSavegame");
+        return 0;
+    }
+    // The layout follows from the loaded map alone; a savegame of another map
+    // would land in the wrong fields, so it must fit exactly.
+    const long long expected = m_pFields ? GetSavegameSize() : -1;
+    if (file->GetRemaining() != expected)
+    {
+        AE_ERROR("aeMaze::LoadSavegame",
+                 "Der Spielstand passt nicht zur geladenen Karte (%d Bytes statt %lld für %d x %d Felder und %d Quests)!",
+                 file->GetRemaining(), expected, m_iWidth, m_iHeight, m_aQuests.GetNumElements());
+        return 0;
+    }
+    const unsigned char* data = file->GetBuffer() + file->GetCursor();
+    float camera[4];
+    std::memcpy(camera, data, sizeof(camera));
+    for (float value : camera)
+        if (!std::isfinite(value))
+        {
+            AE_ERROR("aeMaze::LoadSavegame", "Der Spielstand enthält eine ungültige Kameraposition!");
+            return 0;
+        }
+
+    file->Read(16, camera);
+    aeCamera::m_vPosition = Vector2(camera[0], camera[1]);
+    aeCamera::m_fRotation = camera[2];
+    aeCamera::m_fUpDown = camera[3];
+    const int count = m_iWidth * m_iHeight;
+    for (int i = 0; i < count; ++i)
+    {
+        aeMazeField& field = m_pFields[i];
+        unsigned char bytes[2];
+        file->Read(2, bytes);
+        field.m_byActivated = bytes[0];
+        field.m_byAnimating = bytes[1];
+        // Fired slots show the last frame of their activation.
+        for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+        {
+            if (!(field.m_byActivated & g_abySlotBits[slot]) || field.GetSlotIndex(slot) < 0)
+                continue;
+            aeAnimationPlayer& player = field.m_aAnimations[slot];
+            if (player.m_pAnimation)
+                player.m_fTime = player.m_pAnimation->GetTime();
+        }
+    }
+    const int quests = m_aQuests.GetNumElements();
+    for (int i = 0; i < quests; ++i)
+        file->Read(4, &m_aQuests[i]->m_iState);
+    m_dwLastKill = 0;
+    file->Read(4, &m_bWon);
+    return 1;
+}
