@@ -25,3 +25,6 @@
 #include "aeMapCheck.h"
 #include "aeMaze.h"
 
+
+#include "aeIPAddress.h"
+#include "aeMultiplayer.h"

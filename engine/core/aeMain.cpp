@@ -1,6 +1,7 @@
 #include "aeMain.h"
 #include "Animation.h"
 #include "Sound.h"
+#include "aeMultiplayer.h"
 #include "aeError.h"
 #include "aeFrameTimer.h"
 #include "aeLog.h"
@@ -40,6 +41,8 @@ void aeMain::Exit()
         return;
     // Subsystems shut down in a fixed order; each Exit does nothing unless its
     // subsystem runs.
+    if (aeMultiplayer::m_iState != 0)
+        aeMultiplayer::Exit();
     aeAnimationManager::Exit();
     aeSoundManager::Exit();
     aeLog::Exit();
@@ -56,6 +59,11 @@ static void PumpMessages()
 // Per-frame work that belongs to the thread that reads the devices.
 static void PollDevices()
 {
+    // The network side that runs (host or client) takes in what has arrived.
+    if (aeMultiplayer::m_iState == 2)
+        aeHost::Process();
+    else if (aeMultiplayer::m_iState == 3)
+        aeClient::Process();
 }
 
 static void HandleCursor()

@@ -1,0 +1,182 @@
+#include "aeClient.h"
+#include "aeError.h"
+#include "aeMultiplayer.h"
+#include "aePacketStream.h"
+
+int aeClient::m_bInitialized = 0;
+WORD aeClient::m_wPort = 0;
+SOCKET aeClient::m_HostSocket = INVALID_SOCKET;
+aeIPAddress aeClient::m_HostIPAddress;
+VFile aeClient::m_IncompletelyReceivedData;
+DynArrayEx<VFile> aeClient::m_aReceivedData;
+VFile aeClient::m_UnsentData;
+int aeClient::m_iConnection = 0;
+
+static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
+
+static void CloseConnection()
+{
+    aeClient::DeleteData();
+    aeClient::m_IncompletelyReceivedData.Close();
+    aeClient::m_UnsentData.Close();
+    aeSocketClose(aeClient::m_HostSocket);
+    aeClient::m_HostSocket = INVALID_SOCKET;
+    aeClient::m_bInitialized = 0;
+    aeMultiplayer::m_iState = 1;
+}
+
+int aeClient::Init(aeIPAddress host, WORD port)
+{
+    if (m_bInitialized)
+        CloseConnection();
+    else if (aeMultiplayer::m_iState == 0)
+    {
+        AE_ERROR("aeClient::Init", "Die aeMultiplayer-Klasse muss erst initialisiert werden!");
+        return 0;
+    }
+    // One side at a time: hosting ends before a connection is made.
+    if (aeHost::m_bInitialized)
+        aeHost::Exit();
+
+    if (port < 1024)
+        AE_WARNING("aeClient::Init", "Die Portnummer ist außerhalb des empfohlenen Bereichs!");
+    m_wPort = port;
+    const SOCKET s = aeSocketCreate();
+    if (s == INVALID_SOCKET)
+    {
+        AE_ERROR("aeClient::Init", "Der Host-Socket konnte nicht erstellt werden!");
+        return 0;
+    }
+    if (aeSocketConnect(s, host.GetAddress(), port, AE_CONNECT_TIMEOUT) != AE_SOCKET_DONE ||
+        !aeSocketSetNonBlocking(s))
+    {
+        aeSocketClose(s);
+        AE_ERROR("aeClient::Init", "Die Verbindung zum Host konnte nicht hergestellt werden!");
+        return 0;
+    }
+    aeSocketSetNoDelay(s);
+    m_HostSocket = s;
+    m_HostIPAddress = host;
+    m_IncompletelyReceivedData.Close();
+    m_UnsentData.Close();
+    DeleteData();
+    ++m_iConnection;
+    aeMultiplayer::m_iState = 3;
+    m_bInitialized = 1;
+    return 1;
+}
+
+void aeClient::Exit()
+{
+    if (m_bInitialized)
+        CloseConnection();
+}
+
+void aeClient::DeleteData()
+{
+    m_aReceivedData.Free();
+}
+
+VFile* aeClient::GetPacket(int index)
+{
+    return aePacketAt(m_aReceivedData, index);
+}
+
+int aeClient::Send(VFile& packet)
+{
+    if (!m_bInitialized)
+    {
+        AE_ERROR("aeClient::Send", "Fehler beim senden der Daten!");
+        return 0;
+    }
+    aeSocketResult error;
+    switch (aeSendPacket(m_HostSocket, packet, m_UnsentData, &error))
+    {
+    case AE_SEND_DONE:
+    case AE_SEND_DROPPED:
+        return 1;
+    case AE_SEND_EMPTY:
+        AE_INVALID_PARAMETER("aeClient::Send");
+        return 0;
+    case AE_SEND_TOO_LARGE:
+        AE_ERROR("aeClient::Send", "Das Packet ist zu groß (%d Bytes, höchstens %d Bytes)!", packet.GetSize(),
+                 AE_MAX_PACKET_SIZE);
+        return 0;
+    case AE_SEND_NO_MEMORY:
+        return 0;
+    case AE_SEND_SOCKET_ERROR:
+        break;
+    }
+    if (aeIsNetworkFailure(error))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeClient::Send", "%s", s_pcConnectionLost);
+    }
+    else
+        AE_ERROR("aeClient::Send", "Fehler beim senden der Daten!");
+    return 0;
+}
+
+// Callback 1, then the client part is shut down, unless the callback has
+// already ended this connection or made a new one.
+static void ConnectionLost(int connection)
+{
+    aeMultiplayer::DoCallback(AE_MP_CONNECTION_LOST, nullptr);
+    if (aeClient::m_bInitialized && aeClient::m_iConnection == connection)
+        aeClient::Exit();
+}
+
+int aeClient::Process()
+{
+    if (!m_bInitialized)
+    {
+        AE_ERROR("aeClient::Process", "Fehler beim empfangen der Daten!");
+        return 0;
+    }
+    const int connection = m_iConnection;
+    const aeReceiveResult r = aeReceivePackets(m_HostSocket, m_IncompletelyReceivedData, m_aReceivedData);
+    if (r.bInvalidPacket || r.bOversizedPacket)
+        AE_ERROR("aeClient::Process", "Ungültiges Packet empfangen!");
+    // A frame above the limit or one that cannot be held ends the connection:
+    // the stream cannot be followed past it.
+    if (r.bOversizedPacket || r.bOutOfMemory)
+    {
+        ConnectionLost(connection);
+        return 0;
+    }
+    switch (r.eEnd)
+    {
+    case AE_SOCKET_WOULD_BLOCK:
+        break;
+    case AE_SOCKET_CLOSED:
+    case AE_SOCKET_RESET:
+        ConnectionLost(connection);
+        return 0;
+    case AE_SOCKET_NETWORK_DOWN:
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeClient::Process", "%s", s_pcConnectionLost);
+        return 0;
+    default:
+        AE_ERROR("aeClient::Process", "Fehler beim empfangen der Daten!");
+        return 0;
+    }
+
+    // The rest of a frame that did not go out at once.
+    const aeSocketResult flushed = aeFlushUnsent(m_HostSocket, m_UnsentData);
+    if (flushed == AE_SOCKET_DONE || flushed == AE_SOCKET_WOULD_BLOCK)
+        return 1;
+    m_UnsentData.Close();
+    if (flushed == AE_SOCKET_RESET)
+    {
+        ConnectionLost(connection);
+        return 0;
+    }
+    if (aeIsNetworkFailure(flushed))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeClient::Process", "%s", s_pcConnectionLost);
+    }
+    else
+        AE_ERROR("aeClient::Process", "Fehler beim senden der Daten!");
+    return 0;
+}

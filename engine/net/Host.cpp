@@ -1,0 +1,266 @@
+#include "aeHost.h"
+#include "aeError.h"
+#include "aeMultiplayer.h"
+#include "aePacketStream.h"
+
+int aeHost::m_bInitialized = 0;
+WORD aeHost::m_wPort = 0;
+SOCKET aeHost::m_ListenSocket = INVALID_SOCKET;
+int aeHost::m_bAcceptConnections = 1;
+DynList<aeHostClient> aeHost::m_aClients;
+
+static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
+
+// ---------------------------------------------------------------------------
+// aeHostClient
+
+aeHostClient::aeHostClient() : m_Socket(INVALID_SOCKET), m_wPort(0) {}
+
+aeHostClient::~aeHostClient()
+{
+    Exit();
+    m_IncompletelyReceivedData.Close();
+}
+
+int aeHostClient::Init(SOCKET socket, const aeSocketAddress& address)
+{
+    if (m_Socket != INVALID_SOCKET && m_Socket != socket)
+        aeSocketClose(m_Socket);
+    m_Socket = socket;
+    m_IPAddress = aeIPAddress(address.dwAddress);
+    m_wPort = address.wPort;
+    // A new connection starts a new stream.
+    m_IncompletelyReceivedData.Close();
+    m_UnsentData.Close();
+    DeleteData();
+    return 1;
+}
+
+void aeHostClient::DeleteData()
+{
+    m_aReceivedData.Free();
+}
+
+void aeHostClient::Exit()
+{
+    DeleteData();
+    m_UnsentData.Close();
+    aeSocketClose(m_Socket);
+    m_Socket = INVALID_SOCKET;
+}
+
+VFile* aeHostClient::GetPacket(int index) const
+{
+    return aePacketAt(m_aReceivedData, index);
+}
+
+int aeHostClient::Send(VFile& packet)
+{
+    aeSocketResult error;
+    switch (aeSendPacket(m_Socket, packet, m_UnsentData, &error))
+    {
+    case AE_SEND_DONE:
+    case AE_SEND_DROPPED:
+        return 1;
+    case AE_SEND_EMPTY:
+        AE_INVALID_PARAMETER("aeHostClient::Send");
+        return 0;
+    case AE_SEND_TOO_LARGE:
+        AE_ERROR("aeHostClient::Send", "Das Packet ist zu groß (%d Bytes, höchstens %d Bytes)!", packet.GetSize(),
+                 AE_MAX_PACKET_SIZE);
+        return 0;
+    case AE_SEND_NO_MEMORY:
+        return 0;
+    case AE_SEND_SOCKET_ERROR:
+        break;
+    }
+    if (aeIsNetworkFailure(error))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeHostClient::Send", "%s", s_pcConnectionLost);
+    }
+    else
+        AE_ERROR("aeHostClient::Send", "Fehler beim senden der Daten!");
+    return 0;
+}
+
+int aeHostClient::Process()
+{
+    const aeReceiveResult r = aeReceivePackets(m_Socket, m_IncompletelyReceivedData, m_aReceivedData);
+    if (r.bInvalidPacket || r.bOversizedPacket)
+        AE_ERROR("aeHostClient::Process", "Ungültiges Packet empfangen!");
+    // A frame above the limit or one that cannot be held ends the connection:
+    // the stream cannot be followed past it.
+    if (r.bOversizedPacket || r.bOutOfMemory)
+    {
+        Exit();
+        return 0;
+    }
+    switch (r.eEnd)
+    {
+    case AE_SOCKET_WOULD_BLOCK:
+        break;
+    case AE_SOCKET_CLOSED:
+    case AE_SOCKET_RESET:
+        // The peer has gone, in order or not: the host removes the client.
+        Exit();
+        return 0;
+    case AE_SOCKET_NETWORK_DOWN:
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeHostClient::Process", "%s", s_pcConnectionLost);
+        return 0;
+    default:
+        AE_ERROR("aeHostClient::Process", "Fehler beim empfangen der Daten!");
+        return 0;
+    }
+
+    // The rest of a frame that did not go out at once.
+    const aeSocketResult flushed = aeFlushUnsent(m_Socket, m_UnsentData);
+    if (flushed == AE_SOCKET_DONE || flushed == AE_SOCKET_WOULD_BLOCK)
+        return 1;
+    m_UnsentData.Close();
+    if (flushed == AE_SOCKET_RESET)
+        Exit();
+    else if (aeIsNetworkFailure(flushed))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeHostClient::Process", "%s", s_pcConnectionLost);
+    }
+    else
+        AE_ERROR("aeHostClient::Process", "Fehler beim senden der Daten!");
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// aeHost
+
+static void CloseHost()
+{
+    aeHost::m_aClients.Clear();
+    aeSocketClose(aeHost::m_ListenSocket);
+    aeHost::m_ListenSocket = INVALID_SOCKET;
+    aeHost::m_bInitialized = 0;
+    aeMultiplayer::m_iState = 1;
+}
+
+int aeHost::Init(WORD port)
+{
+    if (m_bInitialized)
+        CloseHost();
+    else if (aeMultiplayer::m_iState == 0)
+    {
+        AE_ERROR("aeHost::Init", "Die aeMultiplayer-Klasse muss erst initialisiert werden!");
+        return 0;
+    }
+    // One side at a time: a client connection ends before hosting starts.
+    if (aeClient::m_bInitialized)
+        aeClient::Exit();
+
+    // Port 0 asks the system for a free port.
+    if (port != 0 && port < 1024)
+        AE_WARNING("aeHost::Init", "Die Portnummer ist außerhalb des empfohlenen Bereichs!");
+    m_wPort = port;
+    const SOCKET s = aeSocketCreate();
+    if (s == INVALID_SOCKET)
+    {
+        AE_ERROR("aeHost::Init", "Fehler beim erzeugen des Listen-Sockets!");
+        return 0;
+    }
+    aeSocketSetNonBlocking(s);
+    if (aeSocketBind(s, 0, port) != AE_SOCKET_DONE)
+    {
+        aeSocketClose(s);
+        AE_ERROR("aeHost::Init", "Fehler beim binden des Listen-Sockets!");
+        return 0;
+    }
+    if (aeSocketListen(s) != AE_SOCKET_DONE)
+    {
+        aeSocketClose(s);
+        AE_ERROR("aeHost::Init", "Fehler beim listen des Listen-Sockets!");
+        return 0;
+    }
+    m_ListenSocket = s;
+    m_wPort = aeSocketGetLocalPort(s);
+    aeMultiplayer::m_iState = 2;
+    m_bAcceptConnections = 1;
+    m_bInitialized = 1;
+    return 1;
+}
+
+void aeHost::Exit()
+{
+    if (m_bInitialized)
+        CloseHost();
+}
+
+aeHostClient* aeHost::GetClient(int number)
+{
+    return number >= 0 && number < m_aClients.GetNumElements() ? m_aClients[number] : nullptr;
+}
+
+// Callback 3 for the client, then its removal. The callback may itself have
+// removed clients or ended hosting; the client is found again by its address.
+// Returns the number at which the next client now stands.
+static int Remove(aeHostClient* client, int number)
+{
+    aeMultiplayer::DoCallback(AE_MP_CLIENT_REMOVED, &number);
+    const int at = aeHost::m_aClients.Find(client);
+    if (at < 0)
+        return number < aeHost::m_aClients.GetNumElements() ? number : aeHost::m_aClients.GetNumElements();
+    aeHost::m_aClients.Remove(at);
+    return at;
+}
+
+void aeHost::RemoveClient(int number)
+{
+    if (number < 0 || number >= m_aClients.GetNumElements())
+        return;
+    Remove(m_aClients[number], number);
+}
+
+int aeHost::Process()
+{
+    if (!m_bInitialized)
+        return 1;
+    // A removed client's place is taken by the next one, which is processed
+    // in the same pass.
+    for (int i = 0; m_bInitialized && i < m_aClients.GetNumElements();)
+    {
+        aeHostClient* client = m_aClients[i];
+        if (client->Process())
+            ++i;
+        else
+            i = Remove(client, i);
+    }
+    if (!m_bInitialized || !m_bAcceptConnections)
+        return 1;
+
+    SOCKET s;
+    aeSocketAddress peer;
+    const aeSocketResult r = aeSocketAccept(m_ListenSocket, &s, &peer);
+    if (r == AE_SOCKET_WOULD_BLOCK)
+        return 1;
+    if (r == AE_SOCKET_NETWORK_DOWN || r == AE_SOCKET_NETWORK_UNREACHABLE)
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        AE_ERROR("aeHost::Process", "%s", s_pcConnectionLost);
+        return 0;
+    }
+    if (r != AE_SOCKET_DONE || !aeSocketSetNonBlocking(s))
+    {
+        aeSocketClose(s);
+        AE_ERROR("aeHost::Process", "Fehler beim annehmen der Verbindung!");
+        return 0;
+    }
+    aeSocketSetNoDelay(s);
+    aeHostClient* client = m_aClients.Insert();
+    if (!client)
+    {
+        aeSocketClose(s);
+        AE_ERROR("aeHost::Process", "Es konnte nicht genügend Speicher reserviert werden!");
+        return 0;
+    }
+    client->Init(s, peer);
+    aeMultiplayer::DoCallback(AE_MP_CLIENT_CONNECTED, client);
+    return 1;
+}
