@@ -28,3 +28,12 @@
 
 #include "aeIPAddress.h"
 #include "aeMultiplayer.h"
+
+#include "aeConfig.h"
+#include "aeFont.h"
+#include "aeGrafik.h"
+#include "aeIndexBuffer.h"
+#include "aeVertexBuffer.h"
+#include "aeModelMaterial.h"
+#include "aeTextureManager.h"
+#include "aeInput.h"

@@ -6,6 +6,8 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   zip unzip
+  libsdl2-dev libepoxy-dev libstb-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick
 )
 
 missing=()

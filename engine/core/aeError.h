@@ -14,3 +14,7 @@ void aeReportWarning(const char* file, int line, const char* function, const cha
 #define AE_INVALID_PARAMETER(function) aeReportInvalidParameter(__FILE_NAME__, __LINE__, function)
 // "Warnung: Datei: … Zeile: … Funktion: … Beschreibung: …"
 #define AE_WARNING(function, ...) aeReportWarning(__FILE_NAME__, __LINE__, function, __VA_ARGS__)
+
+// "… Beschreibung: Der Aufruf von <call> verursachte den DirectX-Fehler <name>: <description>!"
+void aeReportDXError(const char* file, int line, const char* function, const char* call, long result);
+#define AE_DXERROR(function, call, result) aeReportDXError(__FILE_NAME__, __LINE__, function, call, result)

@@ -1,7 +1,10 @@
 #include "aeMain.h"
 #include "Animation.h"
 #include "Sound.h"
+#include "aeGrafik.h"
+#include "aeInput.h"
 #include "aeMultiplayer.h"
+#include "aeTextureManager.h"
 #include "aeError.h"
 #include "aeFrameTimer.h"
 #include "aeLog.h"
@@ -44,7 +47,10 @@ void aeMain::Exit()
     if (aeMultiplayer::m_iState != 0)
         aeMultiplayer::Exit();
     aeAnimationManager::Exit();
+    aeTextureManager::Exit();
     aeSoundManager::Exit();
+    aeInput::Exit();
+    aeGrafik::Exit();
     aeLog::Exit();
     m_bInitialized = 0;
 }
@@ -59,6 +65,7 @@ static void PumpMessages()
 // Per-frame work that belongs to the thread that reads the devices.
 static void PollDevices()
 {
+    aeInput::GetState();
     // The network side that runs (host or client) takes in what has arrived.
     if (aeMultiplayer::m_iState == 2)
         aeHost::Process();
@@ -66,9 +73,19 @@ static void PollDevices()
         aeClient::Process();
 }
 
+// Full screen: the system cursor sits hidden in the middle of the screen (the
+// engine draws its own); otherwise it is shown. The display count is kept at
+// -1 or 0, so that one ShowCursor(TRUE), as before a message box, shows it.
 static void HandleCursor()
 {
-    aeShowSystemCursor();
+    if (aeGrafik::m_bInitialized && !aeGrafik::m_PresentParams.Windowed)
+    {
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+        if (ShowCursor(FALSE) < -1)
+            ShowCursor(TRUE);
+    }
+    else if (ShowCursor(TRUE) > 0)
+        ShowCursor(FALSE);
 }
 
 static int SingleThreadedLoop(aeFrameCallback move, aeFrameCallback render)

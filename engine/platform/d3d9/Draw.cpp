@@ -1,0 +1,607 @@
+// Drawing: vertex formats, the OpenGL state behind the render states (only what
+// changed is sent), samplers, derived matrices and lights, and the draw calls.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "D3D9Internal.h"
+
+namespace d3d9
+{
+bool DescribeFVF(DWORD fvf, VertexLayout* layout)
+{
+    memset(layout, 0, sizeof(*layout));
+    layout->iNormal = layout->iDiffuse = layout->iSpecular = -1;
+    int size = 0;
+    switch (fvf & D3DFVF_POSITION_MASK)
+    {
+    case 0:
+        break;
+    case D3DFVF_XYZ:
+        size = 12;
+        break;
+    case D3DFVF_XYZRHW:
+        size = 16;
+        layout->bRhw = true;
+        break;
+    case D3DFVF_XYZW:
+        size = 16;
+        break;
+    case D3DFVF_XYZB1:
+    case D3DFVF_XYZB2:
+    case D3DFVF_XYZB3:
+    case D3DFVF_XYZB4:
+    case D3DFVF_XYZB5:
+        size = 12 + 4 * (static_cast<int>((fvf & 0xe) - D3DFVF_XYZB1) / 2 + 1);
+        break;
+    default:
+        return false;
+    }
+    layout->iPosition = size;
+    if (fvf & D3DFVF_NORMAL)
+    {
+        layout->iNormal = size;
+        size += 12;
+    }
+    if (fvf & D3DFVF_PSIZE)
+        size += 4;
+    if (fvf & D3DFVF_DIFFUSE)
+    {
+        layout->iDiffuse = size;
+        size += 4;
+    }
+    if (fvf & D3DFVF_SPECULAR)
+    {
+        layout->iSpecular = size;
+        size += 4;
+    }
+    const int count = static_cast<int>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+    if (count > 8)
+        return false;
+    layout->iTexCount = count;
+    for (int i = 0; i < count; i++)
+    {
+        static const int kFloats[4] = {2, 3, 4, 1};
+        const int floats = kFloats[(fvf >> (16 + 2 * i)) & 3];
+        layout->aiTexOffset[i] = size;
+        layout->aiTexSize[i] = floats;
+        size += 4 * floats;
+    }
+    layout->iSize = size;
+    return true;
+}
+
+namespace
+{
+GLenum Compare(DWORD func)
+{
+    switch (func)
+    {
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
+    }
+}
+
+GLenum BlendFactor(DWORD blend)
+{
+    switch (blend)
+    {
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    case D3DBLEND_SRCALPHASAT:
+        return GL_SRC_ALPHA_SATURATE;
+    case D3DBLEND_BLENDFACTOR:
+        return GL_CONSTANT_COLOR;
+    case D3DBLEND_INVBLENDFACTOR:
+        return GL_ONE_MINUS_CONSTANT_COLOR;
+    default:
+        return GL_ONE;
+    }
+}
+
+GLenum BlendOp(DWORD op)
+{
+    switch (op)
+    {
+    case D3DBLENDOP_SUBTRACT:
+        return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+        return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+        return GL_MIN;
+    case D3DBLENDOP_MAX:
+        return GL_MAX;
+    default:
+        return GL_FUNC_ADD;
+    }
+}
+
+GLenum Wrap(DWORD mode)
+{
+    switch (mode)
+    {
+    case D3DTADDRESS_MIRROR:
+        return GL_MIRRORED_REPEAT;
+    case D3DTADDRESS_CLAMP:
+    case D3DTADDRESS_MIRRORONCE:
+        return GL_CLAMP_TO_EDGE;
+    case D3DTADDRESS_BORDER:
+        return GL_CLAMP_TO_BORDER;
+    default:
+        return GL_REPEAT;
+    }
+}
+
+GLenum PrimitiveMode(D3DPRIMITIVETYPE type, UINT count, GLsizei* vertices)
+{
+    switch (type)
+    {
+    case D3DPT_POINTLIST:
+        *vertices = static_cast<GLsizei>(count);
+        return GL_POINTS;
+    case D3DPT_LINELIST:
+        *vertices = static_cast<GLsizei>(count * 2);
+        return GL_LINES;
+    case D3DPT_LINESTRIP:
+        *vertices = static_cast<GLsizei>(count + 1);
+        return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST:
+        *vertices = static_cast<GLsizei>(count * 3);
+        return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP:
+        *vertices = static_cast<GLsizei>(count + 2);
+        return GL_TRIANGLE_STRIP;
+    case D3DPT_TRIANGLEFAN:
+        *vertices = static_cast<GLsizei>(count + 2);
+        return GL_TRIANGLE_FAN;
+    default:
+        *vertices = 0;
+        return 0;
+    }
+}
+
+void Toggle(GLenum capability, bool on)
+{
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float* out)
+{
+    for (int i = 0; i < 4; i++)
+        for (int j = 0; j < 4; j++)
+            out[i * 4 + j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+}
+}   // namespace
+
+void Device::ApplyRaster()
+{
+    m_bRasterDirty = false;
+    const DWORD* rs = m_State.adwRS;
+    GlCache& gl = m_Gl;
+
+    const int depth = (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_bHasDepth) ? 1 : 0;
+    if (gl.depthTest != depth)
+    {
+        gl.depthTest = depth;
+        Toggle(GL_DEPTH_TEST, depth);
+    }
+    if (depth)
+    {
+        const int func = static_cast<int>(Compare(rs[D3DRS_ZFUNC]));
+        if (gl.depthFunc != func)
+            glDepthFunc(static_cast<GLenum>(gl.depthFunc = func));
+        const int mask = rs[D3DRS_ZWRITEENABLE] ? 1 : 0;
+        if (gl.depthMask != mask)
+            glDepthMask(static_cast<GLboolean>(gl.depthMask = mask));
+    }
+
+    const int blend = rs[D3DRS_ALPHABLENDENABLE] ? 1 : 0;
+    if (gl.blend != blend)
+    {
+        gl.blend = blend;
+        Toggle(GL_BLEND, blend);
+    }
+    if (blend)
+    {
+        auto factors = [](DWORD src, DWORD dst, GLenum* s, GLenum* d) {
+            if (src == D3DBLEND_BOTHSRCALPHA)
+            {
+                *s = GL_SRC_ALPHA;
+                *d = GL_ONE_MINUS_SRC_ALPHA;
+            }
+            else if (src == D3DBLEND_BOTHINVSRCALPHA)
+            {
+                *s = GL_ONE_MINUS_SRC_ALPHA;
+                *d = GL_SRC_ALPHA;
+            }
+            else
+            {
+                *s = BlendFactor(src);
+                *d = BlendFactor(dst);
+            }
+        };
+        GLenum s, d, sa, da;
+        factors(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], &s, &d);
+        GLenum op = BlendOp(rs[D3DRS_BLENDOP]), opA = op;
+        sa = s;
+        da = d;
+        if (rs[D3DRS_SEPARATEALPHABLENDENABLE])
+        {
+            factors(rs[D3DRS_SRCBLENDALPHA], rs[D3DRS_DESTBLENDALPHA], &sa, &da);
+            opA = BlendOp(rs[D3DRS_BLENDOPALPHA]);
+        }
+        if (gl.blendSrc != static_cast<int>(s) || gl.blendDst != static_cast<int>(d)
+            || gl.blendSrcA != static_cast<int>(sa) || gl.blendDstA != static_cast<int>(da))
+        {
+            gl.blendSrc = static_cast<int>(s);
+            gl.blendDst = static_cast<int>(d);
+            gl.blendSrcA = static_cast<int>(sa);
+            gl.blendDstA = static_cast<int>(da);
+            glBlendFuncSeparate(s, d, sa, da);
+        }
+        if (gl.blendOp != static_cast<int>(op) || gl.blendOpA != static_cast<int>(opA))
+        {
+            gl.blendOp = static_cast<int>(op);
+            gl.blendOpA = static_cast<int>(opA);
+            glBlendEquationSeparate(op, opA);
+        }
+        const DWORD f = rs[D3DRS_BLENDFACTOR];
+        glBlendColor(((f >> 16) & 0xff) / 255.f, ((f >> 8) & 0xff) / 255.f, (f & 0xff) / 255.f, (f >> 24) / 255.f);
+    }
+
+    // Direct3D culls by the winding on screen; the picture is not mirrored on
+    // its way to OpenGL, so clockwise stays clockwise.
+    const DWORD cullMode = rs[D3DRS_CULLMODE];
+    const int cull = (cullMode == D3DCULL_CW || cullMode == D3DCULL_CCW) ? 1 : 0;
+    if (gl.cull != cull)
+    {
+        gl.cull = cull;
+        Toggle(GL_CULL_FACE, cull);
+    }
+    if (cull)
+    {
+        const int front = cullMode == D3DCULL_CCW ? GL_CW : GL_CCW;
+        if (gl.frontFace != front)
+            glFrontFace(static_cast<GLenum>(gl.frontFace = front));
+    }
+
+    const int mask = static_cast<int>(rs[D3DRS_COLORWRITEENABLE] & 0xf);
+    if (gl.colorMask != mask)
+    {
+        gl.colorMask = mask;
+        glColorMask(mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1);
+    }
+
+    const int fill = rs[D3DRS_FILLMODE] == D3DFILL_POINT ? GL_POINT
+                     : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
+                                                               : GL_FILL;
+    if (gl.polygonMode != fill)
+        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(gl.polygonMode = fill));
+
+    if (m_iSamples > 0)
+    {
+        const int ms = rs[D3DRS_MULTISAMPLEANTIALIAS] ? 1 : 0;
+        if (gl.multisample != ms)
+        {
+            gl.multisample = ms;
+            Toggle(GL_MULTISAMPLE, ms);
+        }
+    }
+
+    const D3DVIEWPORT9& vp = m_State.Viewport;
+    const int x = static_cast<int>(vp.X), w = static_cast<int>(vp.Width), h = static_cast<int>(vp.Height);
+    const int y = static_cast<int>(m_Params.BackBufferHeight) - static_cast<int>(vp.Y) - h;
+    if (gl.viewportX != x || gl.viewportY != y || gl.viewportW != w || gl.viewportH != h)
+    {
+        gl.viewportX = x;
+        gl.viewportY = y;
+        gl.viewportW = w;
+        gl.viewportH = h;
+        glViewport(x, y, w, h);
+    }
+    if (gl.depthMin != vp.MinZ || gl.depthMax != vp.MaxZ)
+    {
+        gl.depthMin = vp.MinZ;
+        gl.depthMax = vp.MaxZ;
+        glDepthRange(vp.MinZ, vp.MaxZ);
+    }
+}
+
+void Device::ApplySampler(int stage)
+{
+    m_abSamplerDirty[stage] = false;
+    const DWORD* s = m_State.adwSamp[stage];
+    const GLuint sampler = m_auSamplers[stage];
+    const DWORD minFilter = s[D3DSAMP_MINFILTER], magFilter = s[D3DSAMP_MAGFILTER], mip = s[D3DSAMP_MIPFILTER];
+    const bool linear = minFilter >= D3DTEXF_LINEAR;
+    GLenum min = linear ? GL_LINEAR : GL_NEAREST;
+    if (mip == D3DTEXF_POINT)
+        min = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    else if (mip >= D3DTEXF_LINEAR)
+        min = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
+    const float maxAnisotropy = Probe()->fMaxAnisotropy;
+    if (maxAnisotropy >= 2.f)
+    {
+        float anisotropy = 1.f;
+        if (minFilter == D3DTEXF_ANISOTROPIC || magFilter == D3DTEXF_ANISOTROPIC)
+            anisotropy = std::clamp(static_cast<float>(s[D3DSAMP_MAXANISOTROPY]), 1.f, maxAnisotropy);
+        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
+    }
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSU])));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSV])));
+    const DWORD b = s[D3DSAMP_BORDERCOLOR];
+    const float border[4] = {((b >> 16) & 0xff) / 255.f, ((b >> 8) & 0xff) / 255.f, (b & 0xff) / 255.f,
+                             (b >> 24) / 255.f};
+    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    float bias;
+    memcpy(&bias, &s[D3DSAMP_MIPMAPLODBIAS], 4);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
+}
+
+void Device::UpdateDerived()
+{
+    if (m_bWorldViewStale)
+    {
+        m_bWorldViewStale = false;
+        Multiply(m_State.World, m_State.View, m_afWorldView);
+        m_auGen[U_WORLDVIEW]++;
+    }
+    if (m_bViewStale)
+    {
+        m_bViewStale = false;
+        const D3DMATRIX& v = m_State.View;
+        int n = 0;
+        for (int i = 0; i < kLights && n < kMaxActiveLights; i++)
+        {
+            if (!m_State.abLightOn[i])
+                continue;
+            const D3DLIGHT9& light = m_State.aLights[i];
+            float* pos = m_afLightPos[n];
+            if (light.Type == D3DLIGHT_DIRECTIONAL)
+            {
+                // Towards the light, in view space.
+                const D3DVECTOR& d = light.Direction;
+                float x = -(d.x * v._11 + d.y * v._21 + d.z * v._31);
+                float y = -(d.x * v._12 + d.y * v._22 + d.z * v._32);
+                float z = -(d.x * v._13 + d.y * v._23 + d.z * v._33);
+                const float length = std::sqrt(x * x + y * y + z * z);
+                if (length > 0.f)
+                {
+                    x /= length;
+                    y /= length;
+                    z /= length;
+                }
+                pos[0] = x;
+                pos[1] = y;
+                pos[2] = z;
+                pos[3] = 0.f;
+            }
+            else
+            {
+                const D3DVECTOR& p = light.Position;
+                pos[0] = p.x * v._11 + p.y * v._21 + p.z * v._31 + v._41;
+                pos[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
+                pos[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
+                pos[3] = 1.f;
+            }
+            n++;
+        }
+        m_iLightCount = n;
+        m_auGen[U_LIGHTING]++;
+    }
+}
+
+bool Device::PrepareDraw(DWORD fvf, GLuint buffer, UINT offset, UINT stride)
+{
+    VertexLayout layout;
+    if (fvf == 0 || !DescribeFVF(fvf, &layout) || layout.iPosition == 0 || stride == 0)
+        return false;
+    MakeCurrent();
+    const DWORD texIndex = m_State.adwTSS[0][D3DTSS_TEXCOORDINDEX] & 0xffff;
+    if (m_uInputBuffer != buffer || m_uInputOffset != offset || m_uInputStride != stride || m_dwInputFVF != fvf
+        || m_dwInputTexIndex != texIndex)
+    {
+        m_uInputBuffer = buffer;
+        m_uInputOffset = offset;
+        m_uInputStride = stride;
+        m_dwInputFVF = fvf;
+        m_dwInputTexIndex = texIndex;
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        const GLsizei s = static_cast<GLsizei>(stride);
+        auto at = [offset](int part) { return reinterpret_cast<const void*>(static_cast<uintptr_t>(offset + part)); };
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, layout.bRhw ? 4 : 3, GL_FLOAT, GL_FALSE, s, at(0));
+        auto optional = [&](GLuint index, int part, GLint size, GLenum type, GLboolean normalized) {
+            if (part >= 0)
+            {
+                glEnableVertexAttribArray(index);
+                glVertexAttribPointer(index, size, type, normalized, s, at(part));
+            }
+            else
+                glDisableVertexAttribArray(index);
+        };
+        optional(1, layout.iNormal, 3, GL_FLOAT, GL_FALSE);
+        optional(2, layout.iDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+        optional(3, layout.iSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+        const bool hasTex = texIndex < static_cast<DWORD>(layout.iTexCount);
+        optional(4, hasTex ? layout.aiTexOffset[texIndex] : -1, hasTex ? layout.aiTexSize[texIndex] : 2, GL_FLOAT,
+                 GL_FALSE);
+    }
+
+    Texture* texture = static_cast<Texture*>(m_State.apTextures[0]);
+    const GLuint textureId = texture ? texture->m_uTexture : 0;
+    if (m_uBoundTexture != textureId)
+    {
+        m_uBoundTexture = textureId;
+        glBindTexture(GL_TEXTURE_2D, textureId);
+    }
+    if (m_abSamplerDirty[0])
+        ApplySampler(0);
+    if (m_bRasterDirty)
+        ApplyRaster();
+
+    Program* program = GetProgram(ProgramKey(fvf));
+    if (!program)
+        return false;
+    if (program != m_pCurrentProgram)
+    {
+        m_pCurrentProgram = program;
+        glUseProgram(program->uProgram);
+    }
+    UpdateDerived();
+    UploadUniforms(program, fvf);
+    return true;
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count)
+{
+    GLsizei vertices = 0;
+    const GLenum mode = PrimitiveMode(type, count, &vertices);
+    VertexBuffer* vb = m_State.pStream;
+    if (!mode || !vb || count == 0)
+        return D3DERR_INVALIDCALL;
+    VertexLayout layout;
+    if (!DescribeFVF(m_State.dwFVF, &layout))
+        return D3DERR_INVALIDCALL;
+    const UINT stride = m_State.uStreamStride ? m_State.uStreamStride : static_cast<UINT>(layout.iSize);
+    const uint64_t end = static_cast<uint64_t>(m_State.uStreamOffset)
+                         + (static_cast<uint64_t>(startVertex) + static_cast<uint64_t>(vertices) - 1) * stride
+                         + static_cast<uint64_t>(layout.iSize);
+    if (end > vb->m_Data.size())
+        return D3DERR_INVALIDCALL;
+    if (!PrepareDraw(m_State.dwFVF, vb->m_uBuffer, m_State.uStreamOffset, stride))
+        return D3DERR_INVALIDCALL;
+    glDrawArrays(mode, static_cast<GLint>(startVertex), vertices);
+    return D3D_OK;
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT, UINT, UINT startIndex,
+                                     UINT count)
+{
+    GLsizei indices = 0;
+    const GLenum mode = PrimitiveMode(type, count, &indices);
+    VertexBuffer* vb = m_State.pStream;
+    IndexBuffer* ib = m_State.pIndices;
+    if (!mode || !vb || !ib || count == 0)
+        return D3DERR_INVALIDCALL;
+    VertexLayout layout;
+    if (!DescribeFVF(m_State.dwFVF, &layout) || layout.iSize == 0)
+        return D3DERR_INVALIDCALL;
+    const UINT stride = m_State.uStreamStride ? m_State.uStreamStride : static_cast<UINT>(layout.iSize);
+    const bool wide = ib->m_Format == D3DFMT_INDEX32;
+    const size_t indexSize = wide ? 4 : 2;
+    if ((static_cast<uint64_t>(startIndex) + static_cast<uint64_t>(indices)) * indexSize > ib->m_Data.size())
+        return D3DERR_INVALIDCALL;
+    // Every index must name a vertex of the stream.
+    const uint64_t available = vb->m_Data.size() > m_State.uStreamOffset + static_cast<size_t>(layout.iSize)
+                                   ? (vb->m_Data.size() - m_State.uStreamOffset - static_cast<size_t>(layout.iSize)) / stride + 1
+                                   : (vb->m_Data.size() == m_State.uStreamOffset + static_cast<size_t>(layout.iSize) ? 1 : 0);
+    int64_t lowest = INT64_MAX, highest = INT64_MIN;
+    const uint8_t* data = ib->m_Data.data() + static_cast<size_t>(startIndex) * indexSize;
+    for (GLsizei i = 0; i < indices; i++)
+    {
+        uint32_t index;
+        if (wide)
+            memcpy(&index, data + i * 4, 4);
+        else
+        {
+            uint16_t narrow;
+            memcpy(&narrow, data + i * 2, 2);
+            index = narrow;
+        }
+        lowest = std::min<int64_t>(lowest, index);
+        highest = std::max<int64_t>(highest, index);
+    }
+    if (lowest + baseVertex < 0 || highest + baseVertex >= static_cast<int64_t>(available))
+        return D3DERR_INVALIDCALL;
+    if (!PrepareDraw(m_State.dwFVF, vb->m_uBuffer, m_State.uStreamOffset, stride))
+        return D3DERR_INVALIDCALL;
+    if (m_uBoundIndexBuffer != ib->m_uBuffer)
+    {
+        m_uBoundIndexBuffer = ib->m_uBuffer;
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ib->m_uBuffer);
+    }
+    glDrawElementsBaseVertex(mode, indices, wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * indexSize), baseVertex);
+    return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* data, UINT stride)
+{
+    GLsizei vertices = 0;
+    const GLenum mode = PrimitiveMode(type, count, &vertices);
+    if (!mode || !data || stride == 0 || count == 0)
+        return D3DERR_INVALIDCALL;
+    VertexLayout layout;
+    if (!DescribeFVF(m_State.dwFVF, &layout) || layout.iSize == 0 || stride < static_cast<UINT>(layout.iSize))
+        return D3DERR_INVALIDCALL;
+    const size_t size = static_cast<size_t>(vertices) * stride;
+    if (size > (64u << 20))
+        return D3DERR_INVALIDCALL;
+    MakeCurrent();
+    // The vertices go into a ring buffer; written regions are never touched
+    // again until the buffer is renewed, so no draw has to wait.
+    UINT offset = (m_uStreamOffset + stride - 1) / stride * stride;
+    glBindBuffer(GL_ARRAY_BUFFER, m_uStreamBuffer);
+    if (size > m_uStreamCapacity)
+    {
+        while (m_uStreamCapacity < size)
+            m_uStreamCapacity *= 2;
+        glBufferData(GL_ARRAY_BUFFER, m_uStreamCapacity, nullptr, GL_STREAM_DRAW);
+        offset = 0;
+    }
+    else if (offset + size > m_uStreamCapacity)
+    {
+        glBufferData(GL_ARRAY_BUFFER, m_uStreamCapacity, nullptr, GL_STREAM_DRAW);
+        offset = 0;
+    }
+    void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, static_cast<GLsizeiptr>(size),
+                                    GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+    if (!target)
+        return D3DERR_DRIVERINTERNALERROR;
+    memcpy(target, data, size);
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+    m_uStreamOffset = offset + static_cast<UINT>(size);
+    if (!PrepareDraw(m_State.dwFVF, m_uStreamBuffer, 0, stride))
+        return D3DERR_INVALIDCALL;
+    glDrawArrays(mode, static_cast<GLint>(offset / stride), vertices);
+    return D3D_OK;
+}
+}   // namespace d3d9

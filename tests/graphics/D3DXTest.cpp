@@ -1,0 +1,345 @@
+// D3DX on the stand-in: textures from image files with the colour key, fonts,
+// screenshots as BMP files.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "D3D9TestSupport.h"
+#include "TestSupport.h"
+
+using namespace gfx;
+
+namespace
+{
+// An uncompressed 24-bit BMP of ARGB pixels given top row first.
+std::string Bmp24(int w, int h, const std::vector<DWORD>& pixels)
+{
+    const int row = (w * 3 + 3) & ~3;
+    std::string file(54 + static_cast<size_t>(row) * h, '\0');
+    auto put32 = [&file](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; i++)
+            file[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++)
+        {
+            const DWORD p = pixels[static_cast<size_t>(y) * w + x];
+            const size_t at = 54 + static_cast<size_t>(h - 1 - y) * row + static_cast<size_t>(x) * 3;
+            file[at] = static_cast<char>(p);
+            file[at + 1] = static_cast<char>(p >> 8);
+            file[at + 2] = static_cast<char>(p >> 16);
+        }
+    return file;
+}
+
+DWORD Texel(IDirect3DTexture9* texture, int x, int y)
+{
+    D3DLOCKED_RECT locked;
+    if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY)))
+        return 0xdeadbeef;
+    DWORD value;
+    memcpy(&value, static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+    texture->UnlockRect(0);
+    return value;
+}
+
+bool HaveImageMagick()
+{
+    return system("convert -version >/dev/null 2>&1") == 0;
+}
+
+HRESULT Load(IDirect3DDevice9* device, const std::string& file, DWORD key, IDirect3DTexture9** texture,
+             D3DFORMAT format = D3DFMT_UNKNOWN)
+{
+    return D3DXCreateTextureFromFileInMemoryEx(device, file.data(), static_cast<UINT>(file.size()), D3DX_DEFAULT,
+                                               D3DX_DEFAULT, D3DX_DEFAULT, 0, format, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                               D3DX_DEFAULT, key, nullptr, nullptr, texture);
+}
+}   // namespace
+
+using D3DXTexture = DeviceTest;
+
+TEST_F(D3DXTexture, ColourKeyedTextureIsDrawnUpright)
+{
+    // 4 × 4: top half red with a magenta (key) pixel in the top-left corner,
+    // bottom half blue.
+    std::vector<DWORD> pixels(16, 0xff0000ff);
+    for (int i = 0; i < 8; i++)
+        pixels[i] = 0xffff0000;
+    pixels[0] = 0xffff00ff;
+    IDirect3DTexture9* texture = nullptr;
+    D3DXIMAGE_INFO info{};
+    const std::string file = Bmp24(4, 4, pixels);
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_pDevice, file.data(), static_cast<UINT>(file.size()), D3DX_DEFAULT,
+                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0xffff00ff, &info, nullptr, &texture),
+              D3D_OK);
+    EXPECT_EQ(info.Width, 4u);
+    EXPECT_EQ(info.ImageFileFormat, D3DXIFF_BMP);
+    EXPECT_EQ(texture->GetLevelCount(), 3u);
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(Texel(texture, 0, 0), 0u);
+    EXPECT_EQ(Texel(texture, 1, 0), 0xffff0000u);
+    EXPECT_EQ(Texel(texture, 3, 3), 0xff0000ffu);
+
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0);
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    m_pDevice->SetTexture(0, texture);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+    ASSERT_EQ(DrawRect(0, 0, kWidth, kHeight, 0xffffffff), D3D_OK);
+    EXPECT_EQ(Pixel(5, 5), 0x00ff00u);      // keyed: the background shows
+    EXPECT_EQ(Pixel(100, 5), 0xff0000u);    // top stays on top
+    EXPECT_EQ(Pixel(100, 90), 0x0000ffu);
+    // The tint multiplies the texture.
+    ASSERT_EQ(DrawRect(0, 0, kWidth, kHeight, 0xff808080), D3D_OK);
+    EXPECT_NEAR(Red(Pixel(100, 5)), 128, 1);
+    m_pDevice->SetTexture(0, nullptr);
+    EXPECT_EQ(texture->Release(), 0u);
+}
+
+TEST_F(D3DXTexture, FormatsAndLevelsOnRequest)
+{
+    const std::string file = Bmp24(8, 4, std::vector<DWORD>(32, 0xff204060));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(Load(m_pDevice, file, 0, &texture), D3D_OK);
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);   // opaque picture without a key
+    EXPECT_EQ(texture->GetLevelCount(), 4u);
+    texture->GetLevelDesc(3, &desc);
+    EXPECT_EQ(desc.Width, 1u);
+    texture->Release();
+    ASSERT_EQ(Load(m_pDevice, file, 0, &texture, D3DFMT_R5G6B5), D3D_OK);
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Format, D3DFMT_R5G6B5);
+    texture->Release();
+    // A format the device cannot make: the caller retries with another.
+    EXPECT_EQ(Load(m_pDevice, file, 0, &texture, D3DFMT_DXT1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(texture, nullptr);
+}
+
+TEST_F(D3DXTexture, BrokenOrAbsurdImagesAreRefused)
+{
+    IDirect3DTexture9* texture = nullptr;
+    const std::string garbage = "this is not a picture at all";
+    EXPECT_EQ(Load(m_pDevice, garbage, 0, &texture), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_pDevice, nullptr, 10, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                  D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                                  nullptr, nullptr, &texture),
+              D3DERR_INVALIDCALL);
+    // A BMP header that claims 100000 × 100000 pixels.
+    std::string huge = Bmp24(1, 1, {0xffffffff});
+    for (size_t at : {size_t(18), size_t(22)})
+    {
+        huge[at] = static_cast<char>(0xa0);
+        huge[at + 1] = static_cast<char>(0x86);
+        huge[at + 2] = 0x01;
+    }
+    EXPECT_EQ(Load(m_pDevice, huge, 0, &texture), D3DXERR_INVALIDDATA);
+    // A PNG header claiming 20000 × 20000 with no data behind it.
+    const unsigned char png[] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                 0, 0, 0x4e, 0x20, 0, 0, 0x4e, 0x20, 8, 6, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(Load(m_pDevice, std::string(reinterpret_cast<const char*>(png), sizeof(png)), 0, &texture),
+              D3DXERR_INVALIDDATA);
+    // A truncated file.
+    const std::string file = Bmp24(8, 8, std::vector<DWORD>(64, 0xff00ff00));
+    EXPECT_NE(Load(m_pDevice, file.substr(0, 60), 0, &texture), D3D_OK);
+    EXPECT_EQ(texture, nullptr);
+}
+
+TEST_F(D3DXTexture, ImageMagickPicturesInEveryFormat)
+{
+    if (!HaveImageMagick())
+        GTEST_SKIP() << "ImageMagick (convert) is not installed";
+    const std::string dir = test::ScratchDir("images");
+    // 8 × 8: blue, the top half red, the top-left 4 × 4 magenta.
+    // 24 further shades of blue in rows 4, 5 and 7 make the palette need 8 bits.
+    std::string draw = "convert -size 8x8 xc:blue -fill red -draw \"rectangle 0,0 7,3\" -fill magenta -draw "
+                       "\"rectangle 0,0 3,3\" ";
+    for (int i = 0; i < 24; i++)
+    {
+        char point[64];
+        snprintf(point, sizeof(point), "-fill \"#0000%02X\" -draw \"point %d,%d\" ", 200 + i, i % 8,
+                 i < 16 ? 4 + i / 8 : 7);
+        draw += point;
+    }
+    struct Case
+    {
+        const char* name;
+        const char* options;
+        bool exact;
+    };
+    const Case cases[] = {{"bmp24.bmp", "-type TrueColor BMP3:", true},
+                          {"bmp8.bmp", "-type Palette -compress None BMP3:", true},
+                          // ImageMagick 6 writes TGA rows top row first; -orient makes the header say so.
+                          {"picture.tga", "-orient TopLeft ", true},
+                          {"picture.png", "", true},
+                          {"picture.jpg", "-quality 100 ", false}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir + "/" + c.name;
+        ASSERT_EQ(system((draw + c.options + path).c_str()), 0);
+        const std::string file = test::ReadBinary(path);
+        if (std::string(c.name) == "bmp8.bmp")
+        {
+            EXPECT_EQ(static_cast<int>(file[28]), 8) << "an 8-bit palettised BMP";
+        }
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(Load(m_pDevice, file, 0xffff00ff, &texture), D3D_OK);
+        D3DSURFACE_DESC desc;
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Width, 8u);
+        EXPECT_EQ(desc.Height, 8u);
+        const DWORD keyed = Texel(texture, 1, 1), red = Texel(texture, 6, 1), blue = Texel(texture, 3, 6);
+        if (c.exact)
+        {
+            EXPECT_EQ(keyed, 0u);
+            EXPECT_EQ(red, 0xffff0000u);
+            EXPECT_EQ(blue, 0xff0000ffu);
+        }
+        else
+        {
+            EXPECT_GT(Red(red), 200);
+            EXPECT_LT(Green(red), 60);
+            EXPECT_GT(Blue(blue), 200);
+        }
+        texture->Release();
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+using D3DXFont = DeviceTest;
+
+TEST_F(D3DXFont, TextIsCentredOnTheRectangle)
+{
+    ID3DXFont* font = nullptr;
+    ASSERT_EQ(D3DXCreateFontA(m_pDevice, 40, 0, FW_BOLD, D3DX_DEFAULT, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
+                              ANTIALIASED_QUALITY, 0, "Arial", &font),
+              D3D_OK);
+    RECT measure = {0, 0, 0, 0};
+    EXPECT_EQ(font->DrawTextA(nullptr, "Hallo", -1, &measure, DT_CALCRECT, 0xffffffff), 40);
+    EXPECT_EQ(measure.bottom, 40);
+    EXPECT_GT(measure.right, 60);
+
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    RECT rect = {63, 47, 65, 49};
+    EXPECT_EQ(font->DrawTextA(nullptr, "H", -1, &rect, DT_CENTER | DT_VCENTER | DT_NOCLIP, 0xffffff00), 40);
+    int left = 1000, right = -1, top = 1000, bottom = -1;
+    for (int y = 0; y < static_cast<int>(kHeight); y++)
+        for (int x = 0; x < static_cast<int>(kWidth); x++)
+            if (Red(Pixel(x, y)) > 128)
+            {
+                EXPECT_EQ(Blue(Pixel(x, y)), 0);
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    ASSERT_GE(right, left);
+    EXPECT_NEAR((left + right) / 2.0, 64.0, 3.0);
+    EXPECT_NEAR((top + bottom) / 2.0, 48.0, 4.0);
+    EXPECT_GT(bottom - top, 20);   // a capital of a 40-pixel cell
+
+    // The caller's states are untouched.
+    DWORD z = 0;
+    m_pDevice->GetRenderState(D3DRS_ZENABLE, &z);
+    EXPECT_EQ(z, static_cast<DWORD>(D3DZB_TRUE));
+    IDirect3DBaseTexture9* bound = reinterpret_cast<IDirect3DBaseTexture9*>(1);
+    m_pDevice->GetTexture(0, &bound);
+    EXPECT_EQ(bound, nullptr);
+
+    // Empty text draws nothing; Windows-1252 umlauts have glyphs.
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    EXPECT_EQ(font->DrawTextA(nullptr, "", -1, &rect, DT_CENTER | DT_VCENTER | DT_NOCLIP, 0xffffffff), 0);
+    EXPECT_EQ(Pixel(64, 48), 0u);
+    EXPECT_EQ(font->DrawTextA(nullptr, "\xC4", -1, &rect, DT_CENTER | DT_VCENTER | DT_NOCLIP, 0xffffffff), 40);
+    int lit = 0;
+    for (int y = 20; y < 80; y++)
+        for (int x = 40; x < 90; x++)
+            lit += Pixel(x, y) != 0 ? 1 : 0;
+    EXPECT_GT(lit, 50);
+    EXPECT_EQ(font->Release(), 0u);
+}
+
+TEST_F(D3DXFont, ClippedToTheRectangleWithoutNoClip)
+{
+    ID3DXFont* font = nullptr;
+    ASSERT_EQ(D3DXCreateFontA(m_pDevice, 60, 0, FW_NORMAL, D3DX_DEFAULT, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
+                              ANTIALIASED_QUALITY, 0, "Arial", &font),
+              D3D_OK);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    RECT rect = {0, 0, 20, 96};
+    font->DrawTextA(nullptr, "WWWW", -1, &rect, DT_LEFT | DT_VCENTER, 0xffffffff);
+    bool inside = false;
+    for (int y = 0; y < static_cast<int>(kHeight); y++)
+    {
+        for (int x = 20; x < static_cast<int>(kWidth); x++)
+            EXPECT_EQ(Pixel(x, y), 0u) << x << "," << y;
+        for (int x = 0; x < 20; x++)
+            inside |= Pixel(x, y) != 0;
+    }
+    EXPECT_TRUE(inside);
+    font->Release();
+}
+
+// ---------------------------------------------------------------------------
+
+using D3DXScreenshot = DeviceTest;
+
+TEST_F(D3DXScreenshot, BackBufferIsSavedAsA24BitBmp)
+{
+    UntexturedState();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff336699, 1.f, 0);
+    DrawRect(0, 0, 1, 1, 0xffff0000);
+    ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
+    const std::string path = test::ScratchDir("shots") + "/Screenshot 1.bmp";
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_PNG, surface, nullptr, nullptr), D3DERR_INVALIDCALL);
+    surface->Release();
+
+    const std::string file = test::ReadBinary(path);
+    const size_t row = kWidth * 3;
+    ASSERT_EQ(file.size(), 54 + row * kHeight);
+    auto u32 = [&file](size_t at) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(file[at])) | static_cast<uint8_t>(file[at + 1]) << 8
+               | static_cast<uint8_t>(file[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(file[at + 3])) << 24;
+    };
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(u32(18), kWidth);
+    EXPECT_EQ(u32(22), kHeight);
+    EXPECT_EQ(static_cast<int>(file[28]), 24);
+    // Rows run bottom-up: the top-left pixel opens the last row.
+    const size_t top = 54 + row * (kHeight - 1);
+    EXPECT_EQ(static_cast<uint8_t>(file[top]), 0x00);
+    EXPECT_EQ(static_cast<uint8_t>(file[top + 2]), 0xff);
+    EXPECT_EQ(static_cast<uint8_t>(file[top + 3]), 0x99);
+    EXPECT_EQ(static_cast<uint8_t>(file[top + 4]), 0x66);
+    EXPECT_EQ(static_cast<uint8_t>(file[top + 5]), 0x33);
+    EXPECT_EQ(static_cast<uint8_t>(file[54]), 0x99);
+}

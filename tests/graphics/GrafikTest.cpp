@@ -1,0 +1,357 @@
+#include "GrafikTestSupport.h"
+#include "TestSupport.h"
+
+#include <cstring>
+
+#include "VFile.h"
+#include "aeFont.h"
+#include "aeIndexBuffer.h"
+#include "aeMain.h"
+#include "aeModelMaterial.h"
+#include "aeTextureManager.h"
+#include "aeVertexBuffer.h"
+#include "d3dx9.h"
+
+using test::GrafikFixture;
+
+TEST(GraphicsConfig, RecordRoundTripAndFormatNames)
+{
+    test::LogCapture log;
+    aeConfig::m_VideoMode = {1280, 1024, 75, D3DFMT_X8R8G8B8};
+    aeConfig::m_ZStencilBufferFormat = D3DFMT_D24S8;
+    aeConfig::m_MultiSampling = D3DMULTISAMPLE_4_SAMPLES;
+    VFile file;
+    aeConfig::WriteConfigToVFile(&file);
+    ASSERT_EQ(file.GetSize(), 24);
+    const uint32_t expected[6] = {1280, 1024, 75, D3DFMT_X8R8G8B8, D3DFMT_D24S8, 4};
+    EXPECT_EQ(std::memcmp(file.GetBuffer(), expected, 24), 0);
+
+    aeConfig::m_VideoMode = {};
+    aeConfig::m_MultiSampling = D3DMULTISAMPLE_NONE;
+    file.Seek(0, -1);
+    EXPECT_EQ(aeConfig::LoadConfig(&file), 1);
+    EXPECT_EQ(aeConfig::m_VideoMode.Width, 1280u);
+    EXPECT_EQ(aeConfig::m_VideoMode.RefreshRate, 75u);
+    EXPECT_EQ(aeConfig::m_MultiSampling, D3DMULTISAMPLE_4_SAMPLES);
+    EXPECT_TRUE(log.Contains("Die Konfiguration wurde geladen!"));
+
+    char name[64];
+    GetD3DFormatString(D3DFMT_X8R8G8B8, name);
+    EXPECT_STREQ(name, "X8R8G8B8");
+    GetD3DFormatString(D3DFMT_DXT5, name);
+    EXPECT_STREQ(name, "DXT5");
+    GetD3DFormatString(D3DFMT_A8, name);
+    EXPECT_STREQ(name, "Unbekanntes Format");
+    EXPECT_EQ(GetD3DFormatString(D3DFMT_D16, nullptr), 0);
+    EXPECT_EQ(aeConfig::LoadConfig(nullptr), 0);
+    aeConfig::WriteConfigToVFile(nullptr);
+    EXPECT_EQ(aeLog::m_iNumErrors, 2 + 0 + 1);
+}
+
+TEST_F(GrafikFixture, StandardConfigurationAndLogBlock)
+{
+    test::LogCapture log;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    ASSERT_EQ(aeConfig::CalcStandardConfig(), 1);
+    EXPECT_GT(aeConfig::m_VideoMode.Width, 0u);
+    EXPECT_NE(aeConfig::m_ZStencilBufferFormat, D3DFMT_UNKNOWN);
+    EXPECT_NE(aeConfig::m_MultiSampling, D3DMULTISAMPLE_NONMASKABLE);
+    EXPECT_TRUE(log.Contains("Die Konfiguration wurde errechnet!"));
+
+    OpenDevice(320, 240);
+    const std::string text = log.Text();
+    for (const char* line : {"\r\n--- Konfiguration ---\r\n", "Direct3D-Konfiguration: Fenstergröße: 320 x 240\r\n",
+                             "Direct3D-Konfiguration: Buffer-Format: X8R8G8B8\r\n",
+                             "Direct3D-Konfiguration: Z-Stencil-Buffer-Format: D24S8\r\n",
+                             "Direct3D-Konfiguration: Multi-Sampling: Kein Multi-Sampling\r\n",
+                             "\r\n--- Initialisierung ---\r\n", "Direct3D wurde initialisiert!\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+    EXPECT_EQ(text.find("Bildschirmaktualisierungsrate"), std::string::npos);  // windowed
+    EXPECT_FALSE(aeGrafik::IsFullScreen());
+    EXPECT_FLOAT_EQ(aeGrafik::GetAspect(), 320.0f / 240.0f);
+    EXPECT_EQ(aeLog::m_iNumErrors, 0);
+}
+
+TEST_F(GrafikFixture, ClearChecksDepthAndFramesPresent)
+{
+    OpenDevice();
+    test::LogCapture log;
+    EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, 1.5f, 0), 0);
+    EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, -0.1f, 0), 0);
+    EXPECT_EQ(aeLog::m_iNumErrors, 2);
+    EXPECT_TRUE(log.Contains("Funktion: aeGrafik::Clear Beschreibung: Der Funktion wurden ungültige Parameter übergeben!"));
+    EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 0.0f, 0), 1);
+    EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF336699, 1.0f, 0), 1);
+    const auto pixels = ReadBackBuffer();
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_EQ(Pixel(pixels, 10, 10), 0x336699u);
+    EXPECT_EQ(aeGrafik::BeginScene(), 1);
+    EXPECT_EQ(aeGrafik::EndScene(), 1);
+    EXPECT_EQ(aeGrafik::Present(), 1);
+}
+
+TEST_F(GrafikFixture, ScreenshotsTakeTheFirstFreeNumber)
+{
+    OpenDevice();
+    const std::string dir = test::ScratchDir("shots") + "\\";
+    test::WriteBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 1.bmp", "x");
+    test::WriteBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 3.bmp", "x");
+    EXPECT_EQ(aeGrafik::Screenshot(dir.c_str()), 1);
+    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 2.bmp");
+    EXPECT_EQ(aeGrafik::Screenshot(nullptr), 1);  // one is pending already
+    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 2.bmp");
+
+    aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    ASSERT_EQ(aeGrafik::Present(), 1);
+    EXPECT_EQ(aeGrafik::m_acScreenshot[0], 0);
+    const std::string bmp = test::ReadBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 2.bmp");
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    int32_t width = 0;
+    std::memcpy(&width, bmp.data() + 18, 4);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(static_cast<unsigned char>(bmp[54 + 1]), 0xFF);  // first pixel's green byte
+
+    aeGrafik::Screenshot(dir.c_str());
+    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 4.bmp");
+}
+
+TEST_F(GrafikFixture, TexturedRectangleIsUprightAndTinted)
+{
+    OpenDevice();
+    ASSERT_EQ(aeTextureManager::Init(), 1);
+    // Left column red, right column blue; top row bright, bottom row dark.
+    const auto bmp = test::MakeBmp(2, 2, {0xFF0000, 0x0000FF, 0x800000, 0x000080});
+    VFile image(bmp.data(), static_cast<int>(bmp.size()));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(aeTextureManager::AddTexture(&image, "quad.bmp", 0, &texture), 1);
+    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    aeGrafik::BeginScene();
+    EXPECT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), texture, 0, Color(1.0f, 1.0f, 1.0f, 1.0f),
+                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
+              1);
+    aeGrafik::EndScene();
+    auto pixels = ReadBackBuffer();
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_EQ(Pixel(pixels, 20, 20), 0xFF0000u);
+    EXPECT_EQ(Pixel(pixels, 300, 20), 0x0000FFu);
+    EXPECT_EQ(Pixel(pixels, 20, 220), 0x800000u);
+
+    // Swapped corners mirror it; a tint multiplies it.
+    aeGrafik::BeginScene();
+    aeGrafik::DrawTexturedRect(Vector2(1.0f, 0.0f), Vector2(0.0f, 1.0f), texture, 0, Color(0.5f, 1.0f, 1.0f, 1.0f),
+                               Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+    aeGrafik::EndScene();
+    pixels = ReadBackBuffer();
+    EXPECT_EQ(Pixel(pixels, 20, 20), 0x0000FFu);
+    EXPECT_NEAR(static_cast<int>(Pixel(pixels, 300, 20) >> 16), 0x7F, 2);
+
+    // After drawing, the default state is back.
+    DWORD value = 0;
+    aeGrafik::GetDevice()->GetRenderState(D3DRS_ZENABLE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
+    aeTextureManager::Exit();
+}
+
+TEST_F(GrafikFixture, MaterialsSetBlendingDepthAndSpecular)
+{
+    OpenDevice();
+    aeModelMaterial material = {};
+    material.cColor = Color(0.2f, 0.4f, 0.6f, 1.0f);
+    material.fPower = 0.0f;
+    IDirect3DDevice9* device = aeGrafik::GetDevice();
+    DWORD blend = 9, zwrite = 9, specular = 9;
+    auto read = [&] {
+        device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+        device->GetRenderState(D3DRS_ZWRITEENABLE, &zwrite);
+        device->GetRenderState(D3DRS_SPECULARENABLE, &specular);
+    };
+    aeGrafik::SetMaterialEx(&material, Color(1.0f, 1.0f, 1.0f, 0.5f));
+    read();
+    EXPECT_EQ(blend, 1u);
+    EXPECT_EQ(zwrite, 0u);
+    D3DMATERIAL9 m;
+    device->GetMaterial(&m);
+    EXPECT_FLOAT_EQ(m.Diffuse.a, 0.5f);
+    EXPECT_FLOAT_EQ(m.Ambient.g, 0.4f);
+    EXPECT_FLOAT_EQ(m.Ambient.a, 0.0f);
+
+    aeGrafik::SetMaterialEx(&material, Color(1.0f, 0.5f, 1.0f, 1.0f));
+    read();
+    EXPECT_EQ(blend, 0u);
+    EXPECT_EQ(zwrite, 1u);
+    device->GetMaterial(&m);
+    EXPECT_FLOAT_EQ(m.Ambient.g, 0.2f);
+
+    material.iTransparent = 1;
+    material.fPower = 8.0f;
+    aeGrafik::SetMaterial(&material);
+    read();
+    EXPECT_EQ(blend, 1u);
+    EXPECT_EQ(specular, 1u);
+    DWORD op = 0;
+    device->GetTextureStageState(0, D3DTSS_COLOROP, &op);
+    EXPECT_EQ(op, static_cast<DWORD>(D3DTOP_SELECTARG1));  // no texture
+}
+
+TEST_F(GrafikFixture, LostDeviceIsRestoredWithBuffersRefilled)
+{
+    OpenDevice();
+    test::LogCapture log;
+    struct V
+    {
+        float x, y, z, u, v;
+    };
+    const V vertices[3] = {{0, 0, 0, 0, 0}, {1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}};
+    aeVertexBuffer vb;
+    EXPECT_EQ(vb.Init(0, D3DFVF_XYZ | D3DFVF_TEX1), 0);
+    EXPECT_EQ(vb.Init(3, 0), 0);
+    ASSERT_EQ(vb.Init(3, D3DFVF_XYZ | D3DFVF_TEX1), 1);
+    EXPECT_EQ(vb.GetVertexSize(), 20u);
+    EXPECT_EQ(vb.GetSize(), 60u);
+    EXPECT_EQ(vb.SetVertices(nullptr), 0);
+    ASSERT_EQ(vb.SetVertices(vertices), 1);
+    aeIndexBuffer ib;
+    ASSERT_EQ(ib.Init(5), 1);
+    EXPECT_EQ(ib.GetSize(), 10u);
+    const unsigned short indices[5] = {0, 1, 2, 2, 1};
+    ASSERT_EQ(ib.SetIndices(indices), 1);
+    const int errorsBefore = aeLog::m_iNumErrors;
+
+    aeD3D9ForceDeviceLost(aeGrafik::GetDevice());
+    EXPECT_EQ(aeGrafik::Present(), 0);
+    EXPECT_EQ(aeLog::m_iNumErrors, errorsBefore);  // a loss is not an error
+
+    vb.PrepareRestore();
+    ib.PrepareRestore();
+    EXPECT_EQ(vb.GetVB(), nullptr);
+    V second;
+    vb.GetVertex(1, &second);  // served from memory while the device is gone
+    EXPECT_EQ(std::memcmp(&second, &vertices[1], sizeof(V)), 0);
+
+    ASSERT_EQ(aeGrafik::Restore(), 1);
+    EXPECT_TRUE(log.Contains("Direct3D wurde restauriert!"));
+    ASSERT_EQ(vb.Restore(), 1);
+    ASSERT_EQ(ib.Restore(), 1);
+    EXPECT_EQ(ib.GetIndex(4), 1);
+    void* data = nullptr;
+    ASSERT_TRUE(SUCCEEDED(vb.GetVB()->Lock(0, 60, &data, D3DLOCK_READONLY)));
+    EXPECT_EQ(std::memcmp(data, vertices, 60), 0);
+    vb.GetVB()->Unlock();
+    EXPECT_EQ(aeGrafik::Present(), 1);
+    vb.Exit();
+    vb.Exit();
+}
+
+TEST_F(GrafikFixture, WindowMessagesFeedTheLoopFlags)
+{
+    OpenDevice();
+    aeMain::m_bQuit = 0;
+    aeMain::m_bActive = 1;
+    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(aeMain::m_bActive, 0);
+    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(aeMain::m_bActive, 1);
+    aeGrafik::WindowProc(m_hWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(aeMain::m_bQuit, 1);
+    aeMain::m_bQuit = 0;
+}
+
+TEST_F(GrafikFixture, TexturesByNameAndTheCursor)
+{
+    OpenDevice();
+    test::LogCapture log;
+    aeTextureManager::Exit();
+    EXPECT_EQ(aeTextureManager::FindTexture("a.bmp"), -1);
+    EXPECT_TRUE(log.Contains("Der TextureManager wurde noch nicht initialisiert!"));
+    VFile archive("PK", 2);
+    EXPECT_EQ(aeTextureManager::AddTextureArchive(&archive, 0), 0);
+    EXPECT_TRUE(log.Contains("Sie müssen erst den TextureManager initialisieren!"));
+    EXPECT_EQ(aeCursor::Render(), 0);
+    EXPECT_TRUE(log.Contains("Fehler beim finden der Cursor-Textur!"));
+
+    aeTextureManager::Init();
+    const auto bmp = test::MakeBmp(1, 1, {0x123456});
+    for (const char* name : {"a.bmp", "b.bmp", "a.bmp"})
+    {
+        VFile f(bmp.data(), static_cast<int>(bmp.size()));
+        ASSERT_EQ(aeTextureManager::AddTexture(&f, name, 0, nullptr), 1);
+    }
+    EXPECT_EQ(aeTextureManager::GetNumTextures(), 3);
+    EXPECT_EQ(aeTextureManager::FindTexture("a.bmp"), 0);
+    EXPECT_EQ(aeTextureManager::FindTexture("A.bmp"), -1);
+    EXPECT_EQ(aeTextureManager::GetTexture(-1), nullptr);
+    EXPECT_EQ(aeTextureManager::GetTextureName(-1), nullptr);
+    aeTextureManager::DeleteTexture(0);
+    EXPECT_STREQ(aeTextureManager::GetTextureName(0), "b.bmp");
+    EXPECT_EQ(aeTextureManager::FindTexture("a.bmp"), 1);
+    aeTextureManager::DeleteTexture("nope.bmp");
+    EXPECT_TRUE(log.Contains("Die Textur wurde nicht gefunden!"));
+
+    VFile junk("not an image at all", 19);
+    EXPECT_EQ(aeTextureManager::AddTexture(&junk, "junk.bmp", 0, nullptr), 0);
+    EXPECT_TRUE(log.Contains("Der Aufruf von D3DXCreateTextureFromFileInMemoryEx verursachte den DirectX-Fehler"));
+    EXPECT_TRUE(log.Contains("Fehler beim laden der Textur!"));
+    EXPECT_EQ(aeTextureManager::GetNumTextures(), 2);
+
+    // The cursor: a white square of 5 % of the screen from its top-left corner.
+    const auto white = test::MakeBmp(1, 1, {0xFFFFFF});
+    VFile cursor(white.data(), static_cast<int>(white.size()));
+    aeTextureManager::AddTexture(&cursor, "Cursor.bmp", 0, nullptr);
+    aeCursor::Init(Vector2(0.5f, 0.5f));
+    aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    aeGrafik::BeginScene();
+    EXPECT_EQ(aeCursor::Render(), 1);
+    aeGrafik::EndScene();
+    const auto pixels = ReadBackBuffer();
+    EXPECT_EQ(Pixel(pixels, 162, 122), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(pixels, 158, 118), 0u);
+    EXPECT_EQ(Pixel(pixels, 178, 134), 0u);
+    aeTextureManager::Exit();
+}
+
+TEST_F(GrafikFixture, FontsScaleFromTheReferenceScreen)
+{
+    // The height of a drawn "H" on two back buffers: 40 reference pixels are
+    // 40 on a 768-line screen and 53 on a 1024-line one.
+    auto glyphHeight = [this](UINT width, UINT height) {
+        OpenDevice(width, height);
+        {
+            // The font goes before its device.
+            aeFont font;
+            EXPECT_EQ(font.Init("Arial", 40.0f, 1, 0.0f), 1);
+            aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            aeGrafik::BeginScene();
+            font.DrawTextA(Vector2(0.5f, 0.5f), Color(1.0f, 1.0f, 1.0f, 1.0f), "H", -1);
+            font.DrawTextA(Vector2(0.5f, 0.5f), Color(1.0f, 1.0f, 1.0f, 1.0f), "", -1);
+            aeGrafik::EndScene();
+        }
+        const auto pixels = ReadBackBuffer();
+        int top = -1, bottom = -1, left = 100000, right = -1;
+        for (int y = 0; y < static_cast<int>(height); ++y)
+            for (int x = 0; x < static_cast<int>(width); ++x)
+                if ((Pixel(pixels, x, y) & 0xFF) > 0x80)
+                {
+                    if (top < 0)
+                        top = y;
+                    bottom = y;
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        // Centred on the point.
+        EXPECT_NEAR((left + right) / 2.0, width / 2.0, 3.0);
+        EXPECT_NEAR((top + bottom) / 2.0, height / 2.0, 6.0);
+        TearDown();
+        return bottom - top + 1;
+    };
+    const int small = glyphHeight(1024, 768);
+    const int large = glyphHeight(1280, 1024);
+    ASSERT_GT(small, 10);
+    EXPECT_NEAR(static_cast<double>(large) / small, 53.0 / 40.0, 0.08);
+    aeFont none;
+    EXPECT_EQ(none.Init(nullptr, 30.0f, 0, 0.0f), 0);
+}

@@ -1,0 +1,93 @@
+#pragma once
+// A headless window and device for the graphics tests (SDL's offscreen video
+// driver on Mesa's software OpenGL).
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "aeConfig.h"
+#include "aeGrafik.h"
+#include "aeWindow.h"
+
+namespace test
+{
+class GrafikFixture : public ::testing::Test
+{
+protected:
+    void OpenDevice(UINT width = 320, UINT height = 240)
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        aeConfig::m_VideoMode = {width, height, 60, D3DFMT_X8R8G8B8};
+        aeConfig::m_ZStencilBufferFormat = D3DFMT_D24S8;
+        aeConfig::m_MultiSampling = D3DMULTISAMPLE_NONE;
+        m_hWindow = aeCreateWindow("Halvoran-Test", static_cast<int>(width), static_cast<int>(height), nullptr);
+        ASSERT_NE(m_hWindow, nullptr);
+        ASSERT_EQ(aeGrafik::Init(m_hWindow), 1);
+    }
+    void TearDown() override
+    {
+        aeGrafik::Exit();
+        if (m_hWindow)
+            aeDestroyWindow(m_hWindow);
+        aeGrafik::m_hWindow = nullptr;
+    }
+
+    // The back buffer as 0xAARRGGBB pixels, row by row from the top.
+    std::vector<uint32_t> ReadBackBuffer()
+    {
+        std::vector<uint32_t> pixels;
+        IDirect3DSurface9* surface = nullptr;
+        if (FAILED(aeGrafik::GetDevice()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)))
+            return pixels;
+        D3DSURFACE_DESC desc;
+        surface->GetDesc(&desc);
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
+        {
+            m_iWidth = static_cast<int>(desc.Width);
+            for (UINT y = 0; y < desc.Height; ++y)
+            {
+                const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(locked.pBits) + y * locked.Pitch);
+                pixels.insert(pixels.end(), row, row + desc.Width);
+            }
+            surface->UnlockRect();
+        }
+        surface->Release();
+        return pixels;
+    }
+    uint32_t Pixel(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[static_cast<size_t>(y * m_iWidth + x)] & 0xFFFFFF; }
+
+    HWND m_hWindow = nullptr;
+    int m_iWidth = 0;
+};
+
+// A 24-bit BMP file of w × h pixels (0xRRGGBB, rows from the top).
+inline std::vector<unsigned char> MakeBmp(int w, int h, const std::vector<uint32_t>& rgb)
+{
+    const int rowBytes = (w * 3 + 3) & ~3;
+    const int size = 54 + rowBytes * h;
+    std::vector<unsigned char> f(static_cast<size_t>(size), 0);
+    auto put32 = [&](int at, uint32_t v) { for (int i = 0; i < 4; ++i) f[static_cast<size_t>(at + i)] = static_cast<unsigned char>(v >> (8 * i)); };
+    f[0] = 'B';
+    f[1] = 'M';
+    put32(2, static_cast<uint32_t>(size));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(w));
+    put32(22, static_cast<uint32_t>(h));
+    f[26] = 1;
+    f[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+        {
+            const uint32_t c = rgb[static_cast<size_t>(y * w + x)];
+            unsigned char* p = &f[static_cast<size_t>(54 + (h - 1 - y) * rowBytes + x * 3)];
+            p[0] = c & 0xFF;
+            p[1] = (c >> 8) & 0xFF;
+            p[2] = (c >> 16) & 0xFF;
+        }
+    return f;
+}
+}

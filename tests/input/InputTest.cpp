@@ -1,0 +1,184 @@
+// The button table over several frames, driven by window events pushed into
+// the window system's queue and read through the frame loop's message pump.
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <cstdlib>
+
+#include "TestSupport.h"
+#include "aeFont.h"
+#include "aeInput.h"
+#include "aeWindow.h"
+#include "aeWindowHooks.h"
+
+namespace
+{
+class InputButtons : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        m_hWindow = aeCreateWindow("Eingabe", 64, 64, nullptr);
+        ASSERT_NE(m_hWindow, nullptr);
+        ASSERT_EQ(aeInput::Init(), 1);
+    }
+    void TearDown() override
+    {
+        aeInput::Exit();
+        aeDestroyWindow(m_hWindow);
+    }
+    static void Key(SDL_Scancode code, bool down)
+    {
+        SDL_Event e = {};
+        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.scancode = code;
+        SDL_PushEvent(&e);
+    }
+    static void Motion(int dx, int dy)
+    {
+        SDL_Event e = {};
+        e.type = SDL_MOUSEMOTION;
+        e.motion.xrel = dx;
+        e.motion.yrel = dy;
+        SDL_PushEvent(&e);
+    }
+    static void Focus(bool gained)
+    {
+        SDL_Event e = {};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = gained ? SDL_WINDOWEVENT_FOCUS_GAINED : SDL_WINDOWEVENT_FOCUS_LOST;
+        SDL_PushEvent(&e);
+    }
+    // One frame as the loop runs it: messages, then the devices.
+    static void Frame()
+    {
+        aePumpMessages();
+        aeInput::GetState();
+    }
+    HWND m_hWindow = nullptr;
+};
+}
+
+TEST_F(InputButtons, KeysGoDownHoldAndRelease)
+{
+    Key(SDL_SCANCODE_A, true);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(40), 2);
+    EXPECT_EQ(aeInput::IsButtonPressed(40), 1);
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(40), 1.0f);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(40), 1);
+    EXPECT_EQ(aeInput::IsButtonPressed(40), 0);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(40), 1);
+    Key(SDL_SCANCODE_A, false);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(40), 0);
+    Key(SDL_SCANCODE_A, true);  // down again right after the release
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(40), 2);
+    Key(SDL_SCANCODE_A, false);
+    Frame();
+
+    // Key positions: the key where a German keyboard has Y is button 64.
+    Key(SDL_SCANCODE_Z, true);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(64), 2);
+    EXPECT_EQ(aeInput::IsButtonDown(65), 0);
+    Key(SDL_SCANCODE_Z, false);
+    Frame();
+}
+
+TEST_F(InputButtons, PressedButtonIgnoresTheAxes)
+{
+    Motion(300, 0);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(109), 2);
+    EXPECT_EQ(aeInput::GetPressedButton(), -1);
+    Key(SDL_SCANCODE_SPACE, true);
+    Frame();
+    EXPECT_EQ(aeInput::GetPressedButton(), 98);
+    Key(SDL_SCANCODE_A, true);
+    Frame();
+    EXPECT_EQ(aeInput::GetPressedButton(), 40);
+    Key(SDL_SCANCODE_A, false);
+    Key(SDL_SCANCODE_SPACE, false);
+    Frame();
+    EXPECT_EQ(aeInput::GetPressedButton(), -1);
+}
+
+TEST_F(InputButtons, MouseAxesScaleAndClamp)
+{
+    Motion(100, 0);  // 100 counts to the right
+    Frame();
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(109), 0.4f);
+    EXPECT_EQ(aeInput::IsButtonDown(109), 2);
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(108), 0.0f);
+    EXPECT_EQ(aeInput::IsButtonDown(108), 0);
+    Frame();  // no movement in this frame
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(109), 0.0f);
+    EXPECT_EQ(aeInput::IsButtonDown(109), 0);
+
+    EXPECT_EQ(aeInput::SetButtonScaling(109, 3.0f), 1);
+    Motion(100, -50);  // and upwards
+    Frame();
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(109), 1.0f);
+    EXPECT_FLOAT_EQ(aeInput::GetButtonState(110), 0.2f);
+    EXPECT_EQ(aeInput::IsButtonDown(110), 2);  // 50 counts reach the threshold
+
+    test::LogCapture log;
+    EXPECT_EQ(aeInput::SetButtonScaling(122, 1.0f), 0);
+    EXPECT_EQ(aeInput::GetButtonScaling(122), 0.0f);
+    EXPECT_EQ(aeInput::SetButtonScaling(121, 2.0f), 1);
+    EXPECT_FLOAT_EQ(aeInput::GetButtonScaling(121), 2.0f);
+    EXPECT_EQ(aeLog::m_iNumErrors, 2);
+
+    // The cursor follows the axes and stays on the screen.
+    aeCursor::Init(Vector2(0.99f, 0.5f));
+    Motion(250, 0);
+    Frame();
+    aeCursor::Move(0.016f, 1.0f);
+    EXPECT_FLOAT_EQ(aeCursor::GetPosition().x, 1.0f);
+    Frame();
+    aeCursor::Move(0.016f, 2.0f);  // a still mouse leaves it where it is
+    EXPECT_FLOAT_EQ(aeCursor::GetPosition().x, 1.0f);
+    EXPECT_FLOAT_EQ(aeCursor::GetPosition().y, 0.5f);
+}
+
+TEST_F(InputButtons, KeysReadUpWithoutFocus)
+{
+    Key(SDL_SCANCODE_W, true);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(62), 2);
+    Focus(false);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(62), 0);
+    Key(SDL_SCANCODE_S, true);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(58), 0);
+    Focus(true);
+    Key(SDL_SCANCODE_S, true);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(58), 2);
+}
+
+TEST(InputTable, NamesAndCharacters)
+{
+    EXPECT_STREQ(aeButtonName(64), "Y");
+    EXPECT_EQ(aeButtonKeyCode(64), 0x2C);
+    EXPECT_EQ(aeButtonKeyCode(65), 0x15);
+    EXPECT_STREQ(aeButtonName(99), "Alt Gr");
+    EXPECT_STREQ(aeButtonName(31), "Rücktaste");
+    EXPECT_EQ(aeKeyToChar(44, 0, 1), '\x80');  // euro sign with Alt Gr
+    EXPECT_EQ(aeKeyToChar(44, 1, 1), 'E');     // Shift wins
+    EXPECT_EQ(aeKeyToChar(44, 0, 0), 'e');
+    EXPECT_EQ(aeKeyToChar(29, 0, 0), '\xDF');
+    EXPECT_EQ(aeKeyToChar(29, 0, 1), '\\');
+    EXPECT_EQ(aeKeyToChar(72, 0, 0), 0);  // number pad 0
+    EXPECT_EQ(aeKeyToChar(108, 0, 0), 0);
+    EXPECT_EQ(aeKeyToChar(98, 1, 0), ' ');
+    EXPECT_EQ(aeKeyToChar(56, 0, 1), '@');
+}
