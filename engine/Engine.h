@@ -35,5 +35,6 @@
 #include "aeIndexBuffer.h"
 #include "aeVertexBuffer.h"
 #include "aeModelMaterial.h"
+#include "aeModel.h"
 #include "aeTextureManager.h"
 #include "aeInput.h"

@@ -4,6 +4,7 @@
 #include "aeGrafik.h"
 #include "aeInput.h"
 #include "aeMultiplayer.h"
+#include "aeModel.h"
 #include "aeTextureManager.h"
 #include "aeError.h"
 #include "aeFrameTimer.h"
@@ -47,6 +48,7 @@ void aeMain::Exit()
     if (aeMultiplayer::m_iState != 0)
         aeMultiplayer::Exit();
     aeAnimationManager::Exit();
+    aeModelManager::Exit();
     aeTextureManager::Exit();
     aeSoundManager::Exit();
     aeInput::Exit();

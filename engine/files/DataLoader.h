@@ -1,10 +1,7 @@
 #pragma once
 // Fills the resource managers from one data directory (the base directory):
-// each kind of resource from its own subdirectory, as loose files and as ZIP
-// archives.
-//
-// Animations and sounds are loaded here; textures and models join with their
-// managers on the graphics side, and with them the device-restore path.
+// textures, models, animations and sounds, each from its own subdirectory, as
+// loose files and as ZIP archives; and carries them through a lost device.
 
 enum : unsigned long
 {
@@ -27,12 +24,22 @@ public:
     // Deletes every sound (the sound manager stays), ends the other managers
     // and forgets the base directory.
     static void Unload();
+    // Before the device is rebuilt: animations and models drop their device
+    // objects, the textures go.
+    static void PrepareRestore();
+    // After the device is rebuilt: textures are read again from the base
+    // directory, then models and animations find them by name.
+    static int Restore();
     static char* GetBaseDir() { return m_acBaseDir; }
     static int IsLoaded() { return m_bLoaded; }
 
 private:
+    static int LoadTextures();
+    static int LoadModels();
     static int LoadAnimations();
     static int LoadSounds();
+    static int LoadTexturesCallback(int isFile, char* path);
+    static int LoadModelsCallback(int isFile, char* path);
     static int LoadAnimationsCallback(int isFile, char* path);
     static int LoadSoundsCallback(int isFile, char* path);
 };

@@ -7,6 +7,11 @@
 
 int aeIndexBuffer::CreateAndFill(const char* function, bool fill)
 {
+    if (!aeGrafik::GetDevice())
+    {
+        aeReportError(__FILE_NAME__, __LINE__, function, "Das Grafikgerät wurde noch nicht initialisiert!");
+        return 0;
+    }
     HRESULT hr = aeGrafik::GetDevice()->CreateIndexBuffer(m_dwSize, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
                                                          &m_pIndexBuffer, nullptr);
     if (FAILED(hr))

@@ -9,6 +9,11 @@
 // Creates the device buffer; with fill, copies the memory copy into it.
 int aeVertexBuffer::CreateAndFill(const char* function, bool fill)
 {
+    if (!aeGrafik::GetDevice())
+    {
+        aeReportError(__FILE_NAME__, __LINE__, function, "Das Grafikgerät wurde noch nicht initialisiert!");
+        return 0;
+    }
     HRESULT hr = aeGrafik::GetDevice()->CreateVertexBuffer(m_dwSize, D3DUSAGE_WRITEONLY, m_dwFVF, D3DPOOL_DEFAULT,
                                                           &m_pVertexBuffer, nullptr);
     if (FAILED(hr))

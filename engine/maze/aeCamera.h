@@ -34,4 +34,7 @@ public:
     // The field the camera is in, always one of the grid (nearest edge field
     // for positions beyond the border). Either pointer may be null.
     static void GetPositionInField(int* x, int* y);
+    // Sets the view and projection (pass 1 and 2: the two eyes of a stereo
+    // picture) and the sound listener; hands back the eye and the right axis.
+    static int SetMatrices(Vector3* eye, Vector3* right, int pass);
 };

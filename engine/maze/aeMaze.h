@@ -168,6 +168,9 @@ public:
     // no buffer could be started. flags: 1 = loop.
     int PlaySound(int slot, unsigned long flags);
     int PlaySoundA(int slot, unsigned long flags) { return PlaySound(slot, flags); }
+    // Draws the field's pieces (advancing their players by dt); fieldTransform
+    // carries field-local coordinates to the world.
+    int Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass);
 
     // The record index of a slot, -1 for none.
     int GetSlotIndex(int slot) const;
@@ -226,6 +229,8 @@ public:
     // Hides the cells of the 11 x 11 window around field (x0, y0) that walls
     // rule out; the caller sets all 121 cells to 1 first.
     static void CalcVisibility(int x0, int y0, int* window);
+    // Draws the sky around the eye and the visible fields near the camera.
+    static int Render(float dt, Vector3 eye, Vector3 right, int pass);
 
     // Appends / applies the maze's part of a savegame.
     static int SaveSavegame(VFile* file);

@@ -3,15 +3,26 @@
 // player that holds the playing state of one use of an animation, and the
 // registry of loaded animations.
 //
-// The drawing half (models, sprite textures, the basic sprite model and the
-// Render operations) belongs to the graphics side and is added there; what is
-// here is the data, the file reader and the timing logic the maze relies on.
+// An object shows a model, or a texture on the basic sprite model (a unit quad
+// owned by the manager), and is moved along key frames in a normalised time
+// from 0 to 1; it may turn towards the viewer (the billboard types).
 
 #include "DynList.h"
 #include "aeMath.h"
+#include "aeModel.h"
 
 class VFile;
-class aeModel;
+class IDirect3DTexture9;
+
+// Orientation types of an animated object; any other value means none.
+#define AE_BILLBOARD_NONE 0
+#define AE_BILLBOARD_FULL 1 // faces the viewer completely
+#define AE_BILLBOARD_X 2    // turns about its x axis towards the viewer
+#define AE_BILLBOARD_Y 3    // turns about its y axis (upright) towards the viewer
+#define AE_BILLBOARD_Z 4    // turns about its z axis, following the viewer's right
+
+// The name under which the manager loads its basic sprite model.
+#define AE_BASIC_SPRITE_MODEL "Basic Sprite-Model.rvm"
 
 // One key of an animated object, at a normalised time from 0 to 1.
 struct aeKeyFrame
@@ -34,6 +45,27 @@ public:
 
     int Init(VFile* file);
     void Exit();
+    // Forgets the sprite texture before the textures are released.
+    void PrepareRestore();
+    // Looks the name up again, as a model and otherwise as a texture.
+    int Restore();
+
+    // Draws the object at the normalised time t: 0 without a model (which
+    // stops the animation's drawing), 1 when drawn or hidden. eye and right
+    // are the viewer's position and right direction in world space; mode is
+    // the pass (AE_RENDER_*).
+    int Render(float t, Matrix world, Vector3 eye, Vector3 right, int mode);
+    // The same with the tint passed to the model; the billboard turns towards
+    // the viewer from the interpolated position itself, not its world position.
+    int RenderEx(float t, Matrix world, Vector3 eye, Vector3 right, Color tint, int mode);
+
+    // The object's world matrix at time t, key frames interpolated and the
+    // billboard applied; the billboard direction is taken from the world
+    // position of the object when atWorldPosition is set. Returns 0 (and
+    // leaves *out alone) when nothing is drawn at t: no key frames, t outside
+    // 0 to 1 or not a number, or the nearer key frame hidden.
+    int GetWorldMatrix(float t, const Matrix& world, const Vector3& eye, const Vector3& right, int atWorldPosition,
+                       Matrix* out);
 
     // The key with the smallest time >= t (times below 1.1), or key 0.
     aeKeyFrame* GetNextKeyFrame(float t);
@@ -44,11 +76,14 @@ public:
     int GetNumKeyFrames() const { return m_aKeyFrames.GetNumElements(); }
     int GetType() const { return m_iType; }
     aeModel* GetModel() const { return m_pModel; }
+    IDirect3DTexture9* GetSpriteTexture() const { return m_pSpriteTexture; }
     const char* GetName() const { return m_acName; }
 
-    // Resolved against the model and texture managers once they exist; null
-    // until then, which leaves the object undrawn.
+    // The model drawn (the basic sprite model for a sprite), or null when the
+    // name matched neither a model nor a texture; not owned.
     aeModel* m_pModel;
+    // The texture of a sprite object, else null; not owned.
+    IDirect3DTexture9* m_pSpriteTexture;
     DynArray<aeKeyFrame> m_aKeyFrames;
     char m_acName[256];
     int m_iType;
@@ -64,6 +99,13 @@ public:
 
     int Init(VFile* file, const char* name);
     void Exit();
+    void PrepareRestore();
+    int Restore();
+
+    // Draws the objects in order at the normalised time t; stops with 0 at the
+    // first object that fails.
+    int Render(float t, Matrix world, Vector3 eye, Vector3 right, int mode);
+    int RenderEx(float t, Matrix world, Vector3 eye, Vector3 right, Color tint, int mode);
 
     char* GetName() { return m_acName; }
     const char* GetName() const { return m_acName; }
@@ -110,6 +152,10 @@ public:
     // normalised time (time / duration) at which the animation is drawn.
     float Advance(float dt);
 
+    // Advances by dt (as Advance) and draws the animation at the new time.
+    int Render(float dt, Matrix world, Vector3 eye, Vector3 right, int mode);
+    int RenderEx(float dt, Matrix world, Vector3 eye, Vector3 right, Color tint, int mode);
+
     aeAnimation* m_pAnimation;
     int m_bLoop;
     float m_fTime;
@@ -121,12 +167,17 @@ class aeAnimationManager
 public:
     static int m_bInitialized;
     static DynList<aeAnimation> m_aAnimations;
-    // Created by the graphics side together with the models.
+    // The unit quad that sprite objects are drawn on (owned).
     static aeModel* m_pBasicSpriteModel;
 
+    // Also loads the basic sprite model from the engine's resource 101 "RVM".
     static int Init();
     static void Exit();
     static int IsInitialized() { return m_bInitialized; }
+    // Device loss: the sprite model's buffers and every sprite texture are
+    // dropped, and recreated / looked up again by Restore.
+    static void PrepareRestore();
+    static int Restore();
 
     static int AddAnimation(VFile* file, const char* name, aeAnimation** out);
     static int AddAnimationArchive(VFile* archive);
@@ -138,4 +189,7 @@ public:
     static void DeleteAnimation(int index);
     static void DeleteAnimation(const char* name);
     static aeModel* GetBasicSpriteModel() { return m_pBasicSpriteModel; }
+
+private:
+    static void LoadBasicSpriteModel();
 };

@@ -58,3 +58,19 @@ float aeAnimationPlayer::Advance(float dt)
     }
     return m_fTime / duration;
 }
+
+int aeAnimationPlayer::Render(float dt, Matrix world, Vector3 eye, Vector3 right, int mode)
+{
+    if (!m_pAnimation)
+        return 0;
+    const float t = Advance(dt);
+    return m_pAnimation->Render(t, world, eye, right, mode) ? 1 : 0;
+}
+
+int aeAnimationPlayer::RenderEx(float dt, Matrix world, Vector3 eye, Vector3 right, Color tint, int mode)
+{
+    if (!m_pAnimation)
+        return 0;
+    const float t = Advance(dt);
+    return m_pAnimation->RenderEx(t, world, eye, right, tint, mode) ? 1 : 0;
+}

@@ -1,0 +1,132 @@
+// Drawing the maze: the sky around the eye, then every field of the 11 × 11
+// window around the camera that the visibility pass leaves open, each piece
+// through its slot's animation player; and the camera's view and projection.
+
+#include "Sound.h"
+#include "aeCamera.h"
+#include "aeGrafik.h"
+#include "aeMaze.h"
+
+#include <cmath>
+
+namespace
+{
+const float kHalfPi = 1.5707963267948966f;
+
+// Each slot's piece transform carries a model authored at the field centre (a
+// wall along X, as wall 0) to its place; walls 2 and 3 are mirror images.
+struct PieceTransforms
+{
+    Matrix am[AE_NUM_SLOTS];
+
+    PieceTransforms(float floorDepth)
+    {
+        am[AE_SLOT_FLOOR] = MatrixTranslation(Vector3(0.0f, -floorDepth, 0.0f));
+        am[AE_SLOT_CEILING] = MatrixIdentity();  // the record's height is added per field
+        am[AE_SLOT_WALL0] = MatrixTranslation(Vector3(0.0f, 0.0f, 10.0f));
+        am[AE_SLOT_WALL1] = MatrixRotationY(kHalfPi) * MatrixTranslation(Vector3(10.0f, 0.0f, 0.0f));
+        am[AE_SLOT_WALL2] = MatrixScaling(Vector3(1.0f, 1.0f, -1.0f)) * MatrixTranslation(Vector3(0.0f, 0.0f, -10.0f));
+        am[AE_SLOT_WALL3] = MatrixRotationY(kHalfPi) * MatrixScaling(Vector3(-1.0f, 1.0f, 1.0f)) *
+                            MatrixTranslation(Vector3(-10.0f, 0.0f, 0.0f));
+        am[AE_SLOT_OBJECT] = MatrixIdentity();
+    }
+};
+}
+
+int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass)
+{
+    const PieceTransforms pieces(aeMaze::m_fFloorDepth);
+    for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+    {
+        const aeMazeRecord* record = GetRecord(slot);
+        // A piece without animation has nothing to draw; a fired mode-2 piece
+        // is gone.
+        if (!record || !record->m_pAnimation)
+            continue;
+        if (record->m_iMode == AE_MODE_VANISH && (m_byActivated & g_abySlotBits[slot]))
+            continue;
+        Matrix piece = pieces.am[slot];
+        if (slot == AE_SLOT_CEILING)
+            piece = MatrixTranslation(Vector3(0.0f, static_cast<const aeCeiling*>(record)->m_fHeight, 0.0f));
+        m_aAnimations[slot].Render(dt, piece * fieldTransform, eye, right, pass);
+    }
+    return 1;
+}
+
+int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
+{
+    IDirect3DDevice9* device = aeGrafik::GetDevice();
+    if (!device || !m_pFields)
+        return 1;
+    device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+
+    int x0 = m_iStartX, y0 = m_iStartY;
+    aeCamera::GetPositionInField(&x0, &y0);
+    int window[121];
+    for (int& cell : window)
+        cell = 1;
+    CalcVisibility(x0, y0, window);
+
+    if (m_SkyAnimation.GetAnimation())
+        m_SkyAnimation.Render(dt, MatrixTranslation(eye), eye, right, pass);
+
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP2);
+    device->SetRenderState(D3DRS_FOGCOLOR, 0);
+    const float density = m_fFog;
+    DWORD densityBits;
+    static_assert(sizeof(densityBits) == sizeof(density));
+    __builtin_memcpy(&densityBits, &density, sizeof(density));
+    device->SetRenderState(D3DRS_FOGDENSITY, densityBits);
+
+    for (int y = y0 - 5; y <= y0 + 5; ++y)
+    {
+        if (y < 0 || y >= m_iHeight)
+            continue;
+        for (int x = x0 - 5; x <= x0 + 5; ++x)
+        {
+            if (x < 0 || x >= m_iWidth || !window[(y - y0 + 5) * 11 + (x - x0 + 5)])
+                continue;
+            const Vector3 centre((m_iWidth - 1) * 10.0f - 20.0f * x, 0.0f, (m_iHeight - 1) * 10.0f - 20.0f * y);
+            m_pFields[y * m_iWidth + x].Render(dt, MatrixTranslation(centre), eye, right, pass);
+        }
+    }
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    return 1;
+}
+
+int aeCamera::SetMatrices(Vector3* eye, Vector3* right, int pass)
+{
+    const float r = m_fRotation, u = m_fUpDown;
+    const Vector3 p(m_vPosition.x, 0.0f, m_vPosition.y);
+    const Vector3 d(-std::sin(r) * std::cos(u), std::sin(u), -std::cos(r) * std::cos(u));
+    const Vector3 side = Vector3(d.z, 0.0f, -d.x) * 0.075f;
+    Vector3 from = p, to = p + d;
+    if (pass == 1)
+    {
+        from = p + side;
+        to = p + d * 60.0f;
+    }
+    else if (pass == 2)
+    {
+        from = p - side;
+        to = p + d * 60.0f;
+    }
+    Matrix view = MatrixCamera(from, to, Vector3(0.0f, 1.0f, 0.0f));
+    const Vector2 screen = aeGrafik::m_vScreenSize;
+    Matrix projection = MatrixProjection(1.2217305f, screen.x / screen.y, 0.1f, 200.0f);
+    if (IDirect3DDevice9* device = aeGrafik::GetDevice())
+    {
+        device->SetTransform(D3DTS_VIEW, &static_cast<D3DMATRIX&>(view));
+        device->SetTransform(D3DTS_PROJECTION, &static_cast<D3DMATRIX&>(projection));
+    }
+    if (aeSoundManager::IsInitialized())
+        aeSoundManager::SetListener(p, Vector3(view._12, view._22, view._32), Vector3(view._13, view._23, view._33), 0.0f);
+    if (eye)
+        *eye = p;
+    if (right)
+        *right = Vector3(view._11, view._21, view._31);
+    return 1;
+}

@@ -1,0 +1,190 @@
+// The maze drawn headless from the camera: pieces at their borders, fog,
+// opaque before transparent, fired mode-2 pieces gone.
+
+#include "../graphics/GrafikTestSupport.h"
+#include "../resources/ResourceTestUtil.h"
+#include "MazeTestUtil.h"
+
+#include "aeCamera.h"
+#include "aeMaze.h"
+
+namespace
+{
+const float kPi = 3.14159265f;
+
+mazetest::Record Piece(const char* animation, int mode = 0)
+{
+    mazetest::Record r;
+    r.animation = animation;
+    r.mode = mode;
+    return r;
+}
+
+class MazeRender : public test::GrafikFixture
+{
+protected:
+    void SetUp() override
+    {
+        OpenDevice(160, 120);
+        m_Data = mazetest::Scratch("data");
+        // Solid and two-coloured textures.
+        const std::pair<const char*, std::vector<uint32_t>> textures[] = {
+            {"red.bmp", {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}},
+            {"green.bmp", {0x00FF00, 0x00FF00, 0x00FF00, 0x00FF00}},
+            {"blue.bmp", {0x0000FF, 0x0000FF, 0x0000FF, 0x0000FF}},
+            {"white.bmp", {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}},
+            {"halves.bmp", {0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF}}};
+        for (const auto& [name, pixels] : textures)
+        {
+            const auto bmp = test::MakeBmp(2, 2, pixels);
+            mazetest::WriteFile(m_Data / "textures" / name, std::string(bmp.begin(), bmp.end()));
+        }
+        // A wall stands upright along X, centred on the origin; a floor lies flat.
+        for (const char* texture : {"red", "green", "blue", "white", "halves"})
+        {
+            rvmtext::Model wall;
+            wall.materials.push_back(restest::Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), std::string(texture) + ".bmp"));
+            restest::AddSquare(&wall, -10.0f, -10.0f, 10.0f, 10.0f, 0.0f, 0);
+            Write("models", std::string(texture) + ".rvm", restest::Bytes(wall));
+            Animation(std::string(texture) + ".ran", std::string(texture) + ".rvm", Vector3(0.0f, 0.0f, 0.0f),
+                      Vector3(0.0f, 0.0f, 0.0f));
+        }
+        rvmtext::Model glass;
+        glass.materials.push_back(restest::Mat(1, Color(1.0f, 1.0f, 1.0f, 0.5f), "blue.bmp"));
+        restest::AddSquare(&glass, -10.0f, -10.0f, 10.0f, 10.0f, 0.0f, 0);
+        Write("models", "glass.rvm", restest::Bytes(glass));
+        // The glass stands 5 units towards row + 1 (towards -Z).
+        Animation("glass.ran", "glass.rvm", Vector3(0.0f, 0.0f, -5.0f), Vector3(0.0f, 0.0f, 0.0f));
+        // The floor: the white square turned flat.
+        Animation("floor.ran", "white.rvm", Vector3(0.0f, 0.0f, 0.0f), Vector3(kPi / 2, 0.0f, 0.0f));
+    }
+    void TearDown() override
+    {
+        aeMaze::Exit();
+        test::GrafikFixture::TearDown();
+    }
+    void Write(const char* folder, const std::string& name, const std::string& bytes)
+    {
+        mazetest::WriteFile(m_Data / folder / name, bytes);
+    }
+    void Animation(const std::string& name, const std::string& model, Vector3 position, Vector3 rotation)
+    {
+        ranimtext::Animation a;
+        a.duration = 1.0f;
+        a.objects.push_back(restest::Obj(model, 0, {restest::Key(0.0f, 1, position, rotation)}));
+        Write("animations", name, restest::Bytes(a));
+    }
+    // Loads the map with this test's data directory.
+    void Load(mazetest::Map& map)
+    {
+        map.data = m_Data.string() + "/";
+        ASSERT_EQ(mazetest::Load(map.Build()), 1);
+    }
+    // Draws both passes from the camera and reads the picture.
+    std::vector<uint32_t> Draw(Vector2 position, float rotation)
+    {
+        aeCamera::Init(position, rotation, 0.0f);
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+        Vector3 eye, right;
+        aeCamera::SetMatrices(&eye, &right, 0);
+        aeMaze::Render(0.0f, eye, right, 1);
+        aeMaze::Render(0.0f, eye, right, 2);
+        aeGrafik::EndScene();
+        return ReadBackBuffer();
+    }
+    // The strongest channel of a pixel: 'r', 'g', 'b', or 0 for black.
+    char Channel(const std::vector<uint32_t>& pixels, int x, int y) const
+    {
+        const uint32_t p = Pixel(pixels, x, y);
+        const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        if (r < 40 && g < 40 && b < 40)
+            return 0;
+        return r >= g && r >= b ? 'r' : (g >= b ? 'g' : 'b');
+    }
+
+    std::filesystem::path m_Data;
+};
+}
+
+TEST_F(MazeRender, WallsStandAtTheirBordersAndTheLastTwoAreMirrored)
+{
+    mazetest::Map map;
+    map.walls = {Piece("red.ran"), Piece("green.ran"), Piece("halves.ran"), Piece("blue.ran")};
+    auto& f = map.Field(0, 0);
+    f[2] = 0;  // wall 0, towards row - 1 (+Z)
+    f[3] = 1;  // wall 1, towards column - 1 (+X)
+    f[4] = 2;  // wall 2, towards row + 1 (-Z)
+    f[5] = 3;  // wall 3, towards column + 1 (-X)
+    Load(map);
+    const Vector2 centre(0.0f, 0.0f);
+    EXPECT_EQ(Channel(Draw(centre, kPi), 80, 60), 'r');        // looking along +Z
+    EXPECT_EQ(Channel(Draw(centre, -kPi / 2), 80, 60), 'g');   // +X
+    EXPECT_EQ(Channel(Draw(centre, kPi / 2), 80, 60), 'b');    // -X
+    // Wall 2 is the mirror image of a wall 0: from inside the field the
+    // texture's left half (red) shows on the right.
+    const auto pixels = Draw(centre, 0.0f);
+    EXPECT_EQ(Channel(pixels, 30, 60), 'b');
+    EXPECT_EQ(Channel(pixels, 130, 60), 'r');
+}
+
+TEST_F(MazeRender, FogDarkensWithDistance)
+{
+    mazetest::Map map;
+    map.width = 1;
+    map.height = 8;
+    map.floors = {Piece("floor.ran")};
+    for (int y = 0; y < map.height; ++y)
+        map.Field(0, y)[0] = 0;
+    Load(map);
+    // From the first field along the corridor (towards -Z): near floor at the
+    // bottom of the picture, far floor just below the horizon.
+    const Vector2 start((map.width - 1) * 10.0f, (map.height - 1) * 10.0f);
+    const auto pixels = Draw(start, 0.0f);
+    const int nearLevel = static_cast<int>(Pixel(pixels, 80, 118) & 0xFF);
+    const int farLevel = static_cast<int>(Pixel(pixels, 80, 88) & 0xFF);
+    EXPECT_GT(nearLevel, 80);
+    EXPECT_GT(farLevel, 5);
+    EXPECT_LT(farLevel, nearLevel - 40);
+}
+
+TEST_F(MazeRender, TransparentPiecesBlendOverOpaqueOnesAndFiredOnesVanish)
+{
+    mazetest::Map map;
+    map.walls = {Piece("red.ran")};
+    map.objects = {Piece("glass.ran", 2)};  // mode 2: gone once fired
+    auto& f = map.Field(0, 0);
+    f[4] = 0;  // red wall 2 behind the glass
+    f[6] = 0;
+    Load(map);
+    auto pixels = Draw(Vector2(0.0f, 0.0f), 0.0f);
+    const uint32_t mixed = Pixel(pixels, 80, 60);
+    EXPECT_GT(mixed & 0xFF, 40u);           // blue from the glass
+    EXPECT_GT((mixed >> 16) & 0xFF, 40u);   // red through it
+
+    aeMaze::m_pFields[0].m_byActivated |= g_abySlotBits[AE_SLOT_OBJECT];
+    pixels = Draw(Vector2(0.0f, 0.0f), 0.0f);
+    EXPECT_EQ(Channel(pixels, 80, 60), 'r');
+    EXPECT_LT(Pixel(pixels, 80, 60) & 0xFF, 10u);
+}
+
+TEST_F(MazeRender, CameraMatricesFollowPositionHeadingAndEye)
+{
+    aeCamera::Init(Vector2(3.0f, -4.0f), 0.0f, 0.0f);
+    Vector3 eye, right;
+    ASSERT_EQ(aeCamera::SetMatrices(&eye, &right, 0), 1);
+    EXPECT_EQ(eye, Vector3(3.0f, 0.0f, -4.0f));
+    // Looking along -Z in a left-handed system, the right hand points to -X.
+    EXPECT_NEAR(right.x, -1.0f, 1e-5f);
+    EXPECT_NEAR(right.z, 0.0f, 1e-5f);
+    D3DMATRIX view;
+    aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);
+    const Vector3 ahead = Vector3TransformCoords(Vector3(3.0f, 0.0f, -10.0f), Matrix(view), nullptr);
+    EXPECT_NEAR(ahead.z, 6.0f, 1e-4f);  // six units in front of the eye
+
+    // The two eyes of a stereo picture sit 0.075 to either side.
+    aeCamera::SetMatrices(nullptr, nullptr, 1);
+    aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);
+    const Vector3 origin = Vector3TransformCoords(Vector3(3.0f, 0.0f, -4.0f), Matrix(view), nullptr);
+    EXPECT_NEAR(std::fabs(origin.x), 0.075f, 1e-4f);
+}

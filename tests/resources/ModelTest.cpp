@@ -1,0 +1,323 @@
+// Models without a device: the RVM reader with its material runs and its
+// refusals of broken files, the pass filters, and the model registry.
+
+#include "ResourceTestUtil.h"
+
+using namespace restest;
+
+namespace
+{
+// Reads a file the way Init does, without creating buffers.
+struct ReadModel
+{
+    explicit ReadModel(const std::string& bytes) : file(File(bytes)) { result = model.Read(&file, &vertices, &indices); }
+    VFile file;
+    aeModel model;
+    DynArray<aeRVMVertex> vertices;
+    DynArray<unsigned short> indices;
+    int result = 0;
+};
+
+class ModelFile : public ResourceTest
+{
+};
+}
+
+TEST_F(ModelFile, ReadsMaterialsVerticesAndIndices)
+{
+    test::LogCapture log;
+    aeTextureManager::Init();
+    rvmtext::Model m = Strip(2, {0, 1});
+    m.materials[0] = Mat(0, Color(0.25f, 0.5f, 0.75f, 0.5f), "missing.png");
+    m.materials[0].power = 8.0f;
+    m.materials[0].specular[1] = 0.5f;
+    m.materials[1] = Mat(1);
+    ReadModel r(Bytes(m));
+    ASSERT_EQ(r.result, 1);
+    EXPECT_EQ(r.model.GetNumMaterials(), 2);
+    EXPECT_EQ(r.model.GetNumVertices(), 8);
+    EXPECT_EQ(r.model.GetNumIndices(), 6);
+    const aeModelMaterial* first = r.model.GetMaterial(0);
+    EXPECT_EQ(first->iTransparent, 0);
+    EXPECT_EQ(first->cColor, Color(0.25f, 0.5f, 0.75f, 0.5f));
+    EXPECT_EQ(first->cSpecular.g, 0.5f);
+    EXPECT_EQ(first->fPower, 8.0f);
+    EXPECT_STREQ(first->acTextureName, "missing.png");
+    EXPECT_EQ(first->pTexture, nullptr);
+    EXPECT_EQ(r.model.GetMaterial(1)->iTransparent, 1);
+    EXPECT_STREQ(r.model.GetMaterial(1)->acTextureName, "");
+    // A missing texture is reported and the model loads untextured.
+    EXPECT_TRUE(log.Contains("Die Textur missing.png konnte nicht gefunden werden!"));
+    EXPECT_EQ(r.vertices.GetNumElements(), 8);
+    EXPECT_EQ(r.vertices[3].x, 3.0f);
+    ASSERT_EQ(r.indices.GetNumElements(), 6);
+    EXPECT_EQ(r.indices[3], 1);
+    EXPECT_EQ(r.indices[5], 3);
+    EXPECT_EQ(r.file.GetRemaining(), 0);
+}
+
+TEST_F(ModelFile, MaterialRunsFollowTheTriangleOrder)
+{
+    // 1, 1, 0, 0: material 0 first gets an empty run, then its real one.
+    {
+        ReadModel r(Bytes(Strip(2, {1, 1, 0, 0})));
+        ASSERT_EQ(r.result, 1);
+        EXPECT_EQ(r.model.GetMaterial(1)->iFirstIndex, 0);
+        EXPECT_EQ(r.model.GetMaterial(1)->iNumTriangles, 2);
+        EXPECT_EQ(r.model.GetMaterial(0)->iFirstIndex, 6);
+        EXPECT_EQ(r.model.GetMaterial(0)->iNumTriangles, 2);
+    }
+    // 0, 1, 0: material 0 keeps only its last run, but its highest vertex
+    // counts every triangle it ever had.
+    {
+        ReadModel r(Bytes(Strip(2, {0, 1, 0})));
+        ASSERT_EQ(r.result, 1);
+        EXPECT_EQ(r.model.GetMaterial(0)->iFirstIndex, 6);
+        EXPECT_EQ(r.model.GetMaterial(0)->iNumTriangles, 1);
+        EXPECT_EQ(r.model.GetMaterial(1)->iFirstIndex, 3);
+        EXPECT_EQ(r.model.GetMaterial(1)->iNumTriangles, 1);
+        EXPECT_EQ(r.model.GetMaterial(0)->iHighestVertex, 4);
+        EXPECT_EQ(r.model.GetMaterial(1)->iHighestVertex, 3);
+    }
+    // A material without triangles is skipped; the lowest vertex stays 0.
+    {
+        rvmtext::Model m = Strip(3, {2, 2});
+        m.triangles[0] = Tri(5, 6, 7, 2);
+        m.triangles[1] = Tri(7, 6, 5, 2);
+        ReadModel r(Bytes(m));
+        ASSERT_EQ(r.result, 1);
+        EXPECT_EQ(r.model.GetMaterial(1)->iNumTriangles, 0);
+        EXPECT_EQ(r.model.GetMaterial(2)->iNumTriangles, 2);
+        EXPECT_EQ(r.model.GetMaterial(2)->iLowestVertex, 0);
+        EXPECT_EQ(r.model.GetMaterial(2)->iHighestVertex, 7);
+        // Material 0 is "current" before the first triangle: an empty run.
+        EXPECT_EQ(r.model.GetMaterial(0)->iNumTriangles, 0);
+    }
+}
+
+TEST_F(ModelFile, EmptyModelsLoadWithoutBuffersAndDrawNothing)
+{
+    test::LogCapture log;
+    for (int materials : {0, 1})
+    {
+        const std::string bytes = Bytes(Strip(materials, {}, 0));
+        VFile file = File(bytes);
+        aeModel model;
+        ASSERT_EQ(model.Init(&file, "empty.rvm"), 1);
+        EXPECT_STREQ(model.GetName(), "empty.rvm");
+        EXPECT_EQ(model.GetNumIndices(), 0);
+        EXPECT_EQ(model.GetVertexBuffer(), nullptr);
+        EXPECT_EQ(model.GetIndexBuffer(), nullptr);
+        EXPECT_EQ(model.Render(AE_RENDER_ALL), 1);
+        EXPECT_EQ(model.RenderEx(Color(1.0f, 1.0f, 1.0f, 0.5f), AE_RENDER_TRANSPARENT), 1);
+        model.PrepareRestore();
+        EXPECT_EQ(model.Restore(), 1);
+    }
+    EXPECT_EQ(aeLog::m_iNumErrors, 0);
+}
+
+TEST_F(ModelFile, WrongMagicAndVersionAreRefused)
+{
+    const std::string good = Bytes(Strip(1, {0}));
+    struct Case
+    {
+        std::string bytes;
+        const char* message;
+    };
+    std::string lower = good;
+    lower[0] = 'r';
+    lower[1] = 'v';
+    lower[2] = 'm';
+    std::string version = good;
+    version[3] = 1;
+    const Case cases[] = {{lower, "Falscher FourC-Code!"},
+                          {"RVN" + good.substr(3), "Falscher FourC-Code!"},
+                          {"RV", "Falscher FourC-Code!"},
+                          {version, "Nicht unterstützte Dateiversion!"}};
+    for (const Case& c : cases)
+    {
+        test::LogCapture log;
+        ReadModel r(c.bytes);
+        EXPECT_EQ(r.result, 0);
+        EXPECT_TRUE(log.Contains(c.message)) << c.message;
+    }
+}
+
+TEST_F(ModelFile, UntrustedCountsAndIndicesAreRefused)
+{
+    rvmtext::Model base = Strip(2, {0, 1}, 4);
+    base.materials[1].texture = "tex";
+    const std::string good = Bytes(base);
+    // Offsets: M at 4, material 0 at 8 (44 bytes), material 1 at 52 with its
+    // name length at 92 and name at 96, V at 99, vertices at 103, T at 183,
+    // triangles at 187.
+    ASSERT_EQ(good.size(), 207u);
+    rvmtext::Model badVertex = base;
+    badVertex.triangles[1].index[2] = 4;
+    rvmtext::Model badMaterial = base;
+    badMaterial.triangles[0].material = 2;
+    rvmtext::Model negativeMaterial = base;
+    negativeMaterial.triangles[1].material = -1;
+    std::string longName = Patch(good, 92, 256);
+    longName.insert(96, std::string(253, 'x'));
+    struct Case
+    {
+        std::string bytes;
+        const char* message;
+    };
+    const Case cases[] = {
+        {Patch(good, 4, -1), "Ungültige Materialanzahl -1"},
+        {Patch(good, 4, 0x7FFFFFFF), "Ungültige Materialanzahl"},
+        {Patch(good, 4, 5), "Ungültige Materialanzahl 5"},
+        {longName, "Ungültige Länge 256 des Texturnamens"},
+        {Patch(good, 92, 200), "Ungültige Länge 200 des Texturnamens"},
+        {Patch(good, 99, -4), "Ungültige Vertexanzahl -4"},
+        {Patch(good, 99, 1 << 28), "Ungültige Vertexanzahl"},
+        {Patch(good, 183, -1), "Ungültige Dreiecksanzahl -1"},
+        {Patch(good, 183, 3), "Ungültige Dreiecksanzahl 3"},
+        {Bytes(badVertex), "verweist auf den Vertex 4, die Datei hat aber nur 4 Vertices!"},
+        {Bytes(badMaterial), "verweist auf das Material 2, die Datei hat aber nur 2 Materialien!"},
+        {Bytes(negativeMaterial), "verweist auf das Material -1"},
+    };
+    for (const Case& c : cases)
+    {
+        test::LogCapture log;
+        ReadModel r(c.bytes);
+        EXPECT_EQ(r.result, 0) << c.message;
+        EXPECT_TRUE(log.Contains(c.message)) << c.message << "\n" << log.Text();
+        VFile file = File(c.bytes);
+        EXPECT_EQ(aeModelManager::AddModel(&file, "bad.rvm", nullptr), 0);
+    }
+    EXPECT_EQ(aeModelManager::GetNumModels(), 0);
+}
+
+TEST_F(ModelFile, EveryShortenedFileIsRefused)
+{
+    rvmtext::Model m = Strip(2, {0, 0, 1}, 5);
+    m.materials[0].texture = "wall.png";
+    const std::string good = Bytes(m);
+    test::LogCapture log;
+    for (size_t n = 0; n < good.size(); ++n)
+    {
+        ReadModel r(good.substr(0, n));
+        EXPECT_EQ(r.result, 0) << n << " bytes";
+    }
+    // A negative name length means "no texture" and is no fault.
+    rvmtext::Model negative = Strip(1, {0});
+    negative.materials[0].negativeLength = -7;
+    ReadModel r(Bytes(negative));
+    EXPECT_EQ(r.result, 1);
+    EXPECT_STREQ(r.model.GetMaterial(0)->acTextureName, "");
+}
+
+TEST_F(ModelFile, InitAndAddModelCheckTheirParameters)
+{
+    test::LogCapture log;
+    aeModel model;
+    const std::string bytes = Bytes(Strip(1, {}, 0));
+    VFile file = File(bytes);
+    EXPECT_EQ(model.Init(nullptr, "x"), 0);
+    EXPECT_EQ(model.Init(&file, nullptr), 0);
+    EXPECT_EQ(aeModelManager::AddModel(nullptr, "x", nullptr), 0);
+    EXPECT_EQ(aeModelManager::AddModel(&file, nullptr, nullptr), 0);
+    EXPECT_EQ(aeModelManager::AddModelArchive(nullptr), 0);
+    EXPECT_TRUE(log.Contains("Funktion: aeModel::Init Beschreibung: Der Funktion wurden ungültige Parameter übergeben!"));
+    EXPECT_TRUE(log.Contains("Funktion: aeModelManager::AddModel Beschreibung: Der Funktion wurden ungültige Parameter"));
+    // Vertices need the graphics device.
+    const std::string withVertices = Bytes(Strip(1, {0}));
+    VFile vfile = File(withVertices);
+    EXPECT_EQ(model.Init(&vfile, "x.rvm"), 0);
+    EXPECT_TRUE(log.Contains("Das Grafikgerät wurde noch nicht initialisiert!"));
+}
+
+TEST(ModelPass, OpaqueAndTransparentPassesSplitTheMaterials)
+{
+    aeModelMaterial opaque = {};
+    aeModelMaterial blended = {};
+    blended.iTransparent = 7;
+    EXPECT_EQ(aeModel::IsInPass(&opaque, AE_RENDER_ALL), 1);
+    EXPECT_EQ(aeModel::IsInPass(&opaque, AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(aeModel::IsInPass(&opaque, AE_RENDER_TRANSPARENT), 0);
+    EXPECT_EQ(aeModel::IsInPass(&blended, AE_RENDER_OPAQUE), 0);
+    EXPECT_EQ(aeModel::IsInPass(&blended, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(aeModel::IsInPass(&blended, 5), 1);
+
+    const Color full(1.0f, 0.5f, 0.5f, 1.0f), faded(1.0f, 1.0f, 1.0f, 0.5f), over(1.0f, 1.0f, 1.0f, 2.0f);
+    // A faded model goes entirely into the transparent pass.
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, faded, AE_RENDER_OPAQUE), 0);
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, faded, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(aeModel::IsInPassEx(&blended, faded, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, full, AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, full, AE_RENDER_TRANSPARENT), 0);
+    EXPECT_EQ(aeModel::IsInPassEx(&blended, full, AE_RENDER_OPAQUE), 0);
+    // An alpha above 1 counts as opaque and, not being exactly 1, as
+    // transparent too.
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, over, AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, over, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(aeModel::IsInPassEx(&opaque, faded, AE_RENDER_ALL), 1);
+}
+
+TEST_F(ModelFile, RegistryFindsTheFirstOfExactNames)
+{
+    test::LogCapture log;
+    EXPECT_EQ(aeModelManager::FindModel("a.rvm"), -1);
+    EXPECT_TRUE(log.Contains("Der ModelManager wurde noch nicht initialisiert!"));
+    ASSERT_EQ(aeModelManager::Init(), 1);
+    const std::string bytes = Bytes(Strip(1, {}, 0));
+    aeModel* first = nullptr;
+    aeModel* second = nullptr;
+    VFile a = File(bytes), b = File(bytes), c = File(bytes);
+    ASSERT_EQ(aeModelManager::AddModel(&a, "a.rvm", &first), 1);
+    ASSERT_EQ(aeModelManager::AddModel(&b, "a.rvm", &second), 1);
+    ASSERT_EQ(aeModelManager::AddModel(&c, "b.rvm", nullptr), 1);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(aeModelManager::GetNumModels(), 3);
+    EXPECT_EQ(aeModelManager::FindModel("a.rvm"), 0);
+    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), first);
+    EXPECT_EQ(aeModelManager::FindModel("A.rvm"), -1);
+    EXPECT_EQ(aeModelManager::FindModel("a.rv"), -1);
+    EXPECT_EQ(aeModelManager::GetModel("zzz"), nullptr);
+    EXPECT_EQ(aeModelManager::GetModel(-1), nullptr);
+    EXPECT_EQ(aeModelManager::FindModel(nullptr), -1);
+
+    aeModelManager::DeleteModel(0);
+    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), second);
+    EXPECT_EQ(aeModelManager::FindModel("b.rvm"), 1);
+    aeModelManager::DeleteModel(2);
+    aeModelManager::DeleteModel(-1);
+    EXPECT_TRUE(log.Contains("Funktion: aeModelManager::DeleteModel Beschreibung: Der Funktion wurden ungültige"));
+    aeModelManager::DeleteModel("nope");
+    EXPECT_TRUE(log.Contains("Das Modell wurde nicht gefunden!"));
+    aeModelManager::DeleteModel("a.rvm");
+    EXPECT_EQ(aeModelManager::GetNumModels(), 1);
+    aeModelManager::PrepareRestore();
+    EXPECT_EQ(aeModelManager::Restore(), 1);
+
+    // Init on a running manager starts empty.
+    ASSERT_EQ(aeModelManager::Init(), 1);
+    EXPECT_EQ(aeModelManager::GetNumModels(), 0);
+    aeModelManager::Exit();
+    aeModelManager::Exit();
+    EXPECT_EQ(aeModelManager::IsInitialized(), 0);
+}
+
+TEST_F(ModelFile, ArchivesAddEveryEntryThatLoads)
+{
+    test::LogCapture log;
+    const std::string empty = Bytes(Strip(1, {}, 0));
+    const std::string archiveBytes =
+        Zip({{"models/door.rvm", empty}, {"models/broken.rvm", "RVM\x01"}, {"models/wall.rvm", empty}});
+    VFile archive = File(archiveBytes);
+    EXPECT_EQ(aeModelManager::AddModelArchive(&archive), 0);
+    EXPECT_TRUE(log.Contains("Sie müssen erst den ModelManager initialisieren!"));
+    aeModelManager::Init();
+    VFile again = File(archiveBytes);
+    EXPECT_EQ(aeModelManager::AddModelArchive(&again), 1);
+    EXPECT_TRUE(log.Contains("Nicht unterstützte Dateiversion!"));
+    EXPECT_EQ(aeModelManager::GetNumModels(), 2);
+    EXPECT_EQ(aeModelManager::FindModel("models/door.rvm"), 0);
+    EXPECT_EQ(aeModelManager::FindModel("models/wall.rvm"), 1);
+    VFile notAnArchive = File(std::string("RVM\0", 4));
+    EXPECT_EQ(aeModelManager::AddModelArchive(&notAnArchive), 0);
+    EXPECT_TRUE(log.Contains("Fehler beim lesen des Archivs!"));
+}

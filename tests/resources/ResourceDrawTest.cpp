@@ -1,0 +1,298 @@
+// Models and animations on a headless device: passes, material runs, tints,
+// sprites with their own textures, and device loss.
+
+#include "ResourceTestUtil.h"
+#include "graphics/GrafikTestSupport.h"
+
+using namespace restest;
+
+namespace
+{
+constexpr uint32_t kBlack = 0x000000, kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+class ResourceDraw : public test::GrafikFixture
+{
+protected:
+    void SetUp() override
+    {
+        OpenDevice();
+        // Identity transforms: model coordinates are clip coordinates, x and y
+        // from -1 to 1 across the 320 x 240 screen. Full ambient light shows
+        // the material colours as they are.
+        Matrix identity = MatrixIdentity();
+        aeGrafik::SetWorldMatrix(&identity);
+        aeGrafik::SetCameraMatrix(&identity);
+        aeGrafik::SetProjectionMatrix(&identity);
+        aeGrafik::SetRS(D3DRS_LIGHTING, TRUE);
+        aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
+        IDirect3DDevice9* device = aeGrafik::GetDevice();
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    }
+    void TearDown() override
+    {
+        aeAnimationManager::Exit();
+        aeModelManager::Exit();
+        aeTextureManager::Exit();
+        test::GrafikFixture::TearDown();
+    }
+
+    void Begin()
+    {
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+    }
+    // The colour at clip coordinates (x, y) after ending the scene.
+    uint32_t At(float x, float y)
+    {
+        if (m_Pixels.empty())
+        {
+            aeGrafik::EndScene();
+            m_Pixels = ReadBackBuffer();
+        }
+        const int px = static_cast<int>((x + 1.0f) * 160.0f);
+        const int py = static_cast<int>((1.0f - y) * 120.0f);
+        return Pixel(m_Pixels, px, py);
+    }
+    void Next() { m_Pixels.clear(); }
+
+    static std::unique_ptr<aeModel> LoadModel(const rvmtext::Model& m, const char* name = "m.rvm")
+    {
+        auto model = std::make_unique<aeModel>();
+        const std::string bytes = Bytes(m);
+        VFile file = File(bytes);
+        EXPECT_EQ(model->Init(&file, name), 1);
+        return model;
+    }
+    static IDirect3DTexture9* AddTexture(const char* name, const std::vector<uint32_t>& rgb, int size = 2)
+    {
+        const auto bmp = test::MakeBmp(size, size, rgb);
+        VFile image(bmp.data(), static_cast<int>(bmp.size()));
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(aeTextureManager::AddTexture(&image, name, 0xFFFF00FF, &texture), 1);
+        return texture;
+    }
+
+    std::vector<uint32_t> m_Pixels;
+};
+
+// Left square opaque red (material 0), right square blended green (material 1).
+rvmtext::Model TwoSquares()
+{
+    rvmtext::Model m;
+    m.materials = {Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(1, Color(0.0f, 1.0f, 0.0f, 1.0f))};
+    AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
+    AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
+    return m;
+}
+}
+
+TEST_F(ResourceDraw, ModelPassesDrawTheirOwnMaterials)
+{
+    auto model = LoadModel(TwoSquares());
+    EXPECT_NE(model->GetVertexBuffer()->GetVB(), nullptr);
+    EXPECT_EQ(model->GetIndexBuffer()->GetNumIndices(), 12u);
+
+    Begin();
+    EXPECT_EQ(model->Render(AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(At(-0.5f, 0), kRed);
+    EXPECT_EQ(At(0.5f, 0), kBlack);
+    EXPECT_EQ(At(0, 0), kBlack);
+    Next();
+    Begin();
+    EXPECT_EQ(model->Render(AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(At(-0.5f, 0), kBlack);
+    EXPECT_EQ(At(0.5f, 0), kGreen);
+    Next();
+    Begin();
+    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
+    EXPECT_EQ(At(-0.5f, 0), kRed);
+    EXPECT_EQ(At(0.5f, 0), kGreen);
+    Next();
+
+    // A faded model is drawn entirely in the transparent pass, blended.
+    const Color faded(1, 1, 1, 0.5f);
+    Begin();
+    EXPECT_EQ(model->RenderEx(faded, AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(At(-0.5f, 0), kBlack);
+    EXPECT_EQ(At(0.5f, 0), kBlack);
+    Next();
+    Begin();
+    EXPECT_EQ(model->RenderEx(faded, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_NEAR(static_cast<int>(At(-0.5f, 0) >> 16), 0x80, 2);
+    EXPECT_NEAR(static_cast<int>((At(0.5f, 0) >> 8) & 0xFF), 0x80, 2);
+    Next();
+    // The tint multiplies the colour.
+    Begin();
+    EXPECT_EQ(model->RenderEx(Color(0.5f, 1.0f, 1.0f, 1.0f), AE_RENDER_OPAQUE), 1);
+    EXPECT_NEAR(static_cast<int>(At(-0.5f, 0) >> 16), 0x80, 2);
+    EXPECT_EQ(At(0.5f, 0), kBlack);
+    Next();
+
+    // Drawing leaves the default state behind.
+    DWORD blend = 1;
+    aeGrafik::GetDevice()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
+    EXPECT_EQ(blend, 0u);
+}
+
+TEST_F(ResourceDraw, MaterialComingBackKeepsOnlyItsLastRun)
+{
+    // Material 0: the upper-left half of the left square, then a triangle of
+    // material 1 on the right, then material 0's lower-right half.
+    rvmtext::Model m;
+    m.materials = {Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(0, Color(0.0f, 0.0f, 1.0f, 1.0f))};
+    AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
+    AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
+    m.triangles = {m.triangles[0], m.triangles[2], m.triangles[1]};
+    auto model = LoadModel(m);
+    Begin();
+    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
+    EXPECT_EQ(At(-0.8f, 0.4f), kBlack); // the first run is not drawn
+    EXPECT_EQ(At(-0.2f, -0.4f), kRed);
+    EXPECT_EQ(At(0.2f, 0.4f), kBlue);
+    EXPECT_EQ(At(0.8f, -0.4f), kBlack);
+}
+
+TEST_F(ResourceDraw, ModelSurvivesADeviceLoss)
+{
+    test::LogCapture log;
+    ASSERT_EQ(aeTextureManager::Init(), 1);
+    IDirect3DTexture9* texture = AddTexture("blue.bmp", {kBlue, kBlue, kBlue, kBlue});
+    rvmtext::Model m;
+    m.materials = {Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), "blue.bmp"), Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f), "gone.bmp")};
+    AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
+    AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
+    auto model = LoadModel(m);
+    EXPECT_EQ(model->GetMaterial(0)->pTexture, texture);
+    EXPECT_EQ(model->GetMaterial(1)->pTexture, nullptr);
+    EXPECT_TRUE(log.Contains("Funktion: aeModel::Init Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
+
+    model->PrepareRestore();
+    EXPECT_EQ(model->GetVertexBuffer()->GetVB(), nullptr);
+    EXPECT_EQ(model->GetIndexBuffer()->GetIB(), nullptr);
+    aeTextureManager::Exit();
+    ASSERT_EQ(aeGrafik::Restore(), 1);
+    aeTextureManager::Init();
+    IDirect3DTexture9* reloaded = AddTexture("blue.bmp", {kBlue, kBlue, kBlue, kBlue});
+    EXPECT_EQ(model->Restore(), 1);
+    EXPECT_EQ(model->GetMaterial(0)->pTexture, reloaded);
+    EXPECT_TRUE(log.Contains("Funktion: aeModel::Restore Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
+    EXPECT_NE(model->GetVertexBuffer()->GetVB(), nullptr);
+
+    Matrix identity = MatrixIdentity();
+    aeGrafik::SetWorldMatrix(&identity);
+    aeGrafik::SetCameraMatrix(&identity);
+    aeGrafik::SetProjectionMatrix(&identity);
+    aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
+    Begin();
+    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
+    EXPECT_EQ(At(-0.5f, 0), kBlue);
+    EXPECT_EQ(At(0.5f, 0), kRed); // untextured
+}
+
+TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
+{
+    test::LogCapture log;
+    aeTextureManager::Init();
+    aeModelManager::Init();
+    IDirect3DTexture9* corners = AddTexture("corners.bmp", {kRed, kGreen, kBlue, kWhite});
+    IDirect3DTexture9* green = AddTexture("green.bmp", {kGreen, kGreen, kGreen, kGreen});
+    ASSERT_EQ(aeAnimationManager::Init(), 1);
+    aeModel* quad = aeAnimationManager::GetBasicSpriteModel();
+    ASSERT_NE(quad, nullptr);
+    EXPECT_STREQ(quad->GetName(), "Basic Sprite-Model.rvm");
+    EXPECT_EQ(aeLog::m_iNumErrors, 0);
+
+    ranimtext::Animation a;
+    a.duration = 2.0f;
+    a.objects = {Obj("corners.bmp", 0, {Key(0, 1, Vector3(-0.5f, 0, 0.5f), Vector3(0, 0, 0), Vector3(0.8f, 0.8f, 1))}),
+                 Obj("green.bmp", 0, {Key(0, 1, Vector3(0.5f, 0, 0.5f), Vector3(0, 0, 0), Vector3(0.8f, 0.8f, 1))})};
+    const std::string bytes = Bytes(a);
+    VFile file = File(bytes);
+    aeAnimation* animation = nullptr;
+    ASSERT_EQ(aeAnimationManager::AddAnimation(&file, "sprites.ran", &animation), 1);
+    EXPECT_EQ(animation->GetObjectA(0)->GetModel(), quad);
+    EXPECT_EQ(animation->GetObjectA(0)->GetSpriteTexture(), corners);
+    EXPECT_EQ(animation->GetObjectA(1)->GetSpriteTexture(), green);
+
+    aeAnimationPlayer player;
+    ASSERT_EQ(player.Init(animation), 1);
+    const Matrix identity = MatrixIdentity();
+    const Vector3 eye(0, 0, -5), right(1, 0, 0);
+    // Sprites are blended: nothing in the opaque pass.
+    Begin();
+    EXPECT_EQ(player.Render(0.5f, identity, eye, right, AE_RENDER_OPAQUE), 1);
+    EXPECT_EQ(At(-0.5f, 0), kBlack);
+    Next();
+    Begin();
+    EXPECT_EQ(player.Render(0.5f, identity, eye, right, AE_RENDER_TRANSPARENT), 1);
+    EXPECT_EQ(player.GetTickCount(), 1.0f);
+    EXPECT_EQ(At(-0.7f, 0.2f), kRed);
+    EXPECT_EQ(At(-0.3f, 0.2f), kGreen);
+    EXPECT_EQ(At(-0.7f, -0.2f), kBlue);
+    EXPECT_EQ(At(-0.3f, -0.2f), kWhite);
+    EXPECT_EQ(At(0.5f, 0), kGreen);
+    EXPECT_EQ(At(0, 0), kBlack);
+    Next();
+
+    // Device loss: the textures go away and are found again by name.
+    aeAnimationManager::PrepareRestore();
+    aeModelManager::PrepareRestore();
+    EXPECT_EQ(quad->GetMaterial(0)->pTexture, nullptr);
+    EXPECT_EQ(animation->GetObjectA(0)->GetSpriteTexture(), nullptr);
+    EXPECT_EQ(quad->GetVertexBuffer()->GetVB(), nullptr);
+    aeTextureManager::Exit();
+    ASSERT_EQ(aeGrafik::Restore(), 1);
+    aeTextureManager::Init();
+    IDirect3DTexture9* greenAgain = AddTexture("green.bmp", {kGreen, kGreen, kGreen, kGreen});
+    EXPECT_EQ(aeModelManager::Restore(), 1);
+    EXPECT_EQ(aeAnimationManager::Restore(), 1);
+    EXPECT_EQ(animation->GetObjectA(1)->GetSpriteTexture(), greenAgain);
+    // corners.bmp was not reloaded: that object no longer has anything to show.
+    EXPECT_EQ(animation->GetObjectA(0)->GetModel(), nullptr);
+    Matrix m = MatrixIdentity();
+    aeGrafik::SetCameraMatrix(&m);
+    aeGrafik::SetProjectionMatrix(&m);
+    aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
+    Begin();
+    EXPECT_EQ(animation->GetObjectA(1)->Render(0.0f, identity, eye, right, AE_RENDER_ALL), 1);
+    EXPECT_EQ(At(0.5f, 0), kGreen);
+    Next();
+    // An object without a model stops its animation: the sprite after it is
+    // not drawn.
+    Begin();
+    EXPECT_EQ(animation->Render(0.0f, identity, eye, right, AE_RENDER_ALL), 0);
+    EXPECT_EQ(At(0.5f, 0), kBlack);
+}
+
+TEST_F(ResourceDraw, HiddenAndOutOfRangeObjectsDrawNothing)
+{
+    aeTextureManager::Init();
+    aeModelManager::Init();
+    AddTexture("red.bmp", {kRed, kRed, kRed, kRed});
+    ASSERT_EQ(aeAnimationManager::Init(), 1);
+    ranimtext::Animation a;
+    a.duration = 1.0f;
+    a.objects = {Obj("red.bmp", 3, {Key(0, 1, Vector3(0, 0, 0.5f)), Key(1, 0, Vector3(0, 0, 0.5f))})};
+    const std::string bytes = Bytes(a);
+    VFile file = File(bytes);
+    aeAnimation* animation = nullptr;
+    ASSERT_EQ(aeAnimationManager::AddAnimation(&file, "fade.ran", &animation), 1);
+    const Matrix identity = MatrixIdentity();
+    const Vector3 eye(0, 0, -5), right(1, 0, 0);
+    for (float t : {0.0f, 0.49f})
+    {
+        Begin();
+        EXPECT_EQ(animation->Render(t, identity, eye, right, AE_RENDER_ALL), 1);
+        EXPECT_EQ(At(0, 0), kRed) << t;
+        Next();
+    }
+    for (float t : {0.5f, 1.0f, 1.5f, -0.5f})
+    {
+        Begin();
+        EXPECT_EQ(animation->Render(t, identity, eye, right, AE_RENDER_ALL), 1);
+        EXPECT_EQ(At(0, 0), kBlack) << t;
+        Next();
+    }
+}
