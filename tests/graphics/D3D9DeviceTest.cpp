@@ -396,3 +396,54 @@ TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
     m_pDevice->SetTexture(0, nullptr);
     EXPECT_EQ(texture->Release(), 0u);
 }
+
+TEST_F(D3D9Scene, EachDrawUsesTheWorldMatrixSetBeforeIt)
+{
+    UntexturedState();
+    Camera();
+    D3DMATRIX world{};
+    world._11 = world._22 = world._33 = world._44 = 1.f;
+    auto drawAt = [&](float x, D3DCOLOR color) {
+        world._41 = x;
+        m_pDevice->SetTransform(D3DTS_WORLD, &world);
+        const ColorVertex quad[4] = {{-1, -1, 5, color}, {-1, 1, 5, color}, {1, -1, 5, color}, {1, 1, 5, color}};
+        m_pDevice->SetFVF(kColorFVF);
+        ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), D3D_OK);
+    };
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    // Left, the same place again, right, back to the left: every draw where its matrix says.
+    drawAt(-3.f, 0xffff0000);
+    drawAt(-3.f, 0xff00ff00);
+    drawAt(3.f, 0xff0000ff);
+    drawAt(-3.f, 0xffffffff);
+    drawAt(0.f, 0xffffff00);
+    EXPECT_EQ(Pixel(64, 48), 0xffff00u);
+    EXPECT_EQ(Pixel(64 - 35, 48), 0xffffffu);
+    EXPECT_EQ(Pixel(64 + 35, 48), 0x0000ffu);
+    // A new view moves what the same world matrix places.
+    D3DMATRIX view{};
+    view._11 = view._22 = view._33 = view._44 = 1.f;
+    view._41 = 3.f;
+    m_pDevice->SetTransform(D3DTS_VIEW, &view);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    drawAt(-3.f, 0xffff0000);
+    EXPECT_EQ(Pixel(64, 48), 0xff0000u);
+    EXPECT_EQ(Pixel(64 - 35, 48), 0u);
+}
+
+TEST_F(D3D9Draw, FramesPresentedInARowKeepTheLastFrameReadable)
+{
+    UntexturedState();
+    for (int frame = 0; frame < 6; frame++)
+    {
+        const D3DCOLOR colour = 0xff000000 | static_cast<D3DCOLOR>(frame * 0x202020 + 0x101010);
+        ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0), D3D_OK);
+        ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
+        ASSERT_EQ(DrawRect(static_cast<float>(frame * 10), 0, static_cast<float>(frame * 10 + 10), 10, colour), D3D_OK);
+        ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
+        ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    }
+    // The back buffer still holds the last frame, and only it.
+    EXPECT_EQ(Pixel(55, 5), 0xb0b0b0u);
+    EXPECT_EQ(Pixel(45, 5), 0u);
+}

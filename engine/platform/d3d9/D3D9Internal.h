@@ -334,6 +334,8 @@ private:
     void UploadUniforms(Program* program, DWORD fvf);
     void UpdateDerived();
     bool CheckWindowLoss();
+    void LimitFramesAhead();
+    void ForgetFrames();
 
     Direct3D* m_pD3D;
     HWND m_hWindow = nullptr;
@@ -348,6 +350,12 @@ private:
     GLuint m_uResolveFbo = 0, m_uResolveColor = 0;
     int m_iSamples = 0;
     bool m_bHasDepth = false, m_bHasStencil = false;
+    // Without a display the window's surface is never seen: Present only
+    // hands the frame to the renderer, and at most kFramesAhead frames wait.
+    bool m_bHeadless = false;
+    static constexpr int kFramesAhead = 2;
+    GLsync m_aFrameFences[kFramesAhead] = {};
+    int m_iFrameFence = 0;
 
     // drawing
     GLuint m_uVao = 0;
@@ -369,7 +377,7 @@ private:
     GLuint m_uBoundIndexBuffer = ~0u;
 
     // derived values
-    float m_afWorldView[16];
+    float m_afWorldView[16] = {};
     float m_afLightPos[kMaxActiveLights][4];
     float m_afLightDir[kMaxActiveLights][4];
     int m_iLightCount = 0;

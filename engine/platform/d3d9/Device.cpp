@@ -21,6 +21,7 @@ Device::~Device()
     {
         MakeCurrent();
         ReleaseStateRefs(m_State);
+        ForgetFrames();
         for (Program& program : m_Programs)
             glDeleteProgram(program.uProgram);
         glDeleteSamplers(kStages, m_auSamplers);
@@ -94,6 +95,7 @@ HRESULT Device::Create(HWND window, D3DPRESENT_PARAMETERS& params)
     m_hWindow = window;
     m_Params = params;
     m_Params.hDeviceWindow = window;
+    m_bHeadless = IsHeadless();
 
     SetContextAttributes();
     m_Context = SDL_GL_CreateContext(window->pSdl);
@@ -283,6 +285,16 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     if (CheckWindowLoss())
         return D3DERR_DEVICELOST;
     MakeCurrent();
+    if (m_bHeadless)
+    {
+        // Nobody sees the window of a headless video driver: copying the frame
+        // into it would cost a full-screen pass on a software renderer and
+        // make this thread wait until the frame is drawn. The frame is only
+        // handed to the renderer; the back buffer keeps it for reading.
+        LimitFramesAhead();
+        SDL_GL_SwapWindow(m_hWindow->pSdl);
+        return D3D_OK;
+    }
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
     GLuint source = m_uFbo;
@@ -304,6 +316,31 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     SDL_GL_SwapWindow(m_hWindow->pSdl);
     glBindFramebuffer(GL_FRAMEBUFFER, m_uFbo);
     return D3D_OK;
+}
+
+void Device::LimitFramesAhead()
+{
+    GLsync& oldest = m_aFrameFences[m_iFrameFence];
+    if (oldest)
+    {
+        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
+        glDeleteSync(oldest);
+    }
+    // The fence is followed by a flush, so the renderer starts on the frame now.
+    oldest = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    m_iFrameFence = (m_iFrameFence + 1) % kFramesAhead;
+}
+
+void Device::ForgetFrames()
+{
+    for (GLsync& fence : m_aFrameFences)
+    {
+        if (fence)
+            glDeleteSync(fence);
+        fence = nullptr;
+    }
+    m_iFrameFence = 0;
 }
 
 void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
@@ -395,6 +432,15 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     {
         mask |= GL_STENCIL_BUFFER_BIT;
         glClearStencil(static_cast<GLint>(stencil & 0xff));
+        glStencilMask(0xff);
+    }
+    else if ((flags & D3DCLEAR_ZBUFFER) && m_bHasStencil)
+    {
+        // No draw tests the stencil, so its values cannot be seen. Clearing
+        // it with the depth writes whole depth-stencil words, where clearing
+        // the depth alone has to keep the stencil bits of every pixel (on a
+        // software renderer a read and a write per pixel).
+        mask |= GL_STENCIL_BUFFER_BIT;
         glStencilMask(0xff);
     }
     m_bRasterDirty = true;

@@ -380,8 +380,14 @@ void Device::UpdateDerived()
     if (m_bWorldViewStale)
     {
         m_bWorldViewStale = false;
-        Multiply(m_State.World, m_State.View, m_afWorldView);
-        m_auGen[U_WORLDVIEW]++;
+        // Setting the same matrix again (as per-object code does) sends nothing.
+        float worldView[16];
+        Multiply(m_State.World, m_State.View, worldView);
+        if (memcmp(worldView, m_afWorldView, sizeof(worldView)) != 0)
+        {
+            memcpy(m_afWorldView, worldView, sizeof(worldView));
+            m_auGen[U_WORLDVIEW]++;
+        }
     }
     if (m_bViewStale)
     {
