@@ -96,8 +96,11 @@ int aeAnimObject::Restore()
 
 void aeAnimObject::PrepareRestore()
 {
-    if (m_pModel && std::strcmp(m_pModel->GetName(), AE_BASIC_SPRITE_MODEL) == 0 && m_pModel->GetNumMaterials() > 0)
-        m_pModel->GetMaterial(0)->pTexture = nullptr;
+    // Only the built-in sprite quad is touched: a model of the model manager
+    // may already be gone when the device is lost.
+    aeModel* sprite = aeAnimationManager::GetBasicSpriteModel();
+    if (sprite && m_pModel == sprite && sprite->GetNumMaterials() > 0)
+        sprite->GetMaterial(0)->pTexture = nullptr;
     m_pSpriteTexture = nullptr;
 }
 

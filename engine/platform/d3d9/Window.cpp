@@ -18,6 +18,7 @@ constexpr int kMaxWindows = 16;
 aeWindow* s_apWindows[kMaxWindows] = {};
 int s_iWindows = 0;
 int s_iVideoUsers = 0;
+bool s_bVideoStarted = false;
 int s_iCursorCount = 0;
 bool s_bHooksInstalled = false;
 
@@ -100,7 +101,7 @@ namespace d3d9
 {
 bool AcquireVideo()
 {
-    if (s_iVideoUsers == 0)
+    if (!s_bVideoStarted)
     {
         // Closing the last window is the window's WM_CLOSE, not a quit request.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -110,6 +111,10 @@ bool AcquireVideo()
             AE_ERROR("aeSdlVideo", "SDL konnte die Videoausgabe nicht starten: %s", SDL_GetError());
             return false;
         }
+        // Keeps the OpenGL library loaded for the life of the process, so
+        // that closing the last window does not unload the driver.
+        SDL_GL_LoadLibrary(nullptr);
+        s_bVideoStarted = true;
     }
     s_iVideoUsers++;
     return true;
@@ -117,8 +122,10 @@ bool AcquireVideo()
 
 void ReleaseVideo()
 {
-    if (s_iVideoUsers > 0 && --s_iVideoUsers == 0)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The video system stays up once started: shutting it down unloads the
+    // OpenGL driver, and a later window would load it again.
+    if (s_iVideoUsers > 0)
+        --s_iVideoUsers;
 }
 
 bool IsHeadless()
