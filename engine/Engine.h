@@ -38,3 +38,4 @@
 #include "aeModel.h"
 #include "aeTextureManager.h"
 #include "aeInput.h"
+#include "aeMusic.h"

@@ -8,6 +8,7 @@ PACKAGES=(
   zip unzip
   libsdl2-dev libepoxy-dev libstb-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick
+  libopenal-dev libsndfile1-dev lame vorbis-tools sox flac
 )
 
 missing=()

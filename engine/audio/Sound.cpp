@@ -1,81 +1,167 @@
 #include "Sound.h"
 #include "VFile.h"
+#include "aeAudioDevice.h"
 #include "aeError.h"
 
+#include <cmath>
 #include <cstring>
 
 // Marks a buffer that was started and has not been stopped.
 static const DWORD kSounding = 0x80000000u;
 // A buffer counts as playing for this long after Play, whatever the output says.
 static const DWORD kStartGrace = 50;
-// More buffers than this for one effect are taken as a broken file.
-static const DWORD kMaxBuffers = 256;
+// Distances a 3D buffer starts with.
+static const float kDefaultMinDistance = 1.0f;
+static const float kDefaultMaxDistance = 1000000000.0f;
+static const unsigned short kFormatPCM = 1;
+
+// Attenuation in hundredths of a decibel as a linear gain.
+static float VolumeToGain(LONG volume)
+{
+    if (volume <= AE_DSBVOLUME_MIN)
+        return 0.0f;
+    return std::pow(10.0f, static_cast<float>(volume) / 2000.0f);
+}
+
+int aeReadRVSHeader(VFile* file, aeRVSHeader* h, const char* function)
+{
+    if (!file || !h)
+    {
+        AE_INVALID_PARAMETER(function);
+        return 0;
+    }
+    char magic[4] = {1, 1, 1, 1};
+    if (!file->Read(4, magic))
+    {
+        AE_ERROR(function, "Fehler beim Lesen der Datei!");
+        return 0;
+    }
+    if (std::memcmp(magic, "RVS", 4) != 0)
+    {
+        AE_ERROR(function, "RVS-Signatur nicht gefunden!");
+        return 0;
+    }
+    // The seven header fields and the sample format; only the last read tells.
+    unsigned char b[46] = {};
+    file->Read(28, b);
+    if (!file->Read(18, b + 28))
+    {
+        AE_ERROR(function, "Fehler beim Lesen des Soundformats!");
+        return 0;
+    }
+    std::memcpy(&h->dw3D, b + 0, 4);
+    std::memcpy(&h->dwFrequencyControl, b + 4, 4);
+    std::memcpy(&h->dwVolumeControl, b + 8, 4);
+    std::memcpy(&h->dwNumBuffers, b + 12, 4);
+    std::memcpy(&h->dwAlgorithm, b + 16, 4);
+    std::memcpy(&h->fMinDistance, b + 20, 4);
+    std::memcpy(&h->fMaxDistance, b + 24, 4);
+    std::memcpy(&h->wFormatTag, b + 28, 2);
+    std::memcpy(&h->nChannels, b + 30, 2);
+    std::memcpy(&h->nSamplesPerSec, b + 32, 4);
+    std::memcpy(&h->nAvgBytesPerSec, b + 36, 4);
+    std::memcpy(&h->nBlockAlign, b + 40, 2);
+    std::memcpy(&h->wBitsPerSample, b + 42, 2);
+    std::memcpy(&h->cbSize, b + 44, 2);
+    h->dwDataSize = 0;
+    // The data must be in the file before anything is made from its size.
+    if (!file->Read(4, &h->dwDataSize) || h->dwDataSize > static_cast<DWORD>(file->GetRemaining()))
+    {
+        AE_ERROR(function, "Fehler beim Lesen der Sounddaten!");
+        return 0;
+    }
+    if (h->dwNumBuffers < 1 || h->dwNumBuffers > AE_RVS_MAX_BUFFERS)
+    {
+        AE_ERROR(function, "Ungültige Anzahl von Soundpuffern (%u) in der RVS-Datei!",
+                 static_cast<unsigned>(h->dwNumBuffers));
+        return 0;
+    }
+    if (h->dw3D && h->dwAlgorithm > 2)
+    {
+        AE_ERROR(function, "Ungültiger 3D-Algorithmus (%u) in der RVS-Datei!", static_cast<unsigned>(h->dwAlgorithm));
+        return 0;
+    }
+    const int channels = h->nChannels, bits = h->wBitsPerSample;
+    if (h->wFormatTag != kFormatPCM || h->nSamplesPerSec > static_cast<DWORD>(AE_DSBFREQUENCY_MAX) ||
+        !aeAudioDevice::IsPlayableFormat(channels, bits, static_cast<int>(h->nSamplesPerSec)) ||
+        h->nBlockAlign != channels * bits / 8)
+    {
+        AE_ERROR(function,
+                 "Das Soundformat der RVS-Datei wird nicht unterstützt (Formattyp %u, %u Kanäle, %u Bit, %u Hz, "
+                 "Blockgröße %u)!",
+                 static_cast<unsigned>(h->wFormatTag), static_cast<unsigned>(channels), static_cast<unsigned>(bits),
+                 static_cast<unsigned>(h->nSamplesPerSec), static_cast<unsigned>(h->nBlockAlign));
+        return 0;
+    }
+    if (h->dw3D && channels != 1)
+    {
+        AE_ERROR(function, "Ein 3D-Sound muss Mono sein!");
+        return 0;
+    }
+    if (h->dwDataSize < h->nBlockAlign)
+    {
+        AE_ERROR(function, "Die RVS-Datei enthält keine Sounddaten!");
+        return 0;
+    }
+    return 1;
+}
 
 aeSound::aeSound()
-    : m_dwNumBuffers(0), m_dwFlags(0), m_bJustStarted(0), m_fMinDistance(0.0f), m_fMaxDistance(0.0f), m_dwLength(0)
+    : m_dwNumBuffers(0), m_dwFlags(0), m_bJustStarted(0), m_fMinDistance(0.0f), m_fMaxDistance(0.0f),
+      m_dwAlgorithm(0), m_dwSampleRate(0), m_dwLength(0), m_pDevice(nullptr), m_uiSampleBlock(0)
 {
     m_acName[0] = 0;
 }
 
 aeSound::~aeSound()
 {
-    StopAll();
+    Release();
 }
 
-// Reads an RVS file: the header, the sample format and the sample data. The
-// samples themselves are only measured until an output device takes them.
-static int LoadRVSFile(VFile* file, DWORD* numBuffers, DWORD* flags, float* minDistance, float* maxDistance,
-                       DWORD* length)
+void aeSound::Release()
 {
-    char magic[4] = {1, 1, 1, 1};
-    if (!file->Read(4, magic))
+    StopAll();
+    if (m_pDevice)
     {
-        AE_ERROR("LoadRVSFile", "Fehler beim Lesen der Datei!");
-        return 0;
+        for (int i = 0; i < m_auiVoices.GetNumElements(); ++i)
+            m_pDevice->DeleteVoice(m_auiVoices[i]);
+        m_pDevice->DeleteSampleBlock(m_uiSampleBlock);
+        m_pDevice->Release();
     }
-    if (std::memcmp(magic, "RVS", 4) != 0)
-    {
-        AE_ERROR("LoadRVSFile", "RVS-Signatur nicht gefunden!");
-        return 0;
-    }
-    DWORD header[7] = {0, 0, 0, 0, 0, 0, 0};
-    unsigned char format[18];
-    file->Read(28, header);
-    if (!file->Read(18, format))
-    {
-        AE_ERROR("LoadRVSFile", "Fehler beim Lesen des Soundformats!");
-        return 0;
-    }
-    const DWORD is3D = header[0], frequency = header[1], volume = header[2], buffers = header[3],
-                algorithm = header[4];
-    DWORD dataSize = 0;
-    if (!file->Read(4, &dataSize) || dataSize > static_cast<DWORD>(file->GetRemaining()))
-    {
-        AE_ERROR("LoadRVSFile", "Fehler beim Lesen der Sounddaten!");
-        return 0;
-    }
-    if (buffers < 1 || buffers > kMaxBuffers || (is3D && algorithm > 2))
-    {
-        AE_ERROR("LoadRVSFile", "Ungültiger Kopf der RVS-Datei (%u Puffer, 3D-Algorithmus %u)!",
-                 static_cast<unsigned>(buffers), static_cast<unsigned>(algorithm));
-        return 0;
-    }
-    file->Seek(static_cast<int>(dataSize), 0);
+    m_pDevice = nullptr;
+    m_uiSampleBlock = 0;
+    m_auiVoices.Free();
+    m_adwStartTimes.Free();
+    m_adwPlayState.Free();
+    m_alVolumes.Free();
+    m_adwFrequencies.Free();
+    m_adwTimeStamps.Free();
+    m_avStartVelocities.Free();
+    m_avOldPositions.Free();
+    m_avVelocities.Free();
+    m_dwNumBuffers = 0;
+}
 
-    *flags = AE_DSBCAPS_STATIC | AE_DSBCAPS_LOCDEFER;
-    if (volume)
-        *flags |= AE_DSBCAPS_CTRLVOLUME;
-    if (frequency)
-        *flags |= AE_DSBCAPS_CTRLFREQUENCY;
-    if (is3D)
-        *flags |= AE_DSBCAPS_CTRL3D;
-    *numBuffers = buffers;
-    std::memcpy(minDistance, &header[5], 4);
-    std::memcpy(maxDistance, &header[6], 4);
-    // Average bytes per second sits at offset 8 of the sample format.
-    DWORD bytesPerSecond;
-    std::memcpy(&bytesPerSecond, format + 8, 4);
-    *length = bytesPerSecond ? static_cast<DWORD>(static_cast<unsigned long long>(dataSize) * 1000u / bytesPerSecond) : 0;
+// Reads an RVS file into a sample block on the device (if there is one) and
+// hands back its description.
+static int LoadRVSFile(aeAudioDevice* device, VFile* file, aeRVSHeader* header, unsigned* block)
+{
+    *block = 0;
+    if (!aeReadRVSHeader(file, header, "LoadRVSFile"))
+        return 0;
+    // The data is uploaded straight from the file's memory.
+    const unsigned char* data = file->GetBuffer() + file->GetCursor();
+    const int bytes = static_cast<int>(header->dwDataSize);
+    file->Seek(bytes, 0);
+    if (!device)
+        return 1;
+    const HRESULT hr = device->CreateSampleBlock(header->nChannels, header->wBitsPerSample,
+                                                 static_cast<int>(header->nSamplesPerSec), data, bytes, block);
+    if (FAILED(hr))
+    {
+        AE_DXERROR("LoadRVSFile", "pDevice->CreateSampleBlock", hr);
+        return 0;
+    }
     return 1;
 }
 
@@ -86,52 +172,119 @@ int aeSound::Init(VFile* file, const char* name)
         AE_INVALID_PARAMETER("aeSound::Init");
         return 0;
     }
-    DWORD buffers = 0, flags = 0, length = 0;
-    float minDistance = 0.0f, maxDistance = 0.0f;
-    if (!LoadRVSFile(file, &buffers, &flags, &minDistance, &maxDistance, &length))
+    Release();
+    m_pDevice = aeSoundManager::GetDSound();
+    if (m_pDevice)
+        m_pDevice->AddRef();
+    aeRVSHeader h;
+    if (!LoadRVSFile(m_pDevice, file, &h, &m_uiSampleBlock))
     {
         AE_ERROR("aeSound::Init", "Fehler beim Laden der RVS-Datei!");
+        Release();
         return 0;
     }
-    m_dwNumBuffers = buffers;
+    DWORD flags = AE_DSBCAPS_STATIC | AE_DSBCAPS_LOCDEFER;
+    if (h.dwVolumeControl)
+        flags |= AE_DSBCAPS_CTRLVOLUME;
+    if (h.dwFrequencyControl)
+        flags |= AE_DSBCAPS_CTRLFREQUENCY;
+    if (h.dw3D)
+        flags |= AE_DSBCAPS_CTRL3D;
     m_dwFlags = flags;
-    m_fMinDistance = minDistance;
-    m_fMaxDistance = maxDistance;
-    m_dwLength = length;
+    m_dwAlgorithm = h.dw3D ? h.dwAlgorithm : 0;
+    m_dwSampleRate = h.nSamplesPerSec;
+    m_dwLength = static_cast<DWORD>(static_cast<unsigned long long>(h.dwDataSize / h.nBlockAlign) * 1000u /
+                                    h.nSamplesPerSec);
+    m_fMinDistance = h.fMinDistance;
+    m_fMaxDistance = h.fMaxDistance;
+    if (h.dw3D && !(std::isfinite(m_fMinDistance) && m_fMinDistance > 0.0f && std::isfinite(m_fMaxDistance) &&
+                    m_fMaxDistance >= m_fMinDistance))
+    {
+        AE_WARNING("aeSound::Init", "Ungültige 3D-Distanzen (%g, %g) in %s, es gelten die Standardwerte!",
+                   static_cast<double>(m_fMinDistance), static_cast<double>(m_fMaxDistance), name);
+        m_fMinDistance = kDefaultMinDistance;
+        m_fMaxDistance = kDefaultMaxDistance;
+    }
     m_bJustStarted = 0;
-    const int count = static_cast<int>(buffers);
+
+    const int count = static_cast<int>(h.dwNumBuffers);
+    const int count3D = (flags & AE_DSBCAPS_CTRL3D) ? count : 0;
     m_adwStartTimes.Alloc(count);
     m_adwPlayState.Alloc(count);
-    const int count3D = (flags & AE_DSBCAPS_CTRL3D) ? count : 0;
+    m_alVolumes.Alloc(count);
+    m_adwFrequencies.Alloc(count);
+    m_auiVoices.Alloc(count);
     m_adwTimeStamps.Alloc(count3D);
     m_avStartVelocities.Alloc(count3D);
     m_avOldPositions.Alloc(count3D);
     m_avVelocities.Alloc(count3D);
     if (m_adwStartTimes.GetNumElements() != count || m_adwPlayState.GetNumElements() != count ||
+        m_alVolumes.GetNumElements() != count || m_adwFrequencies.GetNumElements() != count ||
+        m_auiVoices.GetNumElements() != count || m_adwTimeStamps.GetNumElements() != count3D ||
+        m_avStartVelocities.GetNumElements() != count3D || m_avOldPositions.GetNumElements() != count3D ||
         m_avVelocities.GetNumElements() != count3D)
     {
         AE_ERROR("aeSound::Init", "Nicht genug Speicher für die Soundpuffer!");
+        Release();
         return 0;
+    }
+    m_dwNumBuffers = h.dwNumBuffers;
+    for (int i = 0; i < count; ++i)
+        m_adwFrequencies[i] = m_dwSampleRate;
+    if (m_pDevice)
+    {
+        // Every buffer is a voice of its own on the one sample block.
+        for (int i = 0; i < count; ++i)
+        {
+            const HRESULT hr = m_pDevice->CreateVoice(m_uiSampleBlock, count3D > 0, m_fMinDistance, m_fMaxDistance,
+                                                      &m_auiVoices[i]);
+            if (FAILED(hr))
+            {
+                AE_DXERROR("aeSound::Init", "m_pDevice->CreateVoice", hr);
+                Release();
+                return 0;
+            }
+        }
     }
     std::strncpy(m_acName, name, sizeof(m_acName) - 1);
     m_acName[sizeof(m_acName) - 1] = 0;
     return 1;
 }
 
-int aeSound::Play(DWORD buffer, DWORD /*priority*/, DWORD flags, Vector3 startVelocity)
+int aeSound::CheckBuffer(DWORD buffer, const char* function) const
 {
     if (buffer >= m_dwNumBuffers)
     {
-        AE_INVALID_PARAMETER("aeSound::Play");
+        AE_INVALID_PARAMETER(function);
         return 0;
     }
+    return 1;
+}
+
+int aeSound::Play(DWORD buffer, DWORD /*priority*/, DWORD flags, Vector3 startVelocity)
+{
+    if (!CheckBuffer(buffer, "aeSound::Play"))
+        return 0;
     const int i = static_cast<int>(buffer);
+    // Full volume and the file's own rate again.
+    if (m_dwFlags & AE_DSBCAPS_CTRLVOLUME)
+        SetVolume(buffer, 0);
+    if (m_dwFlags & AE_DSBCAPS_CTRLFREQUENCY)
+        SetFrequency(buffer, AE_DSBFREQUENCY_ORIGINAL);
+    if (m_dwFlags & AE_DSBCAPS_CTRL3D)
+        m_avStartVelocities[i] = startVelocity;
+    if (m_pDevice)
+    {
+        const HRESULT hr = m_pDevice->PlayVoice(m_auiVoices[i], (flags & AE_DSBPLAY_LOOPING) != 0);
+        if (FAILED(hr))
+        {
+            AE_DXERROR("aeSound::Play", "m_pDevice->PlayVoice", hr);
+            return 0;
+        }
+    }
     const DWORD now = timeGetTime();
     if (m_dwFlags & AE_DSBCAPS_CTRL3D)
-    {
-        m_avStartVelocities[i] = startVelocity;
         m_adwTimeStamps[i] = now;
-    }
     m_adwPlayState[i] = (flags & AE_DSBPLAY_LOOPING) | kSounding;
     m_bJustStarted = 1;
     m_adwStartTimes[i] = now;
@@ -162,11 +315,8 @@ int aeSound::GetAvailableBuffer()
 
 DWORD aeSound::GetStatus(DWORD buffer)
 {
-    if (buffer >= m_dwNumBuffers)
-    {
-        AE_INVALID_PARAMETER("aeSound::GetStatus");
+    if (!CheckBuffer(buffer, "aeSound::GetStatus"))
         return 0;
-    }
     const int i = static_cast<int>(buffer);
     const DWORD state = m_adwPlayState[i];
     if (!(state & kSounding))
@@ -174,42 +324,56 @@ DWORD aeSound::GetStatus(DWORD buffer)
     const DWORD elapsed = timeGetTime() - m_adwStartTimes[i];
     if (elapsed < kStartGrace)
         return AE_DSBSTATUS_PLAYING;
-    if (state & AE_DSBPLAY_LOOPING)
-        return AE_DSBSTATUS_PLAYING | AE_DSBSTATUS_LOOPING;
-    return elapsed < m_dwLength ? static_cast<DWORD>(AE_DSBSTATUS_PLAYING) : 0u;
+    if (!(state & AE_DSBPLAY_LOOPING))
+    {
+        // The data has ended by the clock (at the buffer's present rate, with
+        // the grace for the device's latency) ...
+        const unsigned long long played =
+            static_cast<unsigned long long>(elapsed - kStartGrace) * m_adwFrequencies[i] / m_dwSampleRate;
+        if (played >= m_dwLength)
+            return 0;
+    }
+    // ... or by the device.
+    if (m_pDevice && !m_pDevice->IsVoicePlaying(m_auiVoices[i]))
+        return 0;
+    return (state & AE_DSBPLAY_LOOPING) ? AE_DSBSTATUS_PLAYING | AE_DSBSTATUS_LOOPING
+                                         : static_cast<DWORD>(AE_DSBSTATUS_PLAYING);
 }
 
 int aeSound::Stop(DWORD buffer)
 {
-    if (buffer >= m_dwNumBuffers)
-    {
-        AE_INVALID_PARAMETER("aeSound::Stop");
+    if (!CheckBuffer(buffer, "aeSound::Stop"))
         return 0;
-    }
-    m_adwPlayState[static_cast<int>(buffer)] &= ~kSounding;
+    const int i = static_cast<int>(buffer);
+    m_adwPlayState[i] &= ~kSounding;
+    if (m_pDevice)
+        m_pDevice->StopVoice(m_auiVoices[i]);
     return 1;
 }
 
 int aeSound::StopAll()
 {
     for (int i = 0; i < m_adwPlayState.GetNumElements(); ++i)
+    {
         m_adwPlayState[i] &= ~kSounding;
+        if (m_pDevice && i < m_auiVoices.GetNumElements())
+            m_pDevice->StopVoice(m_auiVoices[i]);
+    }
     return 1;
 }
 
 int aeSound::SetPosition(DWORD buffer, const Vector3& position, float velocityFactor)
 {
-    if (buffer >= m_dwNumBuffers)
-    {
-        AE_INVALID_PARAMETER("aeSound::SetPosition");
+    if (!CheckBuffer(buffer, "aeSound::SetPosition"))
         return 0;
-    }
     if (!(m_dwFlags & AE_DSBCAPS_CTRL3D))
     {
         AE_ERROR("aeSound::SetPosition", "Dies ist kein 3D-Sound!");
         return 0;
     }
     const int i = static_cast<int>(buffer);
+    if (m_pDevice)
+        m_pDevice->SetVoicePosition(m_auiVoices[i], position);
     const DWORD now = timeGetTime();
     if (m_bJustStarted)
     {
@@ -217,15 +381,99 @@ int aeSound::SetPosition(DWORD buffer, const Vector3& position, float velocityFa
         m_adwTimeStamps[i] = now;
         m_avOldPositions[i] = position;
         m_bJustStarted = 0;
-        return 1;
     }
-    // Two calls within one millisecond keep the last velocity and measure the
-    // next one over the longer interval.
-    if (now == m_adwTimeStamps[i])
-        return 1;
-    const float dt = static_cast<float>(now - m_adwTimeStamps[i]) * 0.001f;
-    m_avVelocities[i] = (position - m_avOldPositions[i]) / dt * velocityFactor;
-    m_adwTimeStamps[i] = now;
-    m_avOldPositions[i] = position;
+    else
+    {
+        // Two calls within one millisecond keep the last velocity and measure
+        // the next one over the longer interval.
+        if (now == m_adwTimeStamps[i])
+            return 1;
+        const float dt = static_cast<float>(now - m_adwTimeStamps[i]) * 0.001f;
+        m_avVelocities[i] = (position - m_avOldPositions[i]) / dt * velocityFactor;
+        m_adwTimeStamps[i] = now;
+        m_avOldPositions[i] = position;
+    }
+    if (m_pDevice)
+        m_pDevice->SetVoiceVelocity(m_auiVoices[i], m_avVelocities[i]);
     return 1;
+}
+
+int aeSound::SetVolume(DWORD buffer, LONG volume)
+{
+    if (!CheckBuffer(buffer, "aeSound::SetVolume"))
+        return 0;
+    if (!(m_dwFlags & AE_DSBCAPS_CTRLVOLUME) || volume < AE_DSBVOLUME_MIN || volume > AE_DSBVOLUME_MAX)
+        return 0;
+    const int i = static_cast<int>(buffer);
+    if (m_pDevice && FAILED(m_pDevice->SetVoiceGain(m_auiVoices[i], VolumeToGain(volume))))
+        return 0;
+    m_alVolumes[i] = volume;
+    return 1;
+}
+
+int aeSound::SetPan(DWORD buffer, LONG pan)
+{
+    if (!CheckBuffer(buffer, "aeSound::SetPan"))
+        return 0;
+    // Buffers are never made with pan control.
+    (void)pan;
+    return 0;
+}
+
+int aeSound::SetFrequency(DWORD buffer, DWORD frequency)
+{
+    if (!CheckBuffer(buffer, "aeSound::SetFrequency"))
+        return 0;
+    if (frequency == AE_DSBFREQUENCY_ORIGINAL)
+        frequency = m_dwSampleRate;
+    if (!(m_dwFlags & AE_DSBCAPS_CTRLFREQUENCY) || frequency < static_cast<DWORD>(AE_DSBFREQUENCY_MIN) ||
+        frequency > static_cast<DWORD>(AE_DSBFREQUENCY_MAX))
+        return 0;
+    const int i = static_cast<int>(buffer);
+    const float pitch = static_cast<float>(frequency) / static_cast<float>(m_dwSampleRate);
+    if (m_pDevice && FAILED(m_pDevice->SetVoicePitch(m_auiVoices[i], pitch)))
+        return 0;
+    m_adwFrequencies[i] = frequency;
+    return 1;
+}
+
+LONG aeSound::GetVolume(DWORD buffer)
+{
+    if (!CheckBuffer(buffer, "aeSound::GetVolume") || !(m_dwFlags & AE_DSBCAPS_CTRLVOLUME))
+        return 0;
+    return m_alVolumes[static_cast<int>(buffer)];
+}
+
+LONG aeSound::GetPan(DWORD buffer)
+{
+    CheckBuffer(buffer, "aeSound::GetPan");
+    return 0;
+}
+
+DWORD aeSound::GetFrequency(DWORD buffer)
+{
+    if (!CheckBuffer(buffer, "aeSound::GetFrequency") || !(m_dwFlags & AE_DSBCAPS_CTRLFREQUENCY))
+        return 0;
+    return m_adwFrequencies[static_cast<int>(buffer)];
+}
+
+Vector3 aeSound::GetOldPosition(DWORD buffer) const
+{
+    if (buffer >= static_cast<DWORD>(m_avOldPositions.GetNumElements()))
+        return Vector3(0.0f);
+    return m_avOldPositions[static_cast<int>(buffer)];
+}
+
+Vector3 aeSound::GetVelocity(DWORD buffer) const
+{
+    if (buffer >= static_cast<DWORD>(m_avVelocities.GetNumElements()))
+        return Vector3(0.0f);
+    return m_avVelocities[static_cast<int>(buffer)];
+}
+
+unsigned aeSound::GetVoice(DWORD buffer) const
+{
+    if (buffer >= static_cast<DWORD>(m_auiVoices.GetNumElements()))
+        return 0;
+    return m_auiVoices[static_cast<int>(buffer)];
 }

@@ -1,4 +1,5 @@
 #include "aeMaze.h"
+#include "aeMusic.h"
 #include "DataLoader.h"
 #include "aeCamera.h"
 #include "aeError.h"
@@ -93,9 +94,12 @@ int aeMaze::Init(int width, int height)
 void aeMaze::Exit()
 {
     Clear();
-    // Music is owned here once music playback exists; until then no map
-    // creates any and m_pMusic stays null.
-    m_pMusic = nullptr;
+    if (m_pMusic)
+    {
+        m_pMusic->Stop();
+        delete m_pMusic;
+        m_pMusic = nullptr;
+    }
     aeDataLoader::Unload();
 }
 

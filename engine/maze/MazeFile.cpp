@@ -4,6 +4,7 @@
 #include "aeError.h"
 #include "aeMapCheck.h"
 #include "aeMaze.h"
+#include "aeMusic.h"
 
 #include <cstring>
 
@@ -132,9 +133,19 @@ int aeMaze::Init(VFile* file)
     file->Read(4, &m_iStartX);
     file->Read(4, &m_iStartY);
 
-    // The music file is opened by music playback, which this engine does not
-    // have yet; its name is kept for the game and for Save.
+    // The map's music is opened (not yet played) under its name as given; a
+    // piece left from a maze that was not ended goes first.
     ReadString(file, m_acMusicFilename);
+    if (m_acMusicFilename[0])
+    {
+        delete m_pMusic;
+        m_pMusic = new aeMusic;
+        if (!m_pMusic->Init(m_acMusicFilename))
+        {
+            delete m_pMusic;
+            m_pMusic = nullptr;
+        }
+    }
     ReadString(file, m_acDataPath);
     if (!m_acDataPath[0])
         std::strcpy(m_acDataPath, "..\\data\\");

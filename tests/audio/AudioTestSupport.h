@@ -1,0 +1,208 @@
+#pragma once
+// Helpers of the audio tests: RVS and WAV files made of sine waves, the sound
+// manager on the loopback device, and measurements of rendered samples.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Engine.h"
+#include "TestSupport.h"
+#include "aeAudioDevice.h"
+#include "aeMusic.h"
+
+namespace audiotest
+{
+const double kPi = 3.14159265358979323846;
+
+struct Rvs
+{
+    uint32_t is3D = 0, frequency = 1, volume = 1, buffers = 1, algorithm = 0;
+    float minDistance = 1.0f, maxDistance = 1000.0f;
+    uint16_t tag = 1, channels = 1;
+    uint32_t rate = 44100;
+    uint16_t bits = 16;
+    int32_t blockAlign = -1; // -1: channels * bits / 8
+    std::string data;
+
+    std::string Bytes() const
+    {
+        std::string s("RVS\0", 4);
+        auto put32 = [&](uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
+        auto put16 = [&](uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); };
+        auto putF = [&](float v) { s.append(reinterpret_cast<const char*>(&v), 4); };
+        const uint16_t align = blockAlign >= 0 ? static_cast<uint16_t>(blockAlign)
+                                               : static_cast<uint16_t>(channels * bits / 8);
+        put32(is3D);
+        put32(frequency);
+        put32(volume);
+        put32(buffers);
+        put32(algorithm);
+        putF(minDistance);
+        putF(maxDistance);
+        put16(tag);
+        put16(channels);
+        put32(rate);
+        put32(rate * align);
+        put16(align);
+        put16(bits);
+        put16(0);
+        put32(static_cast<uint32_t>(data.size()));
+        return s + data;
+    }
+};
+
+// 16-bit samples of a sine, channels interleaved with the same wave.
+inline std::string Sine(double hz, double seconds, int rate = 44100, int channels = 1, double amplitude = 0.5)
+{
+    const int frames = static_cast<int>(seconds * rate);
+    std::string s;
+    s.reserve(static_cast<size_t>(frames) * 2 * channels);
+    for (int i = 0; i < frames; ++i)
+    {
+        const int16_t v = static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2.0 * kPi * hz * i / rate)));
+        for (int c = 0; c < channels; ++c)
+            s.append(reinterpret_cast<const char*>(&v), 2);
+    }
+    return s;
+}
+
+inline Rvs SineRvs(bool is3D, uint32_t buffers, double hz = 1000.0, double seconds = 1.0)
+{
+    Rvs r;
+    r.is3D = is3D ? 1 : 0;
+    r.buffers = buffers;
+    r.minDistance = 10.0f;
+    r.maxDistance = 1000.0f;
+    r.data = Sine(hz, seconds);
+    return r;
+}
+
+// A PCM WAV file.
+inline std::string Wav(const std::string& data, int rate, int channels, int bits = 16)
+{
+    std::string s = "RIFF";
+    auto put32 = [&](uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
+    auto put16 = [&](uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); };
+    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
+    put32(static_cast<uint32_t>(36 + data.size()));
+    s += "WAVEfmt ";
+    put32(16);
+    put16(1);
+    put16(static_cast<uint16_t>(channels));
+    put32(static_cast<uint32_t>(rate));
+    put32(static_cast<uint32_t>(rate) * align);
+    put16(align);
+    put16(static_cast<uint16_t>(bits));
+    s += "data";
+    put32(static_cast<uint32_t>(data.size()));
+    return s + data;
+}
+
+// Rendered stereo samples of the loopback device.
+struct Mix
+{
+    std::vector<short> s;
+    int Frames() const { return static_cast<int>(s.size() / 2); }
+    double Rms(int channel) const
+    {
+        double sum = 0.0;
+        for (int i = 0; i < Frames(); ++i)
+            sum += static_cast<double>(s[2 * i + channel]) * s[2 * i + channel];
+        return Frames() ? std::sqrt(sum / Frames()) : 0.0;
+    }
+    int Peak() const
+    {
+        int peak = 0;
+        for (short v : s)
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        return peak;
+    }
+    // Frequency of the left channel from its rising zero crossings.
+    double Frequency(int rate = aeAudioDevice::kLoopbackRate) const
+    {
+        int crossings = 0;
+        for (int i = 1; i < Frames(); ++i)
+            if (s[2 * (i - 1)] < 0 && s[2 * i] >= 0)
+                ++crossings;
+        return Frames() ? crossings * static_cast<double>(rate) / Frames() : 0.0;
+    }
+    // Longest run of frames in which both channels are silent.
+    int LongestSilence(int threshold = 0) const
+    {
+        int run = 0, longest = 0;
+        for (int i = 0; i < Frames(); ++i)
+        {
+            if (std::abs(static_cast<int>(s[2 * i])) <= threshold && std::abs(static_cast<int>(s[2 * i + 1])) <= threshold)
+                longest = std::max(longest, ++run);
+            else
+                run = 0;
+        }
+        return longest;
+    }
+};
+
+inline Mix Render(int frames)
+{
+    Mix m;
+    m.s.assign(static_cast<size_t>(frames) * 2, 0);
+    aeAudioDevice* device = aeSoundManager::GetDSound();
+    EXPECT_NE(device, nullptr);
+    if (device)
+    {
+        EXPECT_EQ(device->RenderLoopback(m.s.data(), frames), 1);
+    }
+    return m;
+}
+
+inline Mix RenderMs(int ms)
+{
+    return Render(aeAudioDevice::kLoopbackRate * ms / 1000);
+}
+
+// The sound manager on the loopback device: the playback device asked for
+// does not exist, so the manager falls back to it.
+class LoopbackFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
+        ASSERT_EQ(aeSoundManager::Init(), 1);
+        ASSERT_NE(aeSoundManager::GetDSound(), nullptr);
+        ASSERT_EQ(aeSoundManager::GetDSound()->IsLoopback(), 1);
+        aeSoundManager::SetListener(Vector3(0.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(0.0f, 0.0f, 1.0f), 0.0f);
+    }
+    void TearDown() override
+    {
+        aeSoundManager::Exit();
+        aeAudioDevice::SetPlaybackDeviceName(nullptr);
+        aeSetClockSource(nullptr);
+    }
+
+    aeSound* Add(const Rvs& rvs, const char* name = "sine.rvs")
+    {
+        const std::string bytes = rvs.Bytes();
+        VFile file(bytes.data(), static_cast<int>(bytes.size()));
+        aeSound* sound = nullptr;
+        EXPECT_EQ(aeSoundManager::AddSound(&file, name, &sound), 1);
+        return sound;
+    }
+};
+
+// Runs a command line; true when it exits with 0.
+inline bool Shell(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+inline bool HaveProgram(const char* name)
+{
+    return Shell(std::string("command -v ") + name);
+}
+}

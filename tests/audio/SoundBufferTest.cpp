@@ -1,0 +1,183 @@
+// Buffers of a sound on the device: the free buffer search with its 50 ms
+// grace, the reset on Play, the controls in DirectSound units, and velocities
+// derived from successive positions of buffers and listener.
+
+#include "AudioTestSupport.h"
+
+using namespace audiotest;
+
+namespace
+{
+class SoundBuffers : public LoopbackFixture
+{
+};
+class SoundListener : public LoopbackFixture
+{
+};
+}
+
+TEST_F(SoundBuffers, ThreeBuffersAndAFourthRequestWithinTheGrace)
+{
+    test::FakeClock clock(5000, 0);
+    aeSound* s = Add(SineRvs(false, 3, 1000.0, 1.0));
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->GetAvailableBuffer(), 0);
+    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 0);
+    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 1);
+    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 2);
+    test::FakeClock::Set(5049);
+    EXPECT_EQ(s->GetAvailableBuffer(), -1);
+    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), -1);
+    // Right after Play a buffer counts as playing before the device says so.
+    for (DWORD b = 0; b < 3; ++b)
+        EXPECT_EQ(s->GetStatus(b), static_cast<DWORD>(AE_DSBSTATUS_PLAYING));
+    // Nothing has been mixed, but the second is over by the clock.
+    test::FakeClock::Set(5000 + 1000 + 50);
+    EXPECT_EQ(s->GetAvailableBuffer(), 0);
+    EXPECT_EQ(s->IsPlaying(1), 0);
+}
+
+TEST_F(SoundBuffers, MixedToItsEndABufferIsFreeBeforeTheClockSaysSo)
+{
+    test::FakeClock clock(7000, 0);
+    aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.2));
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    RenderMs(300);
+    test::FakeClock::Set(7060); // past the grace, well before the end by the clock
+    EXPECT_EQ(s->GetStatus(0), 0u);
+    EXPECT_EQ(s->GetStatus(1), static_cast<DWORD>(AE_DSBSTATUS_PLAYING | AE_DSBSTATUS_LOOPING));
+    EXPECT_EQ(s->GetAvailableBuffer(), 0);
+    EXPECT_EQ(s->Stop(1), 1);
+    EXPECT_EQ(s->GetStatus(1), 0u);
+    EXPECT_EQ(s->StopAll(), 1);
+}
+
+TEST_F(SoundBuffers, OutOfRangeBuffersAreReported)
+{
+    aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.05));
+    test::LogCapture log("range");
+    EXPECT_EQ(s->Play(2, 0, 0, Vector3(0.0f)), 0);
+    EXPECT_EQ(s->Stop(2), 0);
+    EXPECT_EQ(s->GetStatus(0xFFFFFFFFu), 0u);
+    EXPECT_EQ(s->SetVolume(2, 0), 0);
+    EXPECT_EQ(s->SetFrequency(2, 0), 0);
+    EXPECT_EQ(s->SetPosition(2, Vector3(0.0f), 1.0f), 0);
+    EXPECT_EQ(s->GetVolume(9), 0);
+    EXPECT_EQ(s->GetFrequency(9), 0u);
+    EXPECT_EQ(s->GetOldPosition(9), Vector3(0.0f));
+    EXPECT_EQ(aeLog::m_iNumErrors, 8);
+    for (const char* f : {"aeSound::Play", "aeSound::Stop", "aeSound::GetStatus", "aeSound::SetPosition"})
+        EXPECT_TRUE(log.Contains(std::string("Funktion: ") + f + " Beschreibung: Der Funktion wurden ungültige"));
+    // Not a 3D sound.
+    EXPECT_EQ(s->SetPosition(0, Vector3(0.0f), 1.0f), 0);
+    EXPECT_TRUE(log.Contains("Dies ist kein 3D-Sound!"));
+    // An empty sound has no buffers at all.
+    aeSound empty;
+    EXPECT_EQ(empty.Play(0, 0, 0, Vector3(0.0f)), 0);
+    EXPECT_EQ(empty.GetAvailableBuffer(), -1);
+    EXPECT_EQ(empty.Init(nullptr, "x"), 0);
+}
+
+TEST_F(SoundBuffers, VolumeAndFrequencyInDirectSoundUnitsAndTheirResetOnPlay)
+{
+    aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.5));
+    EXPECT_EQ(s->GetVolume(0), 0);
+    EXPECT_EQ(s->GetFrequency(0), 44100u);
+    EXPECT_EQ(s->SetVolume(0, -600), 1);
+    EXPECT_EQ(s->GetVolume(0), -600);
+    EXPECT_EQ(s->SetVolume(0, 1), 0);
+    EXPECT_EQ(s->SetVolume(0, -10001), 0);
+    EXPECT_EQ(s->GetVolume(0), -600);
+    EXPECT_EQ(s->SetVolume(0, -10000), 1);
+    EXPECT_EQ(s->SetFrequency(0, 22050), 1);
+    EXPECT_EQ(s->GetFrequency(0), 22050u);
+    EXPECT_EQ(s->SetFrequency(0, 99), 0);
+    EXPECT_EQ(s->SetFrequency(0, 200001), 0);
+    EXPECT_EQ(s->SetFrequency(0, 200000), 1);
+    EXPECT_EQ(s->SetFrequency(0, 0), 1); // the file's rate
+    EXPECT_EQ(s->GetFrequency(0), 44100u);
+    // Pan control is never given.
+    EXPECT_EQ(s->SetPan(0, 0), 0);
+    EXPECT_EQ(s->GetPan(0), 0);
+
+    ASSERT_EQ(s->SetVolume(1, -2000), 1);
+    ASSERT_EQ(s->SetFrequency(1, 11025), 1);
+    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f)), 1);
+    EXPECT_EQ(s->GetVolume(1), 0);
+    EXPECT_EQ(s->GetFrequency(1), 44100u);
+
+    // Without the controls nothing is taken and nothing is reported back.
+    Rvs plain = SineRvs(false, 1, 1000.0, 0.05);
+    plain.volume = plain.frequency = 0;
+    aeSound* p = Add(plain, "plain.rvs");
+    EXPECT_EQ(p->SetVolume(0, -100), 0);
+    EXPECT_EQ(p->GetVolume(0), 0);
+    EXPECT_EQ(p->SetFrequency(0, 22050), 0);
+    EXPECT_EQ(p->GetFrequency(0), 0u);
+    EXPECT_EQ(p->Play(0, 0, 0, Vector3(0.0f)), 1);
+}
+
+TEST_F(SoundBuffers, VelocitiesComeFromSuccessivePositions)
+{
+    test::FakeClock clock(1000, 0);
+    aeSound* s = Add(SineRvs(true, 2, 1000.0, 0.5));
+    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f, 0.0f, -7.0f)), 1);
+    // The first position after Play takes the start velocity.
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 50.0f), 1.0f), 1);
+    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f, 0.0f, -7.0f));
+    test::FakeClock::Set(1100);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 40.0f), 1.0f), 1);
+    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f);
+    EXPECT_EQ(s->GetOldPosition(1), Vector3(0.0f, 0.0f, 40.0f));
+    // Within the same millisecond the velocity stays finite and as it was ...
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
+    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f);
+    // ... and the next one is measured from the last measured position.
+    test::FakeClock::Set(1200);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 20.0f), 0.5f), 1);
+    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f); // 20 units in 0.1 s, halved
+    // One flag for the whole sound: after a Play of buffer 0 the next position
+    // of buffer 1 takes buffer 1's start velocity.
+    test::FakeClock::Set(1250);
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(1.0f, 0.0f, 0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 10.0f), 1.0f), 1);
+    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f, 0.0f, -7.0f));
+    // A factor of 0 switches the Doppler effect off.
+    test::FakeClock::Set(1300);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 10.0f), 0.0f), 1);
+    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f));
+}
+
+TEST_F(SoundListener, VelocityFromSuccessiveCalls)
+{
+    aeSoundManager::Exit();
+    test::FakeClock clock(2000, 0);
+    ASSERT_EQ(aeSoundManager::Init(), 1);
+    const Vector3 up(0.0f, 1.0f, 0.0f), front(0.0f, 0.0f, 1.0f);
+    EXPECT_EQ(aeSoundManager::SetListener(Vector3(0.0f), up, front, 1.0f), 1);
+    EXPECT_EQ(aeSoundManager::GetListenerVelocity(), Vector3(0.0f)); // the first call never has one
+    test::FakeClock::Set(2100);
+    aeSoundManager::SetListener(Vector3(1.0f, 0.0f, 0.0f), up, front, 1.0f);
+    EXPECT_NEAR(aeSoundManager::GetListenerVelocity().x, 10.0f, 1e-4f);
+    // Same millisecond: the velocity is kept, not made infinite.
+    aeSoundManager::SetListener(Vector3(3.0f, 0.0f, 0.0f), up, front, 1.0f);
+    EXPECT_NEAR(aeSoundManager::GetListenerVelocity().x, 10.0f, 1e-4f);
+    EXPECT_EQ(aeSoundManager::GetOldListenerPosition(), Vector3(1.0f, 0.0f, 0.0f));
+    test::FakeClock::Set(2300);
+    aeSoundManager::SetListener(Vector3(5.0f, 0.0f, 0.0f), up, front, 2.0f);
+    EXPECT_NEAR(aeSoundManager::GetListenerVelocity().x, 40.0f, 1e-4f);
+    // Factor 0 resets the measurement.
+    test::FakeClock::Set(2400);
+    aeSoundManager::SetListener(Vector3(9.0f, 0.0f, 0.0f), up, front, 0.0f);
+    EXPECT_EQ(aeSoundManager::GetListenerVelocity(), Vector3(0.0f));
+    EXPECT_EQ(aeSoundManager::m_dwListenerTimeStamp, 2400u);
+    // The view-matrix form takes the second and third column.
+    Matrix view;
+    std::memset(&view, 0, sizeof(view));
+    view._12 = 1.0f;
+    view._33 = -1.0f;
+    aeSoundManager::SetListener(Vector3(0.0f), view, 0.0f);
+    EXPECT_EQ(aeSoundManager::m_vListenerTop, Vector3(1.0f, 0.0f, 0.0f));
+    EXPECT_EQ(aeSoundManager::m_vListenerFront, Vector3(0.0f, 0.0f, -1.0f));
+}

@@ -1,0 +1,288 @@
+// The RVS reader and the sound registry: files cut short at every stage, header
+// fields that must be refused, and the registry staying as it was after a
+// refused file.
+
+#include "AudioTestSupport.h"
+
+#include <filesystem>
+
+using namespace audiotest;
+
+namespace
+{
+class SoundFile : public LoopbackFixture
+{
+protected:
+    // Loads bytes as a sound; the registry must be unchanged after a failure.
+    int Load(const std::string& bytes)
+    {
+        const int before = aeSoundManager::GetNumSounds();
+        VFile file(bytes.data(), static_cast<int>(bytes.size()));
+        const int result = aeSoundManager::AddSound(&file, "x.rvs", nullptr);
+        EXPECT_EQ(aeSoundManager::GetNumSounds(), before + result);
+        return result;
+    }
+};
+}
+
+TEST_F(SoundFile, FilesCutShortAtEachStageGiveTheirMessage)
+{
+    const std::string good = SineRvs(true, 2, 1000.0, 0.1).Bytes();
+    struct Case
+    {
+        size_t length;
+        const char* message;
+    };
+    const Case cases[] = {
+        {0, "Fehler beim Lesen der Datei!"},
+        {3, "Fehler beim Lesen der Datei!"},
+        {4, "Fehler beim Lesen des Soundformats!"},
+        {31, "Fehler beim Lesen des Soundformats!"},
+        {49, "Fehler beim Lesen des Soundformats!"},
+        {50, "Fehler beim Lesen der Sounddaten!"},
+        {53, "Fehler beim Lesen der Sounddaten!"},
+        {54, "Fehler beim Lesen der Sounddaten!"},
+        {good.size() - 1, "Fehler beim Lesen der Sounddaten!"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.length);
+        test::LogCapture log("cut");
+        EXPECT_EQ(Load(good.substr(0, c.length)), 0);
+        EXPECT_TRUE(log.Contains(c.message));
+        EXPECT_TRUE(log.Contains("Fehler beim Laden der RVS-Datei!"));
+        EXPECT_TRUE(log.Contains("Funktion: LoadRVSFile"));
+    }
+    test::LogCapture log("wrong");
+    std::string wrong = good;
+    wrong[3] = 'X';
+    EXPECT_EQ(Load(wrong), 0);
+    EXPECT_TRUE(log.Contains("RVS-Signatur nicht gefunden!"));
+    EXPECT_EQ(Load(good), 1);
+}
+
+TEST_F(SoundFile, UntrustedHeaderFieldsAreRefused)
+{
+    struct Case
+    {
+        const char* what;
+        Rvs rvs;
+        const char* message;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* what, auto change, const char* message) {
+        Rvs r = SineRvs(true, 2, 1000.0, 0.05);
+        change(r);
+        cases.push_back({what, r, message});
+    };
+    add("no buffers", [](Rvs& r) { r.buffers = 0; }, "Ungültige Anzahl von Soundpuffern (0)");
+    add("absurd buffer count", [](Rvs& r) { r.buffers = 0xFFFFFFFFu; }, "Ungültige Anzahl von Soundpuffern (4294967295)");
+    add("257 buffers", [](Rvs& r) { r.buffers = 257; }, "Ungültige Anzahl von Soundpuffern (257)");
+    add("algorithm 3", [](Rvs& r) { r.algorithm = 3; }, "Ungültiger 3D-Algorithmus (3)");
+    add("algorithm huge", [](Rvs& r) { r.algorithm = 0x80000000u; }, "Ungültiger 3D-Algorithmus");
+    add("not PCM", [](Rvs& r) { r.tag = 3; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("24 bits", [](Rvs& r) { r.bits = 24; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("six channels", [](Rvs& r) { r.is3D = 0; r.channels = 6; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("no channels", [](Rvs& r) { r.channels = 0; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("rate 0", [](Rvs& r) { r.rate = 0; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("rate too high", [](Rvs& r) { r.rate = 200001; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("wrong block align", [](Rvs& r) { r.blockAlign = 4; }, "Das Soundformat der RVS-Datei wird nicht unterstützt");
+    add("stereo 3D", [](Rvs& r) { r.channels = 2; }, "Ein 3D-Sound muss Mono sein!");
+    add("no data", [](Rvs& r) { r.data.clear(); }, "Die RVS-Datei enthält keine Sounddaten!");
+    add("half a frame", [](Rvs& r) { r.data = "x"; }, "Die RVS-Datei enthält keine Sounddaten!");
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        test::LogCapture log("field");
+        EXPECT_EQ(Load(c.rvs.Bytes()), 0);
+        EXPECT_TRUE(log.Contains(c.message)) << log.Text();
+    }
+    // A data size beyond the end of the file is refused before anything is
+    // allocated from it.
+    std::string huge = SineRvs(false, 1, 1000.0, 0.01).Bytes();
+    const uint32_t size = 0xFFFFFFF0u;
+    std::memcpy(&huge[50], &size, 4);
+    test::LogCapture log("huge");
+    EXPECT_EQ(Load(huge), 0);
+    EXPECT_TRUE(log.Contains("Fehler beim Lesen der Sounddaten!"));
+    EXPECT_EQ(aeSoundManager::GetNumSounds(), 0);
+}
+
+TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGive)
+{
+    Rvs stereo8;
+    stereo8.channels = 2;
+    stereo8.bits = 8;
+    stereo8.rate = 8000;
+    stereo8.volume = 0;
+    stereo8.frequency = 0;
+    stereo8.buffers = 4;
+    stereo8.algorithm = 7; // not read for a sound without 3D
+    stereo8.data.assign(8000, '\x80'); // half a second, and a trailing odd byte is dropped
+    stereo8.data += 'x';
+    ASSERT_EQ(Load(stereo8.Bytes()), 1);
+    aeSound* s = aeSoundManager::GetSound(0);
+    EXPECT_EQ(s->GetNumBuffers(), 4u);
+    EXPECT_EQ(s->GetFlags(), static_cast<DWORD>(AE_DSBCAPS_STATIC | AE_DSBCAPS_LOCDEFER));
+    EXPECT_EQ(s->GetLength(), 500u);
+    EXPECT_EQ(s->GetSampleRate(), 8000u);
+    EXPECT_STREQ(s->GetName(), "x.rvs");
+
+    Rvs mono3D = SineRvs(true, 8, 500.0, 0.2);
+    mono3D.algorithm = 2;
+    ASSERT_EQ(Load(mono3D.Bytes()), 1);
+    s = aeSoundManager::GetSound(1);
+    EXPECT_EQ(s->GetFlags(), static_cast<DWORD>(AE_DSBCAPS_STATIC | AE_DSBCAPS_LOCDEFER | AE_DSBCAPS_CTRL3D |
+                                                AE_DSBCAPS_CTRLVOLUME | AE_DSBCAPS_CTRLFREQUENCY));
+    EXPECT_EQ(s->GetAlgorithm(), 2u);
+    EXPECT_EQ(s->GetMinDistance(), 10.0f);
+    EXPECT_EQ(s->GetMaxDistance(), 1000.0f);
+    // Eight buffers, eight voices on one sample block.
+    for (DWORD b = 0; b < 8; ++b)
+        EXPECT_NE(s->GetVoice(b), 0u);
+    EXPECT_NE(s->GetVoice(0), s->GetVoice(7));
+    EXPECT_EQ(s->GetVoice(8), 0u);
+}
+
+TEST_F(SoundFile, BrokenDistancesFallBackToTheDefaultsWithAWarning)
+{
+    Rvs r = SineRvs(true, 1, 1000.0, 0.05);
+    r.minDistance = std::nanf("");
+    test::LogCapture log("distances");
+    ASSERT_EQ(Load(r.Bytes()), 1);
+    EXPECT_TRUE(log.Contains("Ungültige 3D-Distanzen"));
+    EXPECT_EQ(aeLog::m_iNumWarnings, 1);
+    EXPECT_EQ(aeSoundManager::GetSound(0)->GetMinDistance(), 1.0f);
+    r.minDistance = 50.0f;
+    r.maxDistance = 10.0f;
+    ASSERT_EQ(Load(r.Bytes()), 1);
+    EXPECT_EQ(aeLog::m_iNumWarnings, 2);
+}
+
+TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesAndDeletes)
+{
+    const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
+    for (const char* name : {"a.rvs", "b.rvs", "a.rvs"})
+    {
+        VFile file(bytes.data(), static_cast<int>(bytes.size()));
+        ASSERT_EQ(aeSoundManager::AddSound(&file, name, nullptr), 1);
+    }
+    EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 0);
+    EXPECT_EQ(aeSoundManager::FindSound("b.rvs"), 1);
+    EXPECT_EQ(aeSoundManager::FindSound("A.rvs"), -1);
+    EXPECT_EQ(aeSoundManager::GetSound("c.rvs"), nullptr);
+    EXPECT_EQ(aeSoundManager::GetSound(-1), nullptr);
+
+    test::LogCapture log("registry");
+    aeSoundManager::DeleteSound("zzz");
+    EXPECT_TRUE(log.Contains("Der Sound wurde nicht gefunden!"));
+    aeSoundManager::DeleteSound(3);
+    aeSoundManager::DeleteSound(nullptr);
+    EXPECT_EQ(aeLog::m_iNumErrors, 3);
+    aeSoundManager::DeleteSound("a.rvs");
+    EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 1); // the later one moved down
+    EXPECT_EQ(aeSoundManager::FindSound(nullptr), -1);
+    EXPECT_EQ(aeSoundManager::AddSound(nullptr, "x", nullptr), 0);
+    VFile file(bytes.data(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(aeSoundManager::AddSound(&file, nullptr, nullptr), 0);
+    EXPECT_EQ(aeSoundManager::AddSoundArchive(nullptr), 0);
+    EXPECT_EQ(aeSoundManager::GetNumSounds(), 2);
+    aeSoundManager::DeleteSounds();
+    EXPECT_EQ(aeSoundManager::GetNumSounds(), 0);
+}
+
+TEST_F(SoundFile, ArchivesAddEveryEntry)
+{
+    const std::string dir = test::ScratchDir("archive");
+    test::WriteBinary(dir + "/click.rvs", SineRvs(false, 2, 1000.0, 0.05).Bytes());
+    test::WriteBinary(dir + "/hum.rvs", SineRvs(true, 3, 200.0, 0.05).Bytes());
+    test::WriteBinary(dir + "/broken.rvs", "RVS");
+    ASSERT_TRUE(Shell("cd '" + dir + "' && zip -0 -q sounds.zip click.rvs broken.rvs hum.rvs"));
+    VFile archive((dir + "/sounds.zip").c_str());
+    test::LogCapture log("archive");
+    EXPECT_EQ(aeSoundManager::AddSoundArchive(&archive), 1);
+    EXPECT_EQ(aeSoundManager::GetNumSounds(), 2);
+    EXPECT_EQ(aeSoundManager::FindSound("hum.rvs"), 1);
+    EXPECT_TRUE(log.Contains("Fehler beim Lesen der Datei!"));
+
+    const std::string zip = test::ReadBinary(dir + "/sounds.zip");
+    VFile cut(zip.data(), 20);
+    EXPECT_EQ(aeSoundManager::AddSoundArchive(&cut), 0);
+    EXPECT_TRUE(log.Contains("Fehler beim lesen des Archivs!"));
+}
+
+TEST(SoundManager, InitFallsBackToTheLoopbackDeviceWithAWarning)
+{
+    aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
+    {
+        test::LogCapture log("fallback");
+        ASSERT_EQ(aeSoundManager::Init(), 1);
+        EXPECT_EQ(aeSoundManager::IsInitialized(), 1);
+        EXPECT_EQ(aeSoundManager::GetDSound()->IsLoopback(), 1);
+        EXPECT_TRUE(log.Contains("Warnung: Datei: SoundManager.cpp"));
+        EXPECT_TRUE(log.Contains("Loopback-Gerät"));
+        EXPECT_TRUE(log.Contains("DirectSound wurde initialisiert!"));
+        EXPECT_EQ(aeLog::m_iNumWarnings, 1);
+        EXPECT_EQ(aeLog::m_iNumErrors, 0);
+        // Init on a running manager runs Exit first.
+        ASSERT_EQ(aeSoundManager::Init(), 1);
+        aeSoundManager::Exit();
+        aeSoundManager::Exit();
+        EXPECT_EQ(aeSoundManager::IsInitialized(), 0);
+        EXPECT_EQ(aeSoundManager::GetDSound(), nullptr);
+        EXPECT_TRUE(log.Contains("DirectSound wurde beendet!"));
+    }
+    aeAudioDevice::SetPlaybackDeviceName(nullptr);
+
+    test::LogCapture log("uninitialised");
+    EXPECT_EQ(aeSoundManager::FindSound("x"), -1);
+    EXPECT_TRUE(log.Contains("Der SoundManager wurde noch nicht initialisiert!"));
+    VFile archive;
+    EXPECT_EQ(aeSoundManager::AddSoundArchive(&archive), 0);
+    EXPECT_TRUE(log.Contains("Sie müssen erst den SoundManager initialisieren!"));
+}
+
+TEST(SoundManager, SoundsKeptElsewhereOutliveTheManager)
+{
+    aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
+    ASSERT_EQ(aeSoundManager::Init(), 1);
+    aeAudioDevice* device = aeSoundManager::GetDSound();
+    auto sound = std::make_unique<aeSound>();
+    const std::string bytes = SineRvs(true, 2, 1000.0, 0.05).Bytes();
+    VFile file(bytes.data(), static_cast<int>(bytes.size()));
+    ASSERT_EQ(sound->Init(&file, "kept.rvs"), 1);
+    EXPECT_EQ(sound->GetDevice(), device);
+    aeSoundManager::Exit();
+    // The device stays while the sound holds it, and a new Init shares it.
+    EXPECT_EQ(sound->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    EXPECT_EQ(sound->SetPosition(1, Vector3(1.0f, 2.0f, 3.0f), 1.0f), 1);
+    ASSERT_EQ(aeSoundManager::Init(), 1);
+    EXPECT_EQ(aeSoundManager::GetDSound(), device);
+    aeSoundManager::Exit();
+    sound.reset();
+    aeAudioDevice::SetPlaybackDeviceName(nullptr);
+}
+
+TEST_F(SoundFile, RunningOutOfVoicesIsReportedAndLeavesNothingBehind)
+{
+    // The device is opened for 2048 + 256 voices: eleven sounds of 200
+    // buffers fit, the twelfth gets 104 voices and is refused.
+    const std::string bytes = SineRvs(false, 200, 1000.0, 0.01).Bytes();
+    test::LogCapture log("voices");
+    int added = 0;
+    for (; added < 20; ++added)
+    {
+        VFile file(bytes.data(), static_cast<int>(bytes.size()));
+        if (!aeSoundManager::AddSound(&file, "many.rvs", nullptr))
+            break;
+    }
+    EXPECT_EQ(added, 11);
+    EXPECT_EQ(aeSoundManager::GetNumSounds(), added);
+    EXPECT_TRUE(log.Contains("Der Aufruf von m_pDevice->CreateVoice verursachte den DirectX-Fehler"));
+    // The refused sound gave its 104 voices back.
+    const std::string rest = SineRvs(false, 104, 1000.0, 0.01).Bytes();
+    VFile file(rest.data(), static_cast<int>(rest.size()));
+    EXPECT_EQ(aeSoundManager::AddSound(&file, "rest.rvs", nullptr), 1);
+    VFile one(rest.data(), static_cast<int>(rest.size()));
+    EXPECT_EQ(aeSoundManager::AddSound(&one, "one.rvs", nullptr), 0);
+}

@@ -1,0 +1,192 @@
+// What reaches the output: sounds rendered through the loopback device and
+// judged by their samples (side, loudness, pitch, Doppler effect, looping and
+// stopping), also through a field of the maze.
+
+#include "AudioTestSupport.h"
+#include "maze/MazeTestUtil.h"
+
+using namespace audiotest;
+
+namespace
+{
+class SoundOutput : public LoopbackFixture
+{
+protected:
+    const Vector3 m_vUp{0.0f, 1.0f, 0.0f};
+    const Vector3 m_vFront{0.0f, 0.0f, 1.0f};
+};
+}
+
+TEST_F(SoundOutput, NothingPlayingIsSilence)
+{
+    const Mix m = RenderMs(50);
+    EXPECT_EQ(m.Peak(), 0);
+}
+
+TEST_F(SoundOutput, ASoundOnTheLeftIsLouderInTheLeftChannel)
+{
+    aeSound* s = Add(SineRvs(true, 2, 500.0, 1.0));
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(0, Vector3(-20.0f, 0.0f, 0.0f), 0.0f), 1);
+    RenderMs(20);
+    Mix m = RenderMs(100);
+    EXPECT_GT(m.Rms(0), 2.0 * m.Rms(1)) << m.Rms(0) << " " << m.Rms(1);
+
+    // Turned to look along +x (left-handed, y up), +z is on the left.
+    aeSoundManager::SetListener(Vector3(0.0f), m_vUp, Vector3(1.0f, 0.0f, 0.0f), 0.0f);
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 20.0f), 0.0f), 1);
+    RenderMs(20);
+    m = RenderMs(100);
+    EXPECT_GT(m.Rms(0), 2.0 * m.Rms(1)) << m.Rms(0) << " " << m.Rms(1);
+
+    // And -z on the right.
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, -20.0f), 0.0f), 1);
+    RenderMs(20);
+    m = RenderMs(100);
+    EXPECT_GT(m.Rms(1), 2.0 * m.Rms(0)) << m.Rms(0) << " " << m.Rms(1);
+}
+
+TEST_F(SoundOutput, DistanceFadesBetweenMinimumAndMaximum)
+{
+    aeSound* s = Add(SineRvs(true, 1, 500.0, 1.0)); // minimum 10, maximum 1000
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    auto loudness = [&](float z) {
+        s->SetPosition(0, Vector3(0.0f, 0.0f, z), 0.0f);
+        RenderMs(20);
+        const Mix m = RenderMs(100);
+        return m.Rms(0) + m.Rms(1);
+    };
+    const double at5 = loudness(5.0f), at10 = loudness(10.0f), at40 = loudness(40.0f);
+    EXPECT_NEAR(at5, at10, at10 * 0.05); // full volume up to the minimum distance
+    EXPECT_NEAR(at40, at10 / 4.0, at10 * 0.05); // inverse distance beyond it
+    const double at1000 = loudness(1000.0f), at3000 = loudness(3000.0f);
+    EXPECT_NEAR(at3000, at1000, at1000 * 0.05 + 1.0); // no further fading past the maximum
+}
+
+TEST_F(SoundOutput, ASourceMovingTowardsTheListenerSoundsHigher)
+{
+    test::FakeClock clock(10000, 0);
+    aeSound* s = Add(SineRvs(true, 2, 1000.0, 1.0));
+    // Buffer 0 stands still in front, buffer 1 comes closer at 100 units/s.
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
+    RenderMs(20);
+    const double still = RenderMs(300).Frequency();
+    EXPECT_NEAR(still, 1000.0, 15.0);
+    ASSERT_EQ(s->Stop(0), 1);
+
+    ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 40.0f), 1.0f), 1);
+    test::FakeClock::Set(10100);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
+    RenderMs(20);
+    const double approaching = RenderMs(300).Frequency();
+    // 343.3 / (343.3 - 100) = 1.41
+    EXPECT_NEAR(approaching / still, 1.41, 0.05);
+
+    // The same from the listener's side: the listener walks towards a still source.
+    ASSERT_EQ(s->Stop(1), 1);
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 60.0f), 1.0f), 1);
+    test::FakeClock::Set(11000);
+    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 0.0f), m_vUp, m_vFront, 1.0f);
+    test::FakeClock::Set(11100);
+    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 10.0f), m_vUp, m_vFront, 1.0f);
+    RenderMs(20);
+    const double walking = RenderMs(300).Frequency();
+    // (343.3 + 100) / 343.3 = 1.29
+    EXPECT_NEAR(walking / still, 1.29, 0.05);
+}
+
+TEST_F(SoundOutput, LoopingKeepsSoundingAndStoppedIsSilent)
+{
+    aeSound* s = Add(SineRvs(false, 2, 440.0, 0.1));
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f)), 1);
+    RenderMs(150); // the one-shot buffer has ended
+    const Mix looping = RenderMs(500);
+    EXPECT_GT(looping.Peak(), 5000);
+    EXPECT_LT(looping.LongestSilence(), 10);
+    EXPECT_NEAR(looping.Frequency(), 440.0, 10.0);
+    EXPECT_EQ(s->Stop(0), 1);
+    RenderMs(20);
+    EXPECT_EQ(RenderMs(200).Peak(), 0);
+    // Play starts from the beginning again.
+    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f)), 1);
+    EXPECT_GT(RenderMs(50).Peak(), 5000);
+}
+
+TEST_F(SoundOutput, VolumeAndFrequencyReachTheOutput)
+{
+    aeSound* s = Add(SineRvs(false, 1, 500.0, 1.0));
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    RenderMs(20);
+    const Mix full = RenderMs(200);
+    ASSERT_EQ(s->SetVolume(0, -600), 1); // -6 dB: half the amplitude
+    RenderMs(20);
+    const Mix half = RenderMs(200);
+    EXPECT_NEAR(half.Rms(0) / full.Rms(0), 0.501, 0.03);
+    ASSERT_EQ(s->SetVolume(0, -10000), 1);
+    RenderMs(20);
+    EXPECT_EQ(RenderMs(100).Peak(), 0);
+
+    ASSERT_EQ(s->SetVolume(0, 0), 1);
+    ASSERT_EQ(s->SetFrequency(0, 88200), 1);
+    RenderMs(20);
+    EXPECT_NEAR(RenderMs(200).Frequency(), 1000.0, 15.0);
+    // Play resets volume and frequency.
+    ASSERT_EQ(s->SetVolume(0, -1200), 1);
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    RenderMs(20);
+    const Mix reset = RenderMs(200);
+    EXPECT_NEAR(reset.Frequency(), 500.0, 10.0);
+    EXPECT_NEAR(reset.Rms(0) / full.Rms(0), 1.0, 0.03);
+}
+
+TEST_F(SoundOutput, SeveralBuffersOfOneSoundSoundTogether)
+{
+    aeSound* s = Add(SineRvs(false, 3, 500.0, 0.5));
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
+    const Mix one = Render(441);
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f)), 1);
+    const Mix two = Render(441);
+    // In phase from the same start: twice the amplitude.
+    EXPECT_NEAR(two.Rms(0) / one.Rms(0), 2.0, 0.1);
+}
+
+TEST_F(SoundOutput, AVanishingFieldLoopsItsSoundUntilItFires)
+{
+    using namespace mazetest;
+    aeMaze::Exit();
+    ASSERT_EQ(aeMaze::Init(3, 3), 1);
+    aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
+    aeCamera::MoveToField(1, 1);
+    aeSound* hum = Add(SineRvs(true, 2, 300.0, 0.25), "hum.rvs");
+    aeAnimation animation;
+    animation.m_fTime = 1.0f;
+    aeMazeField* f = aeMaze::GetField(1, 1);
+    aeObject* door = aeMaze::m_aObjects.Insert();
+    door->m_pAnimation = &animation;
+    door->m_iAction = AE_ACTION_OPEN;
+    door->m_iMode = AE_MODE_VANISH;
+    door->m_bAutomatic = 0;
+    door->m_pSound = hum;
+    f->m_iObject = 0;
+    // The listener stands on the field's centre.
+    aeSoundManager::SetListener(aeMaze::GetFieldCenter(1, 1), m_vUp, m_vFront, 0.0f);
+
+    aeMaze::Update(1);
+    EXPECT_EQ(hum->IsPlaying(0), 1);
+    RenderMs(20);
+    const Mix before = RenderMs(1000); // four times the sound's length
+    EXPECT_GT(before.Peak(), 2000);
+    EXPECT_LT(before.LongestSilence(), 10);
+    EXPECT_NEAR(before.Frequency(), 300.0, 10.0);
+
+    f->Activate(1); // fires the object
+    EXPECT_EQ(hum->IsPlaying(0), 0);
+    RenderMs(20);
+    EXPECT_EQ(RenderMs(500).Peak(), 0);
+    aeMaze::Exit();
+}
