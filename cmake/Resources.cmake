@@ -5,6 +5,11 @@
 # file holds one resource a line: "<identifier or name> <TYPE> <file>", the file
 # relative to the list file; '#' starts a comment.  The table is a global
 # aeResourceModule named <symbol>.
+#
+# A file written "@CONTENT@/<name>" is made at build time by the content
+# pipeline (content/CMakeLists.txt) in ${HALVORAN_CONTENT_RESOURCES}; it need
+# not exist at configure time, and the target then waits for the content.
+set(HALVORAN_CONTENT_RESOURCES ${CMAKE_BINARY_DIR}/content/resources)
 function(halvoran_add_resources target symbol listfile)
   get_filename_component(base ${listfile} DIRECTORY)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${listfile})
@@ -13,6 +18,7 @@ function(halvoran_add_resources target symbol listfile)
   set(entries "")
   set(deps "")
   set(n 0)
+  set(generated FALSE)
   foreach(line IN LISTS lines)
     string(STRIP "${line}" line)
     if(line STREQUAL "" OR line MATCHES "^#")
@@ -25,10 +31,16 @@ function(halvoran_add_resources target symbol listfile)
     set(id ${CMAKE_MATCH_1})
     set(type ${CMAKE_MATCH_2})
     set(file ${CMAKE_MATCH_3})
-    if(NOT IS_ABSOLUTE ${file})
+    set(is_generated FALSE)
+    if(file MATCHES "^@CONTENT@/(.+)$")
+      set(file ${HALVORAN_CONTENT_RESOURCES}/${CMAKE_MATCH_1})
+      set_source_files_properties(${file} PROPERTIES GENERATED TRUE)
+      set(is_generated TRUE)
+      set(generated TRUE)
+    elseif(NOT IS_ABSOLUTE ${file})
       set(file ${base}/${file})
     endif()
-    if(NOT EXISTS ${file})
+    if(NOT is_generated AND NOT EXISTS ${file})
       message(FATAL_ERROR "${listfile}: resource file '${file}' is missing")
     endif()
     list(APPEND deps ${file})
@@ -60,4 +72,7 @@ extern const aeResourceModule ${symbol} = { \"${symbol}\", s_aEntries, ${n} };
 " @ONLY)
   target_sources(${target} PRIVATE ${out})
   set_source_files_properties(${out} PROPERTIES OBJECT_DEPENDS "${deps}")
+  if(generated)
+    add_dependencies(${target} content)
+  endif()
 endfunction()

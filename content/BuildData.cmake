@@ -1,0 +1,95 @@
+# Builds one data directory of the game (run with cmake -P at build time).
+#
+#   -DSOURCES=<dir>[|<dir>...]  recipe folders, merged in this order
+#   -DOUT=<game>/data/<name>    the data directory to make
+#   -DWORK=<scratch folder>     intermediate files
+#   -DTOOLS=<folder with contentgen, ranimtool, rvstool, zippack>
+#   -DSTAMP=<file>              touched when done
+#
+# A recipe folder may hold textures.txt, models/*.txt, animations/*.txt,
+# sounds.txt and pack.txt (see README.md).
+
+cmake_minimum_required(VERSION 3.25)
+string(REPLACE "|" ";" SOURCES "${SOURCES}")
+file(REMOVE_RECURSE ${OUT} ${WORK})
+foreach(kind textures models animations sounds)
+  file(MAKE_DIRECTORY ${WORK}/${kind} ${OUT}/${kind})
+endforeach()
+file(MAKE_DIRECTORY ${WORK}/wav)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    string(REPLACE ";" " " cmd "${ARGN}")
+    message(FATAL_ERROR "${cmd}\n${out}${err}")
+  endif()
+endfunction()
+
+set(pack_lines "")
+foreach(src IN LISTS SOURCES)
+  if(EXISTS ${src}/textures.txt)
+    run(${TOOLS}/contentgen textures ${src}/textures.txt ${WORK}/textures)
+  endif()
+  file(GLOB models ${src}/models/*.txt)
+  foreach(m IN LISTS models)
+    get_filename_component(name ${m} NAME_WE)
+    run(${TOOLS}/contentgen model ${m} ${WORK}/models/${name}.rvm)
+  endforeach()
+  file(GLOB anims ${src}/animations/*.txt)
+  foreach(a IN LISTS anims)
+    get_filename_component(name ${a} NAME_WE)
+    run(${TOOLS}/ranimtool build ${a} ${WORK}/animations/${name}.ran)
+  endforeach()
+  if(EXISTS ${src}/sounds.txt)
+    run(${TOOLS}/contentgen sounds ${src}/sounds.txt ${WORK}/wav)
+    # "<name.rvs> <seconds> [rvstool options] : <layers>"
+    file(STRINGS ${src}/sounds.txt lines)
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^[ \t]*([^ \t#]+\\.rvs)[ \t]+[^ \t]+([^:]*):")
+        set(name ${CMAKE_MATCH_1})
+        string(STRIP "${CMAKE_MATCH_2}" opts)
+        separate_arguments(opts UNIX_COMMAND "${opts}")
+        string(REGEX REPLACE "\\.rvs$" ".wav" wav ${name})
+        run(${TOOLS}/rvstool wav2rvs ${opts} ${WORK}/wav/${wav} ${WORK}/sounds/${name})
+      endif()
+    endforeach()
+  endif()
+  if(EXISTS ${src}/pack.txt)
+    file(STRINGS ${src}/pack.txt more REGEX "^[^#]")
+    list(APPEND pack_lines ${more})
+  endif()
+endforeach()
+
+# Archives: "<kind> <archive.zip> [file...]"; without files the whole folder
+# is packed; a file written "+name" is packed and stays loose as well.
+set(packed "")
+foreach(line IN LISTS pack_lines)
+  separate_arguments(words UNIX_COMMAND "${line}")
+  list(POP_FRONT words kind archive)
+  set(files "")
+  if(words)
+    foreach(w IN LISTS words)
+      if(w MATCHES "^\\+(.+)$")
+        list(APPEND files ${WORK}/${kind}/${CMAKE_MATCH_1})
+      else()
+        list(APPEND files ${WORK}/${kind}/${w})
+        list(APPEND packed ${WORK}/${kind}/${w})
+      endif()
+    endforeach()
+  else()
+    file(GLOB files ${WORK}/${kind}/*)
+    list(APPEND packed ${files})
+  endif()
+  list(SORT files)
+  run(${TOOLS}/zippack ${OUT}/${kind}/${archive} ${files})
+endforeach()
+
+foreach(kind textures models animations sounds)
+  file(GLOB files ${WORK}/${kind}/*)
+  foreach(f IN LISTS files)
+    if(NOT f IN_LIST packed)
+      file(COPY ${f} DESTINATION ${OUT}/${kind})
+    endif()
+  endforeach()
+endforeach()
+file(TOUCH ${STAMP})

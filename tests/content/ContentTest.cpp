@@ -1,0 +1,598 @@
+// The shipped content: the game tree the build makes (maps, data
+// directories, menu data, the program's built-in resources) is checked as
+// the game will use it: map checks, name resolution, the campaign chain,
+// the maze mechanics the maps use, loading through the engine, and every map
+// drawn headless from three fields.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "../graphics/GrafikTestSupport.h"
+#include "../resources/ResourceTestUtil.h"
+#include "TestSupport.h"
+
+#include "../maze/MazeTestUtil.h"
+#include "aeArchive.h"
+#include "aeCamera.h"
+#include "aeMaze.h"
+
+#include "../../tools/maptool/MapText.h"
+#include "../../tools/zippack/ZipWriter.h"
+
+namespace
+{
+namespace fs = std::filesystem;
+const fs::path kGame = HALVORAN_GAME_DIR;
+const fs::path kTools = HALVORAN_TOOLS_DIR;
+const char* const kKinds[4] = {"textures", "models", "animations", "sounds"};
+
+// Entries of a stored ZIP archive, read by the engine's own reader.
+std::map<std::string, std::string>* s_pEntries = nullptr;
+void CollectEntry(VFile* entry, char* name)
+{
+    (*s_pEntries)[name] = std::string(reinterpret_cast<const char*>(entry->GetBuffer()), static_cast<size_t>(entry->GetSize()));
+}
+bool ReadZip(const fs::path& path, std::map<std::string, std::string>* entries)
+{
+    VFile zip;
+    if (!zip.Init(path.string().c_str()))
+        return false;
+    s_pEntries = entries;
+    const int ok = aeReadArchive(&zip, CollectEntry);
+    s_pEntries = nullptr;
+    return ok == 1;
+}
+
+// Everything one data directory offers, by kind: name -> file bytes.
+struct DataDir
+{
+    std::map<std::string, std::string> items[4];
+    int count[4] = {0, 0, 0, 0};  // files and archive entries, a name found twice counts twice
+    int archives = 0, loose = 0;
+    bool Has(int kind, const std::string& name) const { return items[kind].count(name) != 0; }
+};
+DataDir Scan(const fs::path& dir)
+{
+    DataDir d;
+    for (int k = 0; k < 4; ++k)
+    {
+        if (!fs::is_directory(dir / kKinds[k]))
+            continue;
+        for (const auto& e : fs::directory_iterator(dir / kKinds[k]))
+        {
+            const std::string name = e.path().filename().string();
+            if (e.path().extension() == ".zip")
+            {
+                std::map<std::string, std::string> entries;
+                EXPECT_TRUE(ReadZip(e.path(), &entries)) << e.path();
+                d.count[k] += static_cast<int>(entries.size());
+                d.items[k].insert(entries.begin(), entries.end());
+                ++d.archives;
+            }
+            else
+            {
+                d.items[k][name] = test::ReadBinary(e.path().string());
+                ++d.count[k];
+                ++d.loose;
+            }
+        }
+    }
+    return d;
+}
+
+// A path as a map stores it ("..\\data\\x\\"), seen from the game's bin/.
+fs::path FromBin(std::string path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return (kGame / "bin" / path).lexically_normal();
+}
+
+std::vector<fs::path> ShippedMaps()
+{
+    std::vector<fs::path> maps;
+    for (const auto& e : fs::directory_iterator(kGame / "maps"))
+        if (e.path().extension() == ".hwm")
+            maps.push_back(e.path());
+    std::sort(maps.begin(), maps.end());
+    return maps;
+}
+bool ForTests(const fs::path& map) { return map.filename().string()[0] == '_'; }
+
+maptext::Map ReadMap(const fs::path& path)
+{
+    maptext::Map m;
+    std::string error;
+    EXPECT_TRUE(maptext::FromBinary(test::ReadBinary(path.string()), &m, &error)) << path << ": " << error;
+    return m;
+}
+const maptext::Record& Rec(const maptext::Map& m, int block, int index) { return m.blocks[block][static_cast<size_t>(index)]; }
+// Field table slot (floor, ceiling, walls 0-3, object) -> record block.
+const int kBlockOfSlot[7] = {2, 3, 1, 1, 1, 1, 0};
+int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>((y * m.width + x) * 7 + slot)]; }
+
+ranimtext::Animation ParseAnimation(const std::string& bytes)
+{
+    ranimtext::Animation a;
+    std::string error;
+    EXPECT_TRUE(ranimtext::FromBinary(bytes, &a, &error)) << error;
+    return a;
+}
+}
+
+// ---------------------------------------------------------------------------
+// The tree
+// ---------------------------------------------------------------------------
+
+TEST(ContentTree, TheBuildMakesTheWholeGameTreeUnderFiftyMegabytes)
+{
+    for (const char* file : {"maps/Tutorial.hwm", "maps/Tutorial.bmp", "data/menu_interface/menu.mp3",
+                             "data/menu_interface/textures/Kelmstone.bmp", "data/menu_interface/textures/Halvoran.bmp",
+                             "data/menu_interface/textures/Cursor.bmp", "data/menu_interface/textures/interface.zip"})
+        EXPECT_TRUE(fs::is_regular_file(kGame / file)) << file;
+    for (const char* file : {"Menu.rvm", "Kelmstone.rvs", "Quest.rvs", "Icon.bmp"})
+        EXPECT_TRUE(fs::is_regular_file(fs::path(HALVORAN_CONTENT_RESOURCES) / file)) << file;
+    uintmax_t total = 0;
+    for (const auto& e : fs::recursive_directory_iterator(kGame))
+        if (e.is_regular_file())
+            total += e.file_size();
+    EXPECT_LT(total, 50u * 1024 * 1024);
+    EXPECT_GT(total, 1u * 1024 * 1024);
+}
+
+TEST(ContentTree, InterfaceArchiveHoldsTheInGamePicturesAndTheCursor)
+{
+    std::map<std::string, std::string> entries;
+    ASSERT_TRUE(ReadZip(kGame / "data/menu_interface/textures/interface.zip", &entries));
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : entries)
+        names.insert(name);
+    EXPECT_EQ(names, (std::set<std::string>{"Button.bmp", "Cursor.bmp", "Sieg.tga"}));
+    // Sieg.tga carries real transparency: fully clear corners, opaque middle.
+    const std::string& tga = entries["Sieg.tga"];
+    ASSERT_GT(tga.size(), 18u + 256u * 256u * 4u - 1);
+    EXPECT_EQ(static_cast<unsigned char>(tga[18 + 3]), 0);
+    EXPECT_EQ(static_cast<unsigned char>(tga[18 + (128 * 256 + 128) * 4 + 3]), 255);
+}
+
+TEST(ContentTree, PicturesMarkTransparencyWithMagenta)
+{
+    // Sprites and the title are cut out with the colour key; walls are not.
+    auto magenta = [](const fs::path& bmp) {
+        const std::string f = test::ReadBinary(bmp.string());
+        size_t count = 0;
+        for (size_t i = 54; i + 2 < f.size(); i += 3)
+            count += static_cast<unsigned char>(f[i]) == 0xFF && f[i + 1] == 0 && static_cast<unsigned char>(f[i + 2]) == 0xFF;
+        return count;
+    };
+    EXPECT_GT(magenta(kGame / "data/tutorial/textures/Flamme.bmp"), 100u);
+    EXPECT_GT(magenta(kGame / "data/tutorial/textures/Farn.bmp"), 100u);
+    EXPECT_GT(magenta(kGame / "data/menu_interface/textures/Halvoran.bmp"), 1000u);
+    EXPECT_EQ(magenta(kGame / "data/tutorial/textures/Wand.bmp"), 0u);
+}
+
+// ---------------------------------------------------------------------------
+// Maps
+// ---------------------------------------------------------------------------
+
+TEST(ContentMaps, EveryShippedMapPassesTheMapTool)
+{
+    const auto maps = ShippedMaps();
+    ASSERT_GE(maps.size(), 4u);
+    for (const auto& map : maps)
+    {
+        const std::string cmd = "\"" + (kTools / "maptool").string() + "\" check \"" + map.string() + "\" >/dev/null 2>&1";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << map;
+        const maptext::Map m = ReadMap(map);
+        EXPECT_TRUE(m.startX >= 0 && m.startX < m.width && m.startY >= 0 && m.startY < m.height) << map;
+        // The player starts on a floor with nothing in the way.
+        EXPECT_GE(Index(m, m.startX, m.startY, 0), 0) << map;
+        EXPECT_EQ(Index(m, m.startX, m.startY, 6), -1) << map;
+        if (!ForTests(map))
+        {
+            EXPECT_TRUE(fs::is_regular_file(fs::path(map).replace_extension(".bmp"))) << map;
+            EXPECT_FALSE(m.music.empty()) << map;
+            EXPECT_TRUE(fs::is_regular_file(FromBin(m.music))) << m.music;
+        }
+    }
+}
+
+TEST(ContentMaps, TheCampaignRunsFromTheTutorialToAVictory)
+{
+    std::set<std::string> visited;
+    fs::path map = kGame / "maps/Tutorial.hwm";
+    int count = 0;
+    for (;;)
+    {
+        ASSERT_TRUE(fs::is_regular_file(map)) << map;
+        ASSERT_TRUE(visited.insert(map.filename().string()).second) << "loop at " << map;
+        ++count;
+        const maptext::Map m = ReadMap(map);
+        if (!m.hasExit || m.next.empty())
+        {
+            // The last map is won through its win triggers.
+            int triggers = 0;
+            for (int i = 0; i < m.width * m.height; ++i)
+                for (int slot = 0; slot < 7; ++slot)
+                {
+                    const int r = m.fields[static_cast<size_t>(i * 7 + slot)];
+                    triggers += r >= 0 && Rec(m, kBlockOfSlot[slot], r).action == 2;
+                }
+            EXPECT_GE(triggers, 2) << map;
+            break;
+        }
+        // The exit field can be stood on.
+        EXPECT_GE(Index(m, m.exitX, m.exitY, 0), 0) << map;
+        EXPECT_EQ(Index(m, m.exitX, m.exitY, 6), -1) << map;
+        map = FromBin(m.next);
+    }
+    EXPECT_GE(count, 3);
+    // Every map the menu offers is part of the campaign; a test map exists.
+    int testMaps = 0;
+    for (const auto& m : ShippedMaps())
+    {
+        testMaps += ForTests(m);
+        EXPECT_TRUE(ForTests(m) || visited.count(m.filename().string())) << m;
+    }
+    EXPECT_GE(testMaps, 1);
+}
+
+TEST(ContentMaps, EveryNameResolvesAgainstItsDataDirectory)
+{
+    for (const auto& map : ShippedMaps())
+    {
+        SCOPED_TRACE(map.string());
+        const maptext::Map m = ReadMap(map);
+        const fs::path dir = FromBin(m.data.empty() ? "..\\data\\" : m.data);
+        ASSERT_TRUE(fs::is_directory(dir)) << dir;
+        const DataDir d = Scan(dir);
+        for (int b = 0; b < 4; ++b)
+            for (const auto& r : m.blocks[b])
+            {
+                EXPECT_TRUE(d.Has(2, r.animation)) << "Animation " << r.animation;
+                EXPECT_TRUE(r.sound.empty() || d.Has(3, r.sound)) << "Sound " << r.sound;
+                for (const auto& c : r.conditions)
+                    EXPECT_TRUE(c.x >= 0 && c.x < m.width && c.y >= 0 && c.y < m.height && c.bit >= 0 && c.bit <= 7);
+            }
+        EXPECT_TRUE(m.sky.empty() || d.Has(2, m.sky)) << "Himmel " << m.sky;
+        // Inside the directory: every animation names a model or texture,
+        // every model's textures exist.
+        for (const auto& [name, bytes] : d.items[2])
+            for (const auto& o : ParseAnimation(bytes).objects)
+                EXPECT_TRUE(d.Has(1, o.name) || d.Has(0, o.name)) << name << ": " << o.name;
+        for (const auto& [name, bytes] : d.items[1])
+        {
+            rvmtext::Model model;
+            std::string error;
+            ASSERT_TRUE(rvmtext::FromBinary(bytes, &model, &error)) << name;
+            std::string report;
+            EXPECT_TRUE(rvmtext::Check(model, &report)) << name << ": " << report;
+            for (const auto& mat : model.materials)
+                EXPECT_TRUE(mat.texture.empty() || d.Has(0, mat.texture)) << name << ": " << mat.texture;
+        }
+    }
+}
+
+TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
+{
+    std::set<float> thicknesses;
+    bool floors = false, ceilings = false, blockingObjects = false, useDoor = false, leverDoor = false, leverTrap = false;
+    bool killMode0 = false, killMode1 = false, twoWinTriggers = false, loopingSound3D = false, sky = false;
+    bool sprite = false, animated = false, packed = false, loose = false, questsEverywhere = true;
+    for (const auto& map : ShippedMaps())
+    {
+        if (ForTests(map))
+            continue;
+        const maptext::Map m = ReadMap(map);
+        const DataDir d = Scan(FromBin(m.data));
+        packed |= d.archives > 0 && d.loose == 0;
+        loose |= d.archives == 0 && d.loose > 0;
+        sky |= !m.sky.empty();
+        bool opened = false;
+        for (const auto& q : m.quests)
+            opened |= q.bx != q.ex || q.by != q.ey;
+        questsEverywhere &= m.quests.size() >= 2 && opened;
+        int winTriggers = 0;
+        for (int i = 0; i < m.width * m.height; ++i)
+            for (int slot = 0; slot < 7; ++slot)
+            {
+                const int r = m.fields[static_cast<size_t>(i * 7 + slot)];
+                if (r < 0)
+                    continue;
+                const maptext::Record& rec = Rec(m, kBlockOfSlot[slot], r);
+                floors |= slot == 0;
+                ceilings |= slot == 1;
+                if (slot >= 2 && slot <= 5)
+                    thicknesses.insert(rec.lead[0]);
+                if (slot == 6)
+                {
+                    blockingObjects |= rec.lead[2] > rec.lead[0] && rec.lead[3] > rec.lead[1];
+                    useDoor |= rec.action == 4 && rec.automatic == 0;
+                }
+                killMode0 |= rec.action == 1 && rec.mode == 0;
+                killMode1 |= rec.action == 1 && rec.mode == 1;
+                winTriggers += rec.action == 2;
+                if (rec.mode == 2 && !rec.sound.empty() && d.Has(3, rec.sound))
+                    loopingSound3D |= d.items[3].at(rec.sound)[4] != 0;  // the RVS file's 3D flag
+                // A condition on a wall slot of another field: a switch.
+                for (const auto& c : rec.conditions)
+                    if (c.bit >= 2 && c.bit <= 5 && Index(m, c.x, c.y, c.bit) >= 0)
+                    {
+                        leverDoor |= rec.action == 4;
+                        leverTrap |= rec.action == 1;
+                    }
+            }
+        twoWinTriggers |= winTriggers >= 2;
+        for (const auto& [name, bytes] : d.items[2])
+            for (const auto& o : ParseAnimation(bytes).objects)
+            {
+                sprite |= d.Has(0, o.name) && o.type != 0;
+                for (size_t k = 1; k < o.keys.size(); ++k)
+                    animated |= o.keys[k].position[1] != o.keys[0].position[1] || o.keys[k].rotation[1] != o.keys[0].rotation[1] ||
+                                o.keys[k].rotation[0] != o.keys[0].rotation[0];
+            }
+    }
+    EXPECT_GE(thicknesses.size(), 2u);
+    EXPECT_TRUE(floors && ceilings && blockingObjects && sky);
+    EXPECT_TRUE(useDoor) << "a door opened by the use control";
+    EXPECT_TRUE(leverDoor) << "a lever wired to a door";
+    EXPECT_TRUE(leverTrap) << "a lever wired to a trap";
+    EXPECT_TRUE(killMode0 && killMode1) << "traps of modes 0 and 1";
+    EXPECT_TRUE(twoWinTriggers);
+    EXPECT_TRUE(loopingSound3D) << "a mode-2 element with a 3D sound";
+    EXPECT_TRUE(sprite && animated);
+    EXPECT_TRUE(packed && loose) << "one data directory in archives, one loose";
+    EXPECT_TRUE(questsEverywhere);
+}
+
+TEST(ContentMaps, TheTutorialTeachesTheControls)
+{
+    const maptext::Map m = ReadMap(kGame / "maps/Tutorial.hwm");
+    std::string all;
+    for (const auto& q : m.quests)
+        all += q.text + "\n";
+    for (const char* word : {"F1", "W, A, S, D", "Maus", "E,", "Shift", "Hebel"})
+        EXPECT_NE(all.find(word), std::string::npos) << word;
+    // German text is stored as Windows-1252: "tödlich" with the byte F6.
+    EXPECT_NE(all.find("t\xF6" "dlich"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// Loading through the engine
+// ---------------------------------------------------------------------------
+
+namespace
+{
+class ContentEngine : public test::GrafikFixture
+{
+protected:
+    void SetUp() override
+    {
+        OpenDevice(320, 240);
+        m_bSound = aeSoundManager::Init() == 1;
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
+        m_OldDir = cwd;
+        // The game runs in bin/; the maps' relative paths start there.
+        ASSERT_EQ(chdir((kGame / "bin").c_str()), 0);
+    }
+    void TearDown() override
+    {
+        aeMaze::Exit();
+        aeDataLoader::Unload();
+        aeSoundManager::Exit();
+        EXPECT_EQ(chdir(m_OldDir.c_str()), 0);
+        test::GrafikFixture::TearDown();
+    }
+    bool m_bSound = false;
+    std::string m_OldDir;
+};
+
+// Pixels of a 24- or 32-bit BMP written by the engine, as 0xRRGGBB.
+std::vector<uint32_t> ReadBmp(const std::string& path, int* w, int* h)
+{
+    const std::string f = test::ReadBinary(path);
+    std::vector<uint32_t> px;
+    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M')
+        return px;
+    auto u32 = [&](size_t at) { uint32_t v; std::memcpy(&v, f.data() + at, 4); return v; };
+    const uint32_t offset = u32(10);
+    *w = static_cast<int>(u32(18));
+    const int32_t rawH = static_cast<int32_t>(u32(22));
+    *h = std::abs(rawH);
+    const int bpp = static_cast<unsigned char>(f[28]) / 8;
+    const size_t row = (static_cast<size_t>(*w) * bpp + 3) & ~size_t(3);
+    for (int y = 0; y < *h; ++y)
+        for (int x = 0; x < *w; ++x)
+        {
+            const size_t at = offset + static_cast<size_t>(rawH > 0 ? *h - 1 - y : y) * row + static_cast<size_t>(x * bpp);
+            if (at + 2 >= f.size())
+                return {};
+            px.push_back((static_cast<uint32_t>(static_cast<unsigned char>(f[at + 2])) << 16) |
+                         (static_cast<uint32_t>(static_cast<unsigned char>(f[at + 1])) << 8) | static_cast<unsigned char>(f[at]));
+        }
+    return px;
+}
+double Luma(uint32_t c) { return 0.3 * ((c >> 16) & 0xFF) + 0.59 * ((c >> 8) & 0xFF) + 0.11 * (c & 0xFF); }
+}
+
+TEST_F(ContentEngine, EveryShippedResourceLoadsThroughTheEngine)
+{
+    ASSERT_TRUE(m_bSound);
+    for (const auto& e : fs::directory_iterator(kGame / "data"))
+    {
+        SCOPED_TRACE(e.path().string());
+        const DataDir d = Scan(e.path());
+        aeDataLoader::Unload();
+        const std::string base = "..\\data\\" + e.path().filename().string() + "\\";
+        ASSERT_EQ(aeDataLoader::Load(const_cast<char*>(base.c_str()), 15), 1);
+        EXPECT_EQ(aeTextureManager::GetNumTextures(), d.count[0]);
+        EXPECT_EQ(aeModelManager::GetNumModels(), d.count[1]);
+        EXPECT_EQ(aeAnimationManager::GetNumAnimations(), d.count[2]);
+        EXPECT_EQ(aeSoundManager::GetNumSounds(), d.count[3]);
+        for (const auto& [name, bytes] : d.items[0])
+            EXPECT_NE(aeTextureManager::GetTexture(name.c_str()), nullptr) << name;
+        for (int i = 0; i < aeModelManager::GetNumModels(); ++i)
+        {
+            aeModel* model = aeModelManager::GetModel(i);
+            for (int k = 0; k < model->GetNumMaterials(); ++k)
+                EXPECT_TRUE(model->GetMaterial(k)->acTextureName[0] == 0 || model->GetMaterial(k)->pTexture) << model->GetName();
+        }
+        for (int i = 0; i < aeAnimationManager::GetNumAnimations(); ++i)
+        {
+            aeAnimation* a = aeAnimationManager::GetAnimation(i);
+            EXPECT_GT(a->GetTime(), 0.0f) << a->GetName();
+            for (int k = 0; k < a->GetNumObjects(); ++k)
+                EXPECT_NE(a->GetObjectA(k)->GetModel(), nullptr) << a->GetName();
+        }
+    }
+}
+
+TEST_F(ContentEngine, TheProgramsBuiltInResourcesLoad)
+{
+    ASSERT_TRUE(m_bSound);
+    // The menu scene finds all its textures in the menu's data directory.
+    aeDataLoader::Unload();
+    ASSERT_EQ(aeDataLoader::Load(const_cast<char*>("..\\data\\menu_interface\\"), 1), 1);
+    ASSERT_EQ(aeModelManager::Init(), 1);
+    const std::string res = HALVORAN_CONTENT_RESOURCES;
+    VFile menu((res + "/Menu.rvm").c_str());
+    aeModel* model = nullptr;
+    ASSERT_EQ(aeModelManager::AddModel(&menu, "Menu.rvm", &model), 1);
+    ASSERT_NE(model, nullptr);
+    EXPECT_GT(model->GetNumMaterials(), 5);
+    for (int k = 0; k < model->GetNumMaterials(); ++k)
+        EXPECT_NE(model->GetMaterial(k)->pTexture, nullptr) << model->GetMaterial(k)->acTextureName;
+    for (const char* name : {"Kelmstone.rvs", "Quest.rvs"})
+    {
+        VFile sound((res + "/" + name).c_str());
+        EXPECT_EQ(aeSoundManager::AddSound(&sound, const_cast<char*>(name), nullptr), 1) << name;
+    }
+    // The interface archive goes into the texture manager the way the game adds it.
+    VFile zip("..\\data\\menu_interface\\textures\\interface.zip");
+    EXPECT_EQ(aeTextureManager::AddTextureArchive(&zip, 0xFFFF00FF), 1);
+    EXPECT_NE(aeTextureManager::GetTexture("Sieg.tga"), nullptr);
+    EXPECT_NE(aeTextureManager::GetTexture("Button.bmp"), nullptr);
+}
+
+// Draws every map from its start field and two other fields, writes the
+// engine's screenshots and checks that each shows a lit, textured scene with
+// something above (ceiling or sky) and below (floor) the horizon.
+TEST_F(ContentEngine, EveryMapIsDrawnFromItsStartAndTwoOtherFields)
+{
+    const std::string shots = test::ScratchDir("shots") + "/";
+    for (const auto& map : ShippedMaps())
+    {
+        SCOPED_TRACE(map.string());
+        const maptext::Map text = ReadMap(map);
+        VFile file(map.string().c_str());
+        ASSERT_EQ(aeMaze::Init(&file), 1);
+        aeMaze::Update(0);
+        std::vector<std::pair<int, int>> fields = {{text.startX, text.startY}};
+        // the exit field, or else the last free floor field
+        if (text.hasExit && !text.next.empty())
+            fields.push_back({text.exitX, text.exitY});
+        else
+            for (int i = text.width * text.height - 1; i >= 0 && fields.size() < 2; --i)
+                if (Index(text, i % text.width, i / text.width, 0) >= 0 && Index(text, i % text.width, i / text.width, 6) < 0)
+                    fields.push_back({i % text.width, i / text.width});
+        // and a free floor field in the middle of the grid
+        for (int i = (text.width * text.height) / 2; i < text.width * text.height; ++i)
+            if (Index(text, i % text.width, i / text.width, 0) >= 0 && Index(text, i % text.width, i / text.width, 6) < 0)
+            {
+                fields.push_back({i % text.width, i / text.width});
+                break;
+            }
+        ASSERT_EQ(fields.size(), 3u);
+        for (const auto& [x, y] : fields)
+        {
+            // Look where no wall stands: towards row + 1, column + 1, row - 1, column - 1.
+            const float pi = 3.14159265f;
+            const std::pair<int, float> views[4] = {{4, 0.0f}, {5, pi / 2}, {2, pi}, {3, -pi / 2}};
+            float heading = 0.0f;
+            for (const auto& [slot, angle] : views)
+                if (Index(text, x, y, slot) < 0)
+                {
+                    heading = angle;
+                    break;
+                }
+            aeCamera::Init(Vector2(0.0f, 0.0f), heading, 0.0f);
+            aeCamera::MoveToField(x, y);
+            aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+            aeGrafik::BeginScene();
+            Vector3 eye, right;
+            aeCamera::SetMatrices(&eye, &right, 0);
+            aeMaze::Render(0.05f, eye, right, 1);
+            aeMaze::Render(0.0f, eye, right, 2);
+            aeGrafik::EndScene();
+            aeGrafik::Screenshot(shots.c_str());
+            const std::string path = aeGrafik::m_acScreenshot;
+            aeGrafik::Present();
+            int w = 0, h = 0;
+            const auto px = ReadBmp(path, &w, &h);
+            ASSERT_EQ(px.size(), 320u * 240u) << path;
+            std::set<uint32_t> colours(px.begin(), px.end());
+            double sum = 0, sum2 = 0, top = 0, bottom = 0;
+            for (int yy = 0; yy < h; ++yy)
+                for (int xx = 0; xx < w; ++xx)
+                {
+                    const double l = Luma(px[static_cast<size_t>(yy * w + xx)]);
+                    sum += l;
+                    sum2 += l * l;
+                    if (yy < h / 6)
+                        top += l;
+                    if (yy >= h - h / 6)
+                        bottom += l;
+                }
+            const double n = static_cast<double>(w * h), mean = sum / n, deviation = std::sqrt(sum2 / n - mean * mean);
+            SCOPED_TRACE(path + " field " + std::to_string(x) + "," + std::to_string(y));
+            EXPECT_GT(mean, 12.0);           // not blank
+            EXPECT_GT(deviation, 8.0);       // not uniform
+            EXPECT_GT(colours.size(), 300u); // textured, not flat shaded
+            EXPECT_GT(top / (n / 6), 3.0);   // ceiling or sky above
+            EXPECT_GT(bottom / (n / 6), 8.0);// floor below
+        }
+        aeMaze::Exit();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The packer
+// ---------------------------------------------------------------------------
+
+TEST(ContentPacker, StoredArchivesReadBackThroughTheEngine)
+{
+    const std::string dir = test::ScratchDir("zip");
+    zipwriter::Writer writer;
+    const std::string a = "erster Inhalt", b(70000, '\x5A');
+    ASSERT_TRUE(writer.Add("A.txt", reinterpret_cast<const unsigned char*>(a.data()), static_cast<uint32_t>(a.size())));
+    ASSERT_TRUE(writer.Add("T\xFC" "r.ran", reinterpret_cast<const unsigned char*>(b.data()), static_cast<uint32_t>(b.size())));
+    EXPECT_FALSE(writer.Add("", nullptr, 0));
+    ASSERT_EQ(writer.Finish((dir + "/w.zip").c_str()), 1);
+    std::map<std::string, std::string> entries;
+    ASSERT_TRUE(ReadZip(dir + "/w.zip", &entries));
+    EXPECT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries["A.txt"], a);
+    EXPECT_EQ(entries["T\xFC" "r.ran"], b);
+    EXPECT_EQ(zipwriter::Crc32(reinterpret_cast<const unsigned char*>("123456789"), 9), 0xCBF43926u);
+
+    // The command-line packer stores files under their names; unzip agrees.
+    mazetest::WriteFile(fs::path(dir) / "x.bin", std::string("\0\1\2", 3));
+    const std::string cmd = "\"" + (kTools / "zippack").string() + "\" \"" + dir + "/p.zip\" \"" + dir + "/x.bin\" \"" + dir +
+                            "/w.zip\" >/dev/null 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    entries.clear();
+    ASSERT_TRUE(ReadZip(dir + "/p.zip", &entries));
+    EXPECT_EQ(entries["x.bin"], std::string("\0\1\2", 3));
+    EXPECT_EQ(entries["w.zip"], test::ReadBinary(dir + "/w.zip"));
+    EXPECT_EQ(std::system(("unzip -tq \"" + dir + "/p.zip\" >/dev/null 2>&1").c_str()), 0);
+    // A missing input is refused.
+    EXPECT_NE(std::system(("\"" + (kTools / "zippack").string() + "\" \"" + dir + "/q.zip\" \"" + dir + "/fehlt\" >/dev/null 2>&1").c_str()), 0);
+}
