@@ -1,54 +1,455 @@
-// Halvoran - Nachtweg: the game program. For now it brings the engine's log and
-// frame loop up and down; the window and the game's states join as the engine
-// grows.
+// Halvoran - Nachtweg: the application object and the program's entry.
 
-#include "Engine.h"
+#include "Halvoran.h"
+#include "Game.h"
+#include "GameState.h"
+#include "Intro.h"
+#include "Menu.h"
+#include "Options.h"
+#include "aeFileSystem.h"
+#include "aeInstanceLock.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
-static float s_fRunTime = 0.0f;
-static float s_fRunLimit = 3.0f;
-static long s_lFrames = 0;
+HINSTANCE Halvoran::m_hInstance = nullptr;
+IDirect3DStateBlock9* Halvoran::m_pStateBlock = nullptr;
+GameState* Halvoran::m_pCurrentState = nullptr;
+int Halvoran::m_iCurrentState = 0;
+int Halvoran::m_bReinit = 0;
+char Halvoran::m_acMap[256] = "";
+VFile* Halvoran::m_pSavegameFile = nullptr;
+DynList<SavegameEntry> Halvoran::m_aSavegames;
+HalvoranStartOptions Halvoran::m_Start;
 
-static void OnSignal(int)
+namespace
 {
+const char* const kTitle = "Halvoran - Nachtweg";
+const char* const kMutexName = "Halvoran - Nachtweg Multiple Instances Mutex";
+const char* const kSavegameDir = "..\\savegame\\";
+const char* const kLoopError = "Fehler bei der Ausführung des Programms!";
+
+// Set by SIGTERM and SIGINT: the program ends as if its window were closed.
+volatile std::sig_atomic_t s_bTerminate = 0;
+DWORD s_dwLoopStart = 0;
+
+void OnTerminate(int)
+{
+    s_bTerminate = 1;
     aeMain::m_bQuit = 1;
 }
 
-static int Move(float elapsed)
+// The window of the windowed mode, owned by the application.
+HWND s_hOwnWindow = nullptr;
+
+void DestroyOwnWindow()
 {
-    s_fRunTime += elapsed;
-    ++s_lFrames;
-    if (s_fRunLimit > 0.0f && s_fRunTime >= s_fRunLimit)
-        aeMain::QuitGame();
+    if (!s_hOwnWindow)
+        return;
+    if (aeGrafik::m_hWindow == s_hOwnWindow)
+        aeGrafik::m_hWindow = nullptr;
+    aeDestroyWindow(s_hOwnWindow);
+    s_hOwnWindow = nullptr;
+}
+
+HICON LoadProgramIcon()
+{
+    const unsigned char* data = nullptr;
+    int size = 0;
+    if (Halvoran::m_hInstance && aeFindResource(Halvoran::m_hInstance, MAKEINTRESOURCE(101), "ICON", &data, &size))
+        return const_cast<unsigned char*>(data);
+    return nullptr;
+}
+
+void ReportAndShow(const char* function, const char* text)
+{
+    AE_ERROR(function, "%s", text);
+    aeGrafik::DoMessageBox(text, "Fehler", MB_ICONEXCLAMATION);
+}
+
+// Full screen: the engine's window of the desktop's size. Windowed: a normal
+// window of the configured video mode's size, made anew for every start so
+// that a changed resolution changes its size.
+int InitGraphics()
+{
+    if (!Halvoran::m_Start.bWindowed)
+        return aeGrafik::Init(kTitle, LoadProgramIcon());
+    DestroyOwnWindow();
+    s_hOwnWindow = aeCreateWindow(kTitle, static_cast<int>(aeConfig::m_VideoMode.Width),
+                                  static_cast<int>(aeConfig::m_VideoMode.Height), &Halvoran::WindowProc);
+    if (!s_hOwnWindow)
+        return 0;
+    return aeGrafik::Init(s_hOwnWindow);
+}
+
+void DeleteCurrentState()
+{
+    if (GameState* state = Halvoran::m_pCurrentState)
+    {
+        Halvoran::m_pCurrentState = nullptr;
+        state->Exit();
+        delete state;
+    }
+}
+
+void ReleaseStateBlock()
+{
+    if (Halvoran::m_pStateBlock)
+    {
+        Halvoran::m_pStateBlock->Release();
+        Halvoran::m_pStateBlock = nullptr;
+    }
+}
+}
+
+LRESULT Halvoran::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_ACTIVATE:
+        // A normal window is not minimised when it loses the focus; the game
+        // only pauses until it has it again.
+        aeMain::m_bActive = (wParam & 0xFFFF) != WA_INACTIVE ? 1 : 0;
+        return 1;
+    case WM_CLOSE:
+        aeMain::m_bQuit = 1;
+        return 1;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int Halvoran::CreateStateBlock(const char* function, int dxTemplate)
+{
+    IDirect3DDevice9* device = aeGrafik::GetDevice();
+    HRESULT hr = D3DERR_INVALIDCALL;
+    if (device)
+        hr = device->CreateStateBlock(D3DSBT_ALL, &m_pStateBlock);
+    if (FAILED(hr))
+    {
+        m_pStateBlock = nullptr;
+        if (dxTemplate)
+            AE_DXERROR(function, "aeGrafik::GetDevice()->CreateStateBlock", hr);
+        else
+            ReportAndShow(function, "Fehler beim initialisieren des State-Blocks!");
+        return 0;
+    }
     return 1;
 }
 
-static int Render(float)
+int Halvoran::InitDevices(const char* function)
 {
+    if (!InitGraphics())
+    {
+        ReportAndShow(function, "Fehler beim initialisieren der Grafik!");
+        return 0;
+    }
+    if (!CreateStateBlock(function, 0))
+        return 0;
+    if (!aeInput::Init())
+    {
+        ReportAndShow(function, "Fehler beim initialisieren der Eingabegeräte!");
+        return 0;
+    }
+    if (!aeSoundManager::Init())
+    {
+        ReportAndShow(function, "Fehler beim initialisieren des Sounds!");
+        return 0;
+    }
     return 1;
 }
 
-int main(int argc, char** argv)
+int Halvoran::Init(HINSTANCE instance)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--seconds") == 0)
-            s_fRunLimit = static_cast<float>(std::atof(argv[i + 1]));
-    std::signal(SIGINT, OnSignal);
-    std::signal(SIGTERM, OnSignal);
-
-    if (!aeMain::Init())
-        return -1;
-    aeLog::Init("Halvoran - Nachtweg", "Halvoran");
+    m_hInstance = instance;
+    aeMain::Init();
+    aeLog::Init(kTitle, "Halvoran");
     aeLog::WriteDirect("\r\n--- Programmstart ---\r\n");
-    const int result = aeMain::DoMessageLoop(Move, Render, 0);
-    aeLog::Write("%ld Bilder in %.1f Sekunden", s_lFrames, static_cast<double>(s_fRunTime));
-    aeLog::WriteDirect("\r\n--- Programmende ---\r\n");
+    Options::Init();
+    if (!InitDevices("Halvoran::Init"))
+        return 0;
+    m_acMap[0] = 0;
+    aeCursor::Init(Vector2(0.5f, 0.5f));
+
+    m_pCurrentState = CreateState(STATE_INTRO);
+    m_iCurrentState = STATE_INTRO;
+    if (!m_pCurrentState || !m_pCurrentState->Init())
+        return 0;
+    return ScanSavegames();
+}
+
+int Halvoran::ScanSavegameCallback(int, char* path)
+{
+    SavegameEntry* entry = m_aSavegames.Insert();
+    if (!entry)
+        return 0;
+    std::snprintf(entry->acFile, sizeof(entry->acFile), "%s", path);
+    entry->acMap[0] = 0;
+    VFile file;
+    unsigned char length = 0;
+    if (!file.Init(path) || !file.Read(1, &length) || (length > 0 && !file.Read(length, entry->acMap)))
+    {
+        // Listed all the same (it can still be deleted), with no map.
+        entry->acMap[0] = 0;
+        AE_WARNING("Halvoran::Init", "Der Kopf des Spielstands \"%s\" konnte nicht gelesen werden!", path);
+        return 1;
+    }
+    entry->acMap[length] = 0;
+    return 1;
+}
+
+int Halvoran::ScanSavegames()
+{
+    m_aSavegames.Clear();
+    if (!aeSearchDirectory(kSavegameDir, &ScanSavegameCallback, "*.ssd", 1))
+        aeMakeDirectory(kSavegameDir);
+    return 1;
+}
+
+void Halvoran::Exit(int error)
+{
+    aeLog::WriteDirect(error ? "\r\n--- Fehler aufgetreten -> Beenden ---\r\n" : "\r\n--- Beenden ---\r\n");
+    DeleteCurrentState();
+    m_aSavegames.Clear();
+    Options::FreeResolutions();
+    aeCursor::Exit();
+    ReleaseStateBlock();
+    delete m_pSavegameFile;
+    m_pSavegameFile = nullptr;
+    aeDataLoader::Unload();
+    aeSoundManager::Exit();
+    aeInput::Exit();
+    aeGrafik::Exit();
+    DestroyOwnWindow();
+    aeLog::Exit();
     aeMain::Exit();
-    std::printf("Halvoran: %ld frames in %.1f s; log written to Halvoran.log\n", s_lFrames,
-                static_cast<double>(s_fRunTime));
-    return result ? 0 : -1;
+}
+
+int Halvoran::Reinit()
+{
+    m_bReinit = 0;
+    aeLog::WriteDirect("\r\n--- Reinitialisierung -> Beenden ---\r\n");
+    DeleteCurrentState();
+    aeCursor::Exit();
+    ReleaseStateBlock();
+    aeDataLoader::Unload();
+    aeSoundManager::Exit();
+    aeInput::Exit();
+    aeGrafik::Exit();
+    if (!InitDevices("Halvoran::Reinit"))
+        return 0;
+    aeCursor::Init(Vector2(0.5f, 0.5f));
+
+    Menu* menu = new (std::nothrow) Menu;
+    m_pCurrentState = menu;
+    m_iCurrentState = STATE_MENU;
+    if (!menu || !menu->Init())
+        return 0;
+    menu->OpenPage(MENU_PAGE_OPTIONS);
+    return 1;
+}
+
+int Halvoran::Restore()
+{
+    if (!aeMain::m_bActive)
+        return 1;
+    if (m_pCurrentState)
+        m_pCurrentState->PrepareRestore();
+    ReleaseStateBlock();
+    aeDataLoader::PrepareRestore();
+    if (!aeGrafik::Restore())
+        return 0;
+    aeDataLoader::Restore();
+    if (!CreateStateBlock("Halvoran::Restore", 1))
+        return 0;
+    if (m_pCurrentState)
+        m_pCurrentState->Restore();
+    return 1;
+}
+
+int Halvoran::Move(float elapsed)
+{
+    if (s_bTerminate)
+        aeMain::m_bQuit = 1;
+    if (m_Start.fQuitAfter > 0.0f && static_cast<float>(timeGetTime() - s_dwLoopStart) >= m_Start.fQuitAfter * 1000.0f)
+        aeMain::m_bQuit = 1;
+    if (aeInput::IsButtonDown(BUTTON_ALT_LEFT) && aeInput::IsButtonPressed(BUTTON_F4))
+        aeMain::m_bQuit = 1;
+    if (aeInput::IsButtonPressed(BUTTON_SYSRQ))
+        aeGrafik::Screenshot(nullptr);
+    if (m_pCurrentState)
+        m_pCurrentState->Move(elapsed);
+    return 1;
+}
+
+int Halvoran::Render(float elapsed)
+{
+    if (aeGrafik::m_bInitialized)
+    {
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+        if (m_pCurrentState)
+            m_pCurrentState->Render(elapsed);
+        aeGrafik::EndScene();
+        if (aeGrafik::Present() || !aeMain::m_bActive)
+            return 1;
+    }
+    Restore();
+    return 1;
+}
+
+void Halvoran::ApplyStateBlock()
+{
+    if (m_pStateBlock)
+        m_pStateBlock->Apply();
+}
+
+GameState* Halvoran::CreateState(int id)
+{
+    switch (id)
+    {
+    case STATE_INTRO:
+        return new (std::nothrow) Intro;
+    case STATE_MENU:
+        return new (std::nothrow) Menu;
+    case STATE_GAME:
+        return new (std::nothrow) Game;
+    default:
+        return nullptr;
+    }
+}
+
+int Halvoran::SetState(int id)
+{
+    DeleteCurrentState();
+    ApplyStateBlock();
+    m_pCurrentState = CreateState(id);
+    if (!m_pCurrentState)
+    {
+        AE_INVALID_PARAMETER("Halvoran::SetState");
+        return 0;
+    }
+    if (!m_pCurrentState->Init())
+        return 0;
+    m_iCurrentState = id;
+    return 1;
+}
+
+float Halvoran::GetCursorSpeedFactor()
+{
+    switch (Options::m_iCursorSpeed)
+    {
+    case 0:
+        return 0.5f;
+    case 1:
+        return 1.0f;
+    default:
+        return 2.0f;
+    }
+}
+
+Color Halvoran::GetTextColor()
+{
+    switch (Options::m_i3DGlasses)
+    {
+    case 0:
+        return Color(1.0f, 1.0f, 1.0f, 1.0f);
+    case 1:
+        return Color(1.0f, 1.0f, 0.0f, 1.0f);
+    default:
+        return Color(1.0f, 0.0f, 1.0f, 1.0f);
+    }
+}
+
+int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        if (std::strcmp(argv[i], "--windowed") == 0)
+            options->bWindowed = 1;
+        else if (std::strcmp(argv[i], "--quit-after") == 0 && i + 1 < argc)
+        {
+            char* end = nullptr;
+            const float seconds = std::strtof(argv[++i], &end);
+            if (!end || *end || !(seconds > 0.0f))
+            {
+                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für --quit-after: %s\n", argv[i]);
+                return 0;
+            }
+            options->fQuitAfter = seconds;
+        }
+        else
+        {
+            std::fprintf(stderr,
+                         "Halvoran: unbekanntes Argument: %s\n"
+                         "Aufruf: Halvoran [--windowed] [--quit-after SEKUNDEN]\n",
+                         argv[i]);
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int HalvoranMain(HINSTANCE instance, int argc, char** argv)
+{
+    HalvoranStartOptions start;
+    if (!HalvoranParseArguments(argc, argv, &start))
+        return -1;
+    Halvoran::m_Start = start;
+
+    aeInstanceLock* lock = nullptr;
+    if (aeInstanceLockAcquire(kMutexName, &lock) != AE_INSTANCE_LOCK_TAKEN)
+        return -2;
+
+    struct sigaction action = {};
+    action.sa_handler = &OnTerminate;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+
+    try
+    {
+        if (!Halvoran::Init(instance))
+        {
+            Halvoran::Exit(1);
+            aeInstanceLockRelease(lock);
+            return -1;
+        }
+        s_dwLoopStart = timeGetTime();
+        for (;;)
+        {
+            aeLog::WriteDirect("\r\n--- Nachrichtenschleife ---\r\n");
+            if (!aeMain::DoMessageLoop(&Halvoran::Move, &Halvoran::Render, 0))
+            {
+                Halvoran::Exit(1);
+                MessageBoxA(nullptr, kLoopError, "Fehler", MB_ICONEXCLAMATION);
+                aeInstanceLockRelease(lock);
+                return -1;
+            }
+            if (!Halvoran::m_bReinit || s_bTerminate)
+                break;
+            // A failed re-initialisation has shown its message: the program
+            // ends instead of looping on without a state or a device.
+            if (!Halvoran::Reinit())
+            {
+                Halvoran::Exit(1);
+                aeInstanceLockRelease(lock);
+                return -1;
+            }
+        }
+        Halvoran::Exit(0);
+        aeInstanceLockRelease(lock);
+        return 0;
+    }
+    catch (...)
+    {
+        aeMain::m_bQuit = 1;
+        Halvoran::Exit(1);
+        MessageBoxA(nullptr, kLoopError, "Fehler", MB_ICONEXCLAMATION);
+        aeInstanceLockRelease(lock);
+        return -1;
+    }
 }

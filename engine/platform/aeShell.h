@@ -1,0 +1,6 @@
+#pragma once
+// The desktop's "open" verb: hands a web address or a file (Windows-1252 text)
+// to the user's preferred program through xdg-open, without waiting for it.
+
+// 1 when the opener was started, 0 when it could not be.
+int aeShellOpen(const char* target);

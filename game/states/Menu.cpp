@@ -1,0 +1,588 @@
+#include "Menu.h"
+#include "Halvoran.h"
+#include "Options.h"
+#include "aeMusic.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace
+{
+const char* const kInterfaceDir = "..\\data\\menu_interface\\";
+const char* const kMenuMusic = "..\\data\\menu_interface\\menu.mp3";
+const char* const kTutorial = "..\\maps\\Tutorial.hwm";
+const unsigned long kColorKey = 0xFFFF00FF;
+
+// The menu whose map list the directory search is filling.
+Menu* s_pFilling = nullptr;
+
+aeFont* NewFont(float height)
+{
+    aeFont* font = new (std::nothrow) aeFont;
+    if (font && !font->Init("Arial", height, 0, 0.0f))
+    {
+        delete font;
+        font = nullptr;
+    }
+    return font;
+}
+
+// The file name of a path without its directory and its last four characters
+// (the extension with its dot).
+void ShortName(const char* path, char* out, int size)
+{
+    const char* name = RemoveDir(path);
+    int length = static_cast<int>(std::strlen(name)) - 4;
+    if (length < 0)
+        length = 0;
+    std::snprintf(out, static_cast<size_t>(size), "%.*s", length, name);
+}
+}
+
+Menu::~Menu()
+{
+    DeleteFonts();
+    delete m_pMusic;
+}
+
+int Menu::CreateFonts()
+{
+    DeleteFonts();
+    m_pMediumFont = NewFont(30.0f);
+    m_pHugeFont = NewFont(60.0f);
+    return m_pMediumFont && m_pHugeFont;
+}
+
+void Menu::DeleteFonts()
+{
+    delete m_pMediumFont;
+    delete m_pHugeFont;
+    m_pMediumFont = m_pHugeFont = nullptr;
+}
+
+int Menu::MapCallback(int, char* path)
+{
+    Menu* menu = s_pFilling;
+    if (!menu || RemoveDir(path)[0] == '_')
+        return 1;
+    MapEntry* entry = menu->m_aMaps.Insert();
+    if (!entry)
+        return 0;
+    std::snprintf(entry->acFile, sizeof(entry->acFile), "%s", path);
+    std::snprintf(entry->acPreview, sizeof(entry->acPreview), "%s", path);
+    const size_t length = std::strlen(entry->acPreview);
+    if (length >= 3)
+        std::memcpy(entry->acPreview + length - 3, "bmp", 3);
+    if (length >= 3 && FileExists(entry->acPreview))
+    {
+        VFile picture;
+        if (picture.Init(entry->acPreview))
+            aeTextureManager::AddTexture(&picture, entry->acPreview, kColorKey, nullptr);
+    }
+    else
+        entry->acPreview[0] = 0;
+    return 1;
+}
+
+void Menu::FillMapList()
+{
+    m_aMaps.Clear();
+    s_pFilling = this;
+    aeSearchDirectory("..\\maps\\", &MapCallback, "*.hwm", 1);
+    s_pFilling = nullptr;
+}
+
+int Menu::Init()
+{
+    if (std::strcmp(aeDataLoader::m_acBaseDir, kInterfaceDir) != 0)
+    {
+        aeDataLoader::Unload();
+        aeDataLoader::Load(kInterfaceDir, AE_LOAD_TEXTURES);
+    }
+    aeModelManager::Init();
+    VFile model;
+    if (Halvoran::m_hInstance && model.Init(Halvoran::m_hInstance, MAKEINTRESOURCE(106), "RVM"))
+        aeModelManager::AddModel(&model, "Menu.rvm", nullptr);
+
+    m_fFade = 1.0f;
+    m_bLeaving = 0;
+    m_iPage = MENU_PAGE_MAIN;
+    CreateFonts();
+
+    m_pMusic = new (std::nothrow) aeMusic;
+    if (m_pMusic && m_pMusic->Init(kMenuMusic))
+        m_pMusic->Play(1);
+
+    FillMapList();
+    m_iHotItem = 0;
+    m_iSelectedMap = 0;
+    m_iSelectedSavegame = 0;
+    for (int i = 0; i < m_aMaps.GetNumElements(); ++i)
+        if (std::strcmp(m_aMaps[i]->acFile, kTutorial) == 0)
+            m_iSelectedMap = i;
+    m_fCreditsTime = 0.0f;
+    m_iCreditsCharacters = 0;
+    return 1;
+}
+
+void Menu::Exit()
+{
+    if (m_pMusic)
+    {
+        m_pMusic->Stop();
+        delete m_pMusic;
+        m_pMusic = nullptr;
+    }
+    DeleteFonts();
+}
+
+void Menu::PrepareRestore()
+{
+    m_aMaps.Clear();
+    DeleteFonts();
+}
+
+int Menu::Restore()
+{
+    const int fonts = CreateFonts();
+    FillMapList();
+    return fonts;
+}
+
+void Menu::OpenPage(int page)
+{
+    m_iPage = page;
+    m_fFade = 0.0f;
+    m_bLeaving = 0;
+    if (page == MENU_PAGE_CREDITS)
+    {
+        m_fCreditsTime = 0.0f;
+        m_iCreditsCharacters = 0;
+    }
+}
+
+int Menu::Move(float elapsed)
+{
+    if (m_pMusic)
+        m_pMusic->Process();
+    aeCursor::Move(elapsed, Halvoran::GetCursorSpeedFactor());
+    if (aeInput::IsButtonPressed(BUTTON_ESCAPE) && m_iPage != MENU_PAGE_MAIN)
+        m_bLeaving = 1;
+    switch (m_iPage)
+    {
+    case MENU_PAGE_MAIN:
+        MoveMain(elapsed);
+        break;
+    case MENU_PAGE_QUIT:
+        MoveQuit(elapsed);
+        break;
+    case MENU_PAGE_OPTIONS:
+        MoveOptions(elapsed);
+        break;
+    case MENU_PAGE_CREDITS:
+        MoveCredits(elapsed);
+        break;
+    case MENU_PAGE_NEW_GAME:
+        MoveNewGame(elapsed);
+        break;
+    case MENU_PAGE_LOAD_GAME:
+        MoveLoadGame(elapsed);
+        break;
+    default:
+        break;
+    }
+    return 1;
+}
+
+void Menu::GetCameraPath(int page, float f, Vector3* e, Vector3* t, float* s)
+{
+    switch (page)
+    {
+    case MENU_PAGE_QUIT:
+        *e = Vector3(-4.5f * f, 2.0f - 3.0f * f, 5.0f * f - 18.0f);
+        *t = Vector3(-4.5f * f, -2.0f * f, -12.0f - 0.5f * f);
+        *s = 0.1f - 0.095f * f;
+        break;
+    case MENU_PAGE_OPTIONS:
+        *e = Vector3(-2.0f * f, 2.0f - 2.0f * f, 17.4f * f - 18.0f);
+        *t = Vector3(-4.0f * f, 0.0f, 11.4f * f - 12.0f);
+        *s = 0.1f - 0.06f * f;
+        break;
+    case MENU_PAGE_CREDITS:
+        *e = Vector3(f, 2.0f - 1.5f * f, 16.0f * f - 18.0f);
+        *t = Vector3(2.0f * f, 0.5f * f, 10.0f * f - 12.0f);
+        *s = 0.1f - 0.095f * f;
+        break;
+    case MENU_PAGE_NEW_GAME:
+        *e = Vector3(0.0f, 2.0f - 2.0f * f, 28.0f * f - 18.0f);
+        *t = Vector3(0.0f, 0.0f, 28.0f * f - 12.0f);
+        *s = 0.1f;
+        break;
+    case MENU_PAGE_LOAD_GAME:
+        *e = Vector3(3.75f * f, 2.0f - 4.0f * f, 6.5f * f - 18.0f);
+        *t = Vector3(3.75f * f, -3.0f * f, f - 12.0f);
+        *s = 0.1f - 0.085f * f;
+        break;
+    default:
+        *e = Vector3(0.0f, 2.0f, -18.0f);
+        *t = Vector3(0.0f, 0.0f, -12.0f);
+        *s = 0.1f;
+        break;
+    }
+}
+
+void Menu::SetCamera(Vector3* eye, int eyeIndex)
+{
+    Vector3 e, t;
+    float s = 0.0f;
+    GetCameraPath(m_iPage, m_fFade, &e, &t, &s);
+    if (Options::m_i3DGlasses != 0)
+    {
+        const Vector3 side = Vector3Normalize(Vector3Cross(Vector3(0.0f, 1.0f, 0.0f), t - e));
+        const Vector3 shift = side * (eyeIndex == 0 ? -s : s);
+        e = e + shift;
+        t = t + shift;
+    }
+    if (eye)
+        *eye = e;
+    Matrix view = MatrixCamera(e, t, Vector3(0.0f, 1.0f, 0.0f));
+    Matrix projection = MatrixProjection(1.2217305f, 1.0f, 0.1f, 250.0f);
+    aeGrafik::SetCameraMatrix(&view);
+    aeGrafik::SetProjectionMatrix(&projection);
+}
+
+void Menu::DrawScene(float, Vector3, int pass)
+{
+    Matrix world = MatrixIdentity();
+    aeGrafik::SetWorldMatrix(&world);
+    if (aeModelManager::IsInitialized())
+        if (aeModel* model = aeModelManager::GetModel("Menu.rvm"))
+            model->Render(pass);
+}
+
+void Menu::DrawButton(Vector2 centre, Vector2 size, const char* text)
+{
+    DrawInterfaceButton(m_pMediumFont, m_TextColor, centre, size, text);
+}
+
+int Menu::Render(float elapsed)
+{
+    if (m_bLeaving)
+    {
+        m_fFade -= elapsed;
+        if (m_fFade <= 0.0f)
+        {
+            m_fFade = 1.0f;
+            m_bLeaving = 0;
+            m_iPage = MENU_PAGE_MAIN;
+        }
+    }
+    else if ((m_fFade += elapsed) > 1.0f)
+        m_fFade = 1.0f;
+
+    const int glasses = Options::m_i3DGlasses;
+    Vector3 eye;
+    SetCamera(&eye, 0);
+    m_TextColor = Halvoran::GetTextColor();
+    if (glasses != 0)
+        aeGrafik::SetRS(D3DRS_COLORWRITEENABLE, 9);
+
+    if (m_iPage == MENU_PAGE_MAIN && m_fFade < 1.0f)
+    {
+        const float f = m_fFade * m_fFade * m_fFade;
+        aeGrafik::SetRS(D3DRS_AMBIENT, static_cast<DWORD>(static_cast<unsigned long>(Color(f, f, f, 1.0f))));
+    }
+    else
+        aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
+    aeGrafik::SetRS(D3DRS_LIGHTING, 1);
+
+    DrawScene(elapsed, eye, 1);
+    DrawScene(0.0f, eye, 2);
+    if (glasses != 0)
+    {
+        aeGrafik::Clear(D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        SetCamera(&eye, 1);
+        aeGrafik::SetRS(D3DRS_COLORWRITEENABLE, glasses == 1 ? 10 : 12);
+        DrawScene(0.0f, eye, 1);
+        DrawScene(0.0f, eye, 2);
+        aeGrafik::SetRS(D3DRS_COLORWRITEENABLE, glasses == 1 ? 11 : 13);
+    }
+
+    switch (m_iPage)
+    {
+    case MENU_PAGE_MAIN:
+        RenderMain(elapsed);
+        break;
+    case MENU_PAGE_QUIT:
+        RenderQuit(elapsed);
+        break;
+    case MENU_PAGE_OPTIONS:
+        RenderOptions(elapsed);
+        break;
+    case MENU_PAGE_CREDITS:
+        RenderCredits(elapsed);
+        break;
+    case MENU_PAGE_NEW_GAME:
+        RenderNewGame(elapsed);
+        break;
+    case MENU_PAGE_LOAD_GAME:
+        RenderLoadGame(elapsed);
+        break;
+    default:
+        break;
+    }
+    // Without the interface data there is no cursor picture to draw.
+    if (aeTextureManager::IsInitialized() && aeTextureManager::FindTexture("Cursor.bmp") >= 0)
+        aeCursor::Render();
+    aeGrafik::SetRS(D3DRS_COLORWRITEENABLE, 15);
+    return 1;
+}
+
+// ----- Page 0: main -----------------------------------------------------------
+
+int Menu::GetHotItem(Vector2 p)
+{
+    if (p.y < 0.2f)
+        return 0;
+    if (p.y < 0.66f)
+        return p.x < 0.33f ? MENU_PAGE_OPTIONS : (p.x > 0.66f ? MENU_PAGE_CREDITS : MENU_PAGE_NEW_GAME);
+    return p.x < 0.4f ? MENU_PAGE_QUIT : (p.x > 0.6f ? MENU_PAGE_LOAD_GAME : 0);
+}
+
+void Menu::MoveMain(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    m_iHotItem = GetHotItem(aeCursor::m_vPosition);
+    if (m_iHotItem != 0 && aeInput::IsButtonPressed(BUTTON_MOUSE_1))
+    {
+        OpenPage(m_iHotItem);
+        return;
+    }
+    static const struct
+    {
+        int iButton;
+        int iPage;
+    } kKeys[] = {{BUTTON_B, MENU_PAGE_QUIT}, {BUTTON_O, MENU_PAGE_OPTIONS}, {BUTTON_C, MENU_PAGE_CREDITS},
+                 {BUTTON_N, MENU_PAGE_NEW_GAME}, {BUTTON_L, MENU_PAGE_LOAD_GAME}};
+    for (const auto& key : kKeys)
+        if (aeInput::IsButtonPressed(key.iButton))
+        {
+            OpenPage(key.iPage);
+            return;
+        }
+}
+
+void Menu::RenderMain(float)
+{
+    IDirect3DTexture9* title = aeTextureManager::IsInitialized() ? aeTextureManager::GetTexture("Halvoran.bmp") : nullptr;
+    if (m_fFade >= 1.0f)
+    {
+        if (title)
+            aeGrafik::DrawTexturedRect(Vector2(0.3f, 0.0f), Vector2(0.7f, 0.2f), title, 1, Color(1.0f, 1.0f, 1.0f, 1.0f),
+                                       Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+        static const char* const kItems[6] = {nullptr, "Spiel beenden", "Optionen", "Credits", "Neues Spiel",
+                                              "Spiel laden"};
+        if (m_iHotItem > 0 && m_iHotItem < 6 && m_pMediumFont)
+            m_pMediumFont->DrawTextA(Vector2(0.5f, 0.9f), m_TextColor, kItems[m_iHotItem], -1);
+    }
+    else if (title)
+    {
+        const float f = m_fFade;
+        aeGrafik::DrawTexturedRect(Vector2(0.3f * f, 0.15f * (1.0f - f)), Vector2(1.0f - 0.3f * f, 0.85f - 0.65f * f), title,
+                                   1, Color(1.0f, 1.0f, 1.0f, 1.0f), Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+    }
+}
+
+// ----- Page 1: quit -----------------------------------------------------------
+
+void Menu::MoveQuit(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (IsClickInside(0.35f, 0.525f, 0.45f, 0.575f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+        aeMain::m_bQuit = 1;
+    else if (IsClickInside(0.55f, 0.525f, 0.65f, 0.575f))
+        m_bLeaving = 1;
+}
+
+void Menu::RenderQuit(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (m_pHugeFont)
+        m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Spiel beenden", -1);
+    if (m_pMediumFont)
+        m_pMediumFont->DrawTextA(Vector2(0.5f, 0.45f), m_TextColor,
+                                 "Möchtest du \"Halvoran - Nachtweg\" wirklich beenden?", -1);
+    DrawButton(Vector2(0.4f, 0.55f), Vector2(0.1f, 0.05f), "Ja");
+    DrawButton(Vector2(0.6f, 0.55f), Vector2(0.1f, 0.05f), "Nein");
+}
+
+// ----- Page 2: options --------------------------------------------------------
+
+void Menu::MoveOptions(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    static const float kRows[4] = {0.35f, 0.45f, 0.55f, 0.65f};
+    for (int row = 0; row < 4; ++row)
+    {
+        const float y0 = kRows[row] - 0.025f, y1 = kRows[row] + 0.025f;
+        const int forward = IsClickInside(0.45f, y0, 0.75f, y1, BUTTON_MOUSE_1);
+        const int backward = IsClickInside(0.45f, y0, 0.75f, y1, BUTTON_MOUSE_2);
+        if (!forward && !backward)
+            continue;
+        switch (row)
+        {
+        case 0:
+            forward ? Options::NextResolution() : Options::PrevResolution();
+            break;
+        case 1:
+            Options::ToggleMultiSampling();
+            break;
+        case 2:
+            forward ? Options::NextCursorSpeed() : Options::PrevCursorSpeed();
+            break;
+        default:
+            forward ? Options::Next3DGlasses() : Options::Prev3DGlasses();
+            break;
+        }
+    }
+    if (IsClickInside(0.25f, 0.875f, 0.45f, 0.925f))
+        Options::Apply();
+    else if (IsClickInside(0.55f, 0.875f, 0.75f, 0.925f))
+        m_bLeaving = 1;
+}
+
+void Menu::RenderOptions(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (m_pHugeFont)
+        m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Optionen", -1);
+    if (m_pMediumFont)
+    {
+        m_pMediumFont->DrawTextA(Vector2(0.2f, 0.35f), m_TextColor, "Auflösung:", -1);
+        m_pMediumFont->DrawTextA(Vector2(0.21f, 0.45f), m_TextColor, "Anti-Aliasing:", -1);
+        m_pMediumFont->DrawTextA(Vector2(0.27f, 0.55f), m_TextColor, "Zeigergeschwindigkeit:", -1);
+        m_pMediumFont->DrawTextA(Vector2(0.21f, 0.65f), m_TextColor, "3D-Brillenart:", -1);
+    }
+    char resolution[64];
+    const Vector2 size(0.3f, 0.05f);
+    DrawButton(Vector2(0.6f, 0.35f), size, Options::GetSelectedResolutionString(resolution));
+    DrawButton(Vector2(0.6f, 0.45f), size, Options::m_bMultiSampling ? "aktiviert" : "deaktiviert");
+    static const char* const kSpeeds[3] = {"langsam", "mittel", "schnell"};
+    const int speed = Options::m_iCursorSpeed == 0 ? 0 : (Options::m_iCursorSpeed == 1 ? 1 : 2);
+    DrawButton(Vector2(0.6f, 0.55f), size, kSpeeds[speed]);
+    static const char* const kGlasses[3] = {"Keine 3D-Brille", "Rot-/Grün-3D-Brille", "Rot-/Blau-3D-Brille"};
+    const int glasses = Options::m_i3DGlasses == 0 ? 0 : (Options::m_i3DGlasses == 1 ? 1 : 2);
+    DrawButton(Vector2(0.6f, 0.65f), size, kGlasses[glasses]);
+    if (!Options::m_bApplied)
+        DrawButton(Vector2(0.35f, 0.9f), Vector2(0.2f, 0.05f), "Übernehmen");
+    DrawButton(Vector2(0.65f, 0.9f), Vector2(0.2f, 0.05f), "Zurück");
+}
+
+// ----- Page 3: credits (not filled in yet) ------------------------------------
+
+void Menu::MoveCredits(float elapsed)
+{
+    if (m_fFade < 1.0f)
+        return;
+    m_fCreditsTime += elapsed;
+    const int characters = static_cast<int>(m_fCreditsTime * 40.0f);
+    m_iCreditsCharacters = characters > 268 ? 268 : characters;
+}
+
+void Menu::RenderCredits(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (m_pHugeFont)
+        m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Credits", -1);
+}
+
+// ----- Page 4: new game -------------------------------------------------------
+
+void Menu::PlaySelectedMap()
+{
+    if (m_iSelectedMap < 0 || m_iSelectedMap >= m_aMaps.GetNumElements())
+        return;
+    std::snprintf(Halvoran::m_acMap, sizeof(Halvoran::m_acMap), "%s", m_aMaps[m_iSelectedMap]->acFile);
+    Halvoran::SetState(STATE_GAME);  // deletes this menu
+}
+
+void Menu::MoveNewGame(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    const int count = m_aMaps.GetNumElements();
+    if (count > 0)
+    {
+        if (IsClickInside(0.1f, 0.875f, 0.3f, 0.925f) || aeInput::IsButtonPressed(BUTTON_LEFT))
+        {
+            if (--m_iSelectedMap < 0)
+                m_iSelectedMap = count - 1;
+        }
+        else if (IsClickInside(0.7f, 0.875f, 0.9f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RIGHT))
+        {
+            if (++m_iSelectedMap >= count)
+                m_iSelectedMap = 0;
+        }
+        else if (IsClickInside(0.4f, 0.875f, 0.6f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+        {
+            PlaySelectedMap();
+            return;
+        }
+    }
+    if (IsClickInside(0.4f, 0.9375f, 0.6f, 0.9875f))
+        m_bLeaving = 1;
+}
+
+void Menu::RenderNewGame(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (m_pHugeFont)
+        m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Neues Spiel", -1);
+    if (m_pMediumFont)
+        m_pMediumFont->DrawTextA(Vector2(0.5f, 0.2f), m_TextColor, "Wähle die Karte aus, die du spielen möchtest:", -1);
+    if (m_iSelectedMap >= 0 && m_iSelectedMap < m_aMaps.GetNumElements())
+    {
+        const MapEntry* map = m_aMaps[m_iSelectedMap];
+        char name[256];
+        ShortName(map->acFile, name, sizeof(name));
+        if (m_pHugeFont)
+            m_pHugeFont->DrawTextA(Vector2(0.5f, 0.3f), m_TextColor, name, -1);
+        if (map->acPreview[0])
+            if (IDirect3DTexture9* preview = aeTextureManager::GetTexture(map->acPreview))
+                aeGrafik::DrawTexturedRect(Vector2(0.1f, 0.4f), Vector2(0.9f, 0.8f), preview, 1,
+                                           Color(1.0f, 1.0f, 1.0f, 1.0f), Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+    }
+    const Vector2 size(0.2f, 0.05f);
+    DrawButton(Vector2(0.2f, 0.9f), size, "Vorherige Karte");
+    DrawButton(Vector2(0.5f, 0.9f), size, "Karte spielen");
+    DrawButton(Vector2(0.8f, 0.9f), size, "Nächste Karte");
+    DrawButton(Vector2(0.5f, 0.9625f), size, "Zurück");
+}
+
+// ----- Page 5: load game (not filled in yet) ----------------------------------
+
+void Menu::MoveLoadGame(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (IsClickInside(0.4f, 0.9375f, 0.6f, 0.9875f))
+        m_bLeaving = 1;
+}
+
+void Menu::RenderLoadGame(float)
+{
+    if (m_fFade < 1.0f)
+        return;
+    if (m_pHugeFont)
+        m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Spiel laden", -1);
+    DrawButton(Vector2(0.5f, 0.9625f), Vector2(0.2f, 0.05f), "Zurück");
+}

@@ -1,0 +1,204 @@
+// The application: state switching with the start-up state block, the global
+// keys, the restore path, the savegame list, and the platform helpers for the
+// single-instance rule and the user name.
+
+#include "GameTestSupport.h"
+#include "Game.h"
+#include "Menu.h"
+#include "aeInstanceLock.h"
+#include "aeUserName.h"
+
+#include <filesystem>
+
+class AppFixture : public test::GameFixture
+{
+};
+
+TEST_F(AppFixture, AppStateSwitchRestoresTheStartUpRenderStates)
+{
+    IDirect3DDevice9* device = aeGrafik::GetDevice();
+    DWORD lighting = 0, mask = 0, fog = 0;
+    device->GetRenderState(D3DRS_LIGHTING, &lighting);
+    device->GetRenderState(D3DRS_COLORWRITEENABLE, &mask);
+    device->GetRenderState(D3DRS_FOGENABLE, &fog);
+    CreateStateBlock();
+
+    // What a state may leave behind.
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 9);
+    device->SetRenderState(D3DRS_LIGHTING, lighting ? FALSE : TRUE);
+    device->SetRenderState(D3DRS_FOGENABLE, fog ? FALSE : TRUE);
+    EXPECT_EQ(Halvoran::SetState(STATE_GAME), 1);
+    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
+    ASSERT_NE(dynamic_cast<Game*>(Halvoran::m_pCurrentState), nullptr);
+    DWORD value = 0;
+    device->GetRenderState(D3DRS_COLORWRITEENABLE, &value);
+    EXPECT_EQ(value, mask);
+    device->GetRenderState(D3DRS_LIGHTING, &value);
+    EXPECT_EQ(value, lighting);
+    device->GetRenderState(D3DRS_FOGENABLE, &value);
+    EXPECT_EQ(value, fog);
+
+    EXPECT_EQ(Halvoran::SetState(7), 0);
+    EXPECT_EQ(Halvoran::m_pCurrentState, nullptr);
+    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
+}
+
+TEST_F(AppFixture, AppAltF4QuitsAndSysRqTakesOneScreenshot)
+{
+    aeMain::m_bQuit = 0;
+    Press(BUTTON_F4);
+    EXPECT_EQ(Halvoran::Move(0.01f), 1);
+    EXPECT_EQ(aeMain::m_bQuit, 0);  // F4 alone does nothing
+    aeInput::m_aButtons[BUTTON_ALT_LEFT].iState = 1;
+    Halvoran::Move(0.01f);
+    EXPECT_EQ(aeMain::m_bQuit, 1);
+    aeMain::m_bQuit = 0;
+    ClearButtons();
+
+    Press(BUTTON_SYSRQ);
+    Halvoran::Move(0.01f);
+    EXPECT_STREQ(aeGrafik::m_acScreenshot, "Screenshot 1.bmp");
+    EXPECT_EQ(Halvoran::Render(0.01f), 1);
+    EXPECT_TRUE(std::filesystem::exists("Screenshot 1.bmp"));
+    aeInput::m_aButtons[BUTTON_SYSRQ].iState = 1;  // held
+    Halvoran::Move(0.01f);
+    Halvoran::Render(0.01f);
+    EXPECT_FALSE(std::filesystem::exists("Screenshot 2.bmp"));
+}
+
+TEST_F(AppFixture, AppRestoreRebuildsTheDeviceAndTheStateBlockAfterALoss)
+{
+    CreateStateBlock();
+    ASSERT_EQ(Halvoran::SetState(STATE_GAME), 1);
+    aeMain::m_bActive = 1;
+    aeD3D9ForceDeviceLost(aeGrafik::GetDevice());
+    EXPECT_EQ(Halvoran::Render(0.01f), 1);
+    EXPECT_EQ(aeGrafik::m_bInitialized, 1);
+    ASSERT_NE(Halvoran::m_pStateBlock, nullptr);
+    // The device works again: the next frame presents.
+    EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), 1);
+    EXPECT_EQ(aeGrafik::BeginScene(), 1);
+    EXPECT_EQ(aeGrafik::EndScene(), 1);
+    EXPECT_EQ(aeGrafik::Present(), 1);
+
+    // While the window is inactive nothing is restored.
+    aeMain::m_bActive = 0;
+    IDirect3DStateBlock9* block = Halvoran::m_pStateBlock;
+    aeD3D9ForceDeviceLost(aeGrafik::GetDevice());
+    EXPECT_EQ(Halvoran::Restore(), 1);
+    EXPECT_EQ(Halvoran::m_pStateBlock, block);
+    aeMain::m_bActive = 1;
+    EXPECT_EQ(Halvoran::Restore(), 1);
+    EXPECT_NE(Halvoran::m_pStateBlock, nullptr);
+}
+
+TEST_F(AppFixture, AppSavegameScanCreatesTheDirectoryAndReadsHeaders)
+{
+    test::LogCapture log;
+    EXPECT_EQ(Halvoran::ScanSavegames(), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(m_Root + "/savegame"));
+    EXPECT_EQ(Halvoran::m_aSavegames.GetNumElements(), 0);
+
+    test::WriteBinary(m_Root + "/savegame/Anna 1.ssd", std::string("\x12..\\maps\\Keller.hwm") + "Labyrinthdaten");
+    test::WriteBinary(m_Root + "/savegame/Anna 2.ssd", std::string("\0rest", 5));
+    test::WriteBinary(m_Root + "/savegame/Kaputt.ssd", "\x40kurz");
+    test::WriteBinary(m_Root + "/savegame/Notiz.txt", "x");
+    EXPECT_EQ(Halvoran::ScanSavegames(), 1);
+    ASSERT_EQ(Halvoran::m_aSavegames.GetNumElements(), 3);
+    int found = 0;
+    for (int i = 0; i < 3; ++i)
+    {
+        const SavegameEntry* e = Halvoran::m_aSavegames[i];
+        const std::string file = e->acFile;
+        if (file == "..\\savegame\\Anna 1.ssd")
+        {
+            found += 1;
+            EXPECT_STREQ(e->acMap, "..\\maps\\Keller.hwm");
+        }
+        else if (file == "..\\savegame\\Anna 2.ssd")
+        {
+            found += 2;
+            EXPECT_STREQ(e->acMap, "");
+        }
+        else if (file == "..\\savegame\\Kaputt.ssd")
+        {
+            found += 4;
+            EXPECT_STREQ(e->acMap, "");
+        }
+    }
+    EXPECT_EQ(found, 7);
+    EXPECT_TRUE(log.Contains("Kaputt.ssd"));
+}
+
+TEST_F(AppFixture, AppTextColourAndCursorSpeedFollowTheOptions)
+{
+    Options::m_i3DGlasses = 1;
+    EXPECT_EQ(Halvoran::GetTextColor().b, 0.0f);
+    EXPECT_EQ(Halvoran::GetTextColor().g, 1.0f);
+    Options::m_i3DGlasses = 5;
+    EXPECT_EQ(Halvoran::GetTextColor().g, 0.0f);
+    EXPECT_EQ(Halvoran::GetTextColor().b, 1.0f);
+    Options::m_i3DGlasses = 0;
+    Options::m_iCursorSpeed = 0;
+    EXPECT_FLOAT_EQ(Halvoran::GetCursorSpeedFactor(), 0.5f);
+    Options::m_iCursorSpeed = 1;
+}
+
+TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnly)
+{
+    const std::string dir = test::ScratchDir("runtime");
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old ? old : "";
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    aeInstanceLock* first = nullptr;
+    aeInstanceLock* second = nullptr;
+    EXPECT_EQ(aeInstanceLockAcquire("Halvoran - Test Mutex", &first), AE_INSTANCE_LOCK_TAKEN);
+    EXPECT_TRUE(std::filesystem::exists(dir + "/Halvoran - Test Mutex.lock"));
+    EXPECT_EQ(aeInstanceLockAcquire("Halvoran - Test Mutex", &second), AE_INSTANCE_LOCK_BUSY);
+    EXPECT_EQ(second, nullptr);
+    aeInstanceLockRelease(first);
+    EXPECT_EQ(aeInstanceLockAcquire("Halvoran - Test Mutex", &second), AE_INSTANCE_LOCK_TAKEN);
+    aeInstanceLockRelease(second);
+    if (old)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(AppPlatform, UserNameFallsBackToTheLoginNameInWindows1252)
+{
+    const char* oldUser = std::getenv("USER");
+    const std::string savedUser = oldUser ? oldUser : "";
+    const char* oldName = std::getenv("UserName");
+    const std::string savedName = oldName ? oldName : "";
+    char name[256];
+    setenv("UserName", "Spieler/1", 1);
+    EXPECT_EQ(aeGetUserName(name, sizeof(name)), 9);
+    EXPECT_STREQ(name, "Spieler_1");
+    unsetenv("UserName");
+    setenv("USER", reinterpret_cast<const char*>(u8"Jürgen"), 1);
+    EXPECT_EQ(aeGetUserName(name, sizeof(name)), 6);
+    EXPECT_STREQ(name, "J\xFCrgen");
+    EXPECT_EQ(aeGetUserName(name, 3), 2);
+    EXPECT_STREQ(name, "J\xFC");
+    if (oldUser)
+        setenv("USER", savedUser.c_str(), 1);
+    else
+        unsetenv("USER");
+    if (oldName)
+        setenv("UserName", savedName.c_str(), 1);
+}
+
+TEST(AppArguments, CommandLine)
+{
+    HalvoranStartOptions options;
+    char a0[] = "Halvoran", a1[] = "--windowed", a2[] = "--quit-after", a3[] = "2.5", a4[] = "--falsch", a5[] = "x";
+    char* ok[] = {a0, a1, a2, a3};
+    EXPECT_EQ(HalvoranParseArguments(4, ok, &options), 1);
+    EXPECT_EQ(options.bWindowed, 1);
+    EXPECT_FLOAT_EQ(options.fQuitAfter, 2.5f);
+    char* bad[] = {a0, a4};
+    EXPECT_EQ(HalvoranParseArguments(2, bad, &options), 0);
+    char* badTime[] = {a0, a2, a5};
+    EXPECT_EQ(HalvoranParseArguments(3, badTime, &options), 0);
+}
