@@ -13,11 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "../common/TextForm.h"
 #include "aeMapCheck.h"
 #include "aeText.h"
 
 namespace maptext
 {
+using textform::Float;
+using textform::ParseFloat;
+using textform::Quote;
+using textform::Tokenize;
+using textform::Unquote;
 struct Condition
 {
     int32_t x = 0, y = 0, bit = 0, value = 0;
@@ -258,54 +264,6 @@ inline std::string ToBinary(const Map& m)
 // Text
 // ---------------------------------------------------------------------------
 
-// A float that reads back to the same bits: decimal where that is exact,
-// else its bits in hexadecimal ("0x7FC00000" for a NaN).
-inline std::string Float(float v)
-{
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.9g", static_cast<double>(v));
-    const float back = std::strtof(text, nullptr);
-    if (std::memcmp(&back, &v, 4) == 0)
-        return text;
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    std::snprintf(text, sizeof(text), "0x%08X", bits);
-    return text;
-}
-
-// Windows-1252 text as a quoted UTF-8 string; control characters, quotes,
-// backslashes and the five unassigned bytes are escaped.
-inline std::string Quote(const std::string& s)
-{
-    std::string out = "\"";
-    std::string run;
-    auto flush = [&] {
-        out += aeCp1252ToUtf8(run.c_str(), run.size());
-        run.clear();
-    };
-    for (unsigned char c : s)
-    {
-        const bool unassigned = c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
-        if (c == '"' || c == '\\')
-        {
-            flush();
-            out += '\\';
-            out += static_cast<char>(c);
-        }
-        else if (c < 0x20 || c == 0x7F || unassigned)
-        {
-            flush();
-            char esc[8];
-            std::snprintf(esc, sizeof(esc), "\\x%02X", c);
-            out += esc;
-        }
-        else
-            run += static_cast<char>(c);
-    }
-    flush();
-    return out + "\"";
-}
-
 inline std::string Index(int32_t v)
 {
     return v == -1 ? "." : std::to_string(v);
@@ -390,84 +348,7 @@ inline std::string ToText(const Map& m)
     return o.str();
 }
 
-// Splits a line into tokens: words and quoted strings (kept with their
-// quotes); "#" outside a string starts a comment.
-inline bool Tokenize(const std::string& line, std::vector<std::string>* tokens, std::string* error)
-{
-    tokens->clear();
-    size_t i = 0;
-    while (i < line.size())
-    {
-        const char c = line[i];
-        if (c == ' ' || c == '\t' || c == '\r')
-        {
-            ++i;
-            continue;
-        }
-        if (c == '#')
-            break;
-        if (c == '"')
-        {
-            size_t j = i + 1;
-            while (j < line.size() && line[j] != '"')
-                j += line[j] == '\\' ? 2 : 1;
-            if (j >= line.size())
-            {
-                *error = "Zeichenkette ohne schließendes Anführungszeichen";
-                return false;
-            }
-            tokens->push_back(line.substr(i, j + 1 - i));
-            i = j + 1;
-            continue;
-        }
-        size_t j = i;
-        while (j < line.size() && line[j] != ' ' && line[j] != '\t' && line[j] != '\r' && line[j] != '#')
-            ++j;
-        tokens->push_back(line.substr(i, j - i));
-        i = j;
-    }
-    return true;
-}
-
-inline bool Unquote(const std::string& token, std::string* out, std::string* error)
-{
-    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
-    {
-        *error = "Zeichenkette erwartet: " + token;
-        return false;
-    }
-    out->clear();
-    std::string run;
-    auto flush = [&] {
-        *out += aeUtf8ToCp1252(run.c_str());
-        run.clear();
-    };
-    for (size_t i = 1; i + 1 < token.size(); ++i)
-    {
-        if (token[i] != '\\')
-        {
-            run += token[i];
-            continue;
-        }
-        flush();
-        const char e = token[++i];
-        if (e == 'x' && i + 2 < token.size())
-        {
-            *out += static_cast<char>(std::strtoul(token.substr(i + 1, 2).c_str(), nullptr, 16));
-            i += 2;
-        }
-        else
-            *out += e;
-    }
-    flush();
-    if (out->size() > 255)
-    {
-        *error = "Zeichenkette länger als 255 Zeichen";
-        return false;
-    }
-    return true;
-}
-
+// A number, or "." for -1 (no record).
 inline bool ParseInt(const std::string& token, int32_t* v, std::string* error)
 {
     if (token == ".")
@@ -475,36 +356,7 @@ inline bool ParseInt(const std::string& token, int32_t* v, std::string* error)
         *v = -1;
         return true;
     }
-    char* end = nullptr;
-    const long long value = std::strtoll(token.c_str(), &end, 10);
-    if (token.empty() || *end || value < INT32_MIN || value > INT32_MAX)
-    {
-        *error = "Ganzzahl erwartet: " + token;
-        return false;
-    }
-    *v = static_cast<int32_t>(value);
-    return true;
-}
-
-inline bool ParseFloat(const std::string& token, float* v, std::string* error)
-{
-    char* end = nullptr;
-    if (token.size() == 10 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X'))
-    {
-        const uint32_t bits = static_cast<uint32_t>(std::strtoul(token.c_str() + 2, &end, 16));
-        if (!*end)
-        {
-            std::memcpy(v, &bits, 4);
-            return true;
-        }
-    }
-    *v = std::strtof(token.c_str(), &end);
-    if (token.empty() || *end)
-    {
-        *error = "Zahl erwartet: " + token;
-        return false;
-    }
-    return true;
+    return textform::ParseInt(token, v, error);
 }
 
 // Parses the text form. On failure *error names the line and the fault.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../rvmtool/TextForm.h"
+#include "../common/TextForm.h"
 
 namespace ranimtext
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TextForm.h"
+#include "../common/TextForm.h"
 
 namespace rvmtext
 {
