@@ -79,47 +79,52 @@ class Device;
 // Resources
 // ---------------------------------------------------------------------------
 
-class VertexBuffer final : public RefCounted<IDirect3DVertexBuffer9>
+// What vertex and index buffers share: a copy in memory that locks hand out,
+// the OpenGL buffer that unlocking updates, and the device reference.
+template <class Interface>
+class DeviceBuffer : public RefCounted<Interface>
 {
 public:
-    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
-    ~VertexBuffer() override;
+    DeviceBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool);
+    ~DeviceBuffer() override;
     HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
 
     Device* m_pDevice;
     GLuint m_uBuffer = 0;
     std::vector<uint8_t> m_Data;
-    DWORD m_dwUsage, m_dwFVF;
+    DWORD m_dwUsage;
     D3DPOOL m_Pool;
     UINT m_uLockOffset = 0, m_uLockSize = 0;
     int m_iLocks = 0;
     DWORD m_dwLockFlags = 0;
 };
 
-class IndexBuffer final : public RefCounted<IDirect3DIndexBuffer9>
+class VertexBuffer final : public DeviceBuffer<IDirect3DVertexBuffer9>
 {
 public:
-    IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
-    ~IndexBuffer() override;
-    HRESULT GetDevice(IDirect3DDevice9** ppDevice) override;
+    VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+        : DeviceBuffer(device, length, usage, pool), m_dwFVF(fvf)
+    {
+    }
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+
+    DWORD m_dwFVF;
+};
+
+class IndexBuffer final : public DeviceBuffer<IDirect3DIndexBuffer9>
+{
+public:
+    IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+        : DeviceBuffer(device, length, usage, pool), m_Format(format)
+    {
+    }
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
-    HRESULT Unlock() override;
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
 
-    Device* m_pDevice;
-    GLuint m_uBuffer = 0;
-    std::vector<uint8_t> m_Data;
-    DWORD m_dwUsage;
     D3DFORMAT m_Format;
-    D3DPOOL m_Pool;
-    UINT m_uLockOffset = 0, m_uLockSize = 0;
-    int m_iLocks = 0;
-    DWORD m_dwLockFlags = 0;
 };
 
 class Texture final : public RefCounted<IDirect3DTexture9>

@@ -97,11 +97,12 @@ void TextureFormat(D3DFORMAT format, GLenum* internal, GLenum* pixelFormat, GLen
 }   // namespace
 
 // ---------------------------------------------------------------------------
-// Vertex buffers
+// Vertex and index buffers
 // ---------------------------------------------------------------------------
 
-VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : m_pDevice(device), m_Data(length), m_dwUsage(usage), m_dwFVF(fvf), m_Pool(pool)
+template <class Interface>
+DeviceBuffer<Interface>::DeviceBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+    : m_pDevice(device), m_Data(length), m_dwUsage(usage), m_Pool(pool)
 {
     m_pDevice->AddRef();
     if (pool == D3DPOOL_DEFAULT)
@@ -112,7 +113,8 @@ VertexBuffer::VertexBuffer(Device* device, UINT length, DWORD usage, DWORD fvf, 
                  (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 }
 
-VertexBuffer::~VertexBuffer()
+template <class Interface>
+DeviceBuffer<Interface>::~DeviceBuffer()
 {
     m_pDevice->MakeCurrent();
     glDeleteBuffers(1, &m_uBuffer);
@@ -121,7 +123,8 @@ VertexBuffer::~VertexBuffer()
     m_pDevice->Release();
 }
 
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** device)
+template <class Interface>
+HRESULT DeviceBuffer<Interface>::GetDevice(IDirect3DDevice9** device)
 {
     if (!device)
         return D3DERR_INVALIDCALL;
@@ -130,7 +133,8 @@ HRESULT VertexBuffer::GetDevice(IDirect3DDevice9** device)
     return D3D_OK;
 }
 
-HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags)
+template <class Interface>
+HRESULT DeviceBuffer<Interface>::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
     const HRESULT hr = LockRange(m_Data, offset, size, data, &m_uLockOffset, &m_uLockSize);
     if (SUCCEEDED(hr))
@@ -141,7 +145,8 @@ HRESULT VertexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags)
     return hr;
 }
 
-HRESULT VertexBuffer::Unlock()
+template <class Interface>
+HRESULT DeviceBuffer<Interface>::Unlock()
 {
     if (m_iLocks == 0)
         return D3DERR_INVALIDCALL;
@@ -152,69 +157,15 @@ HRESULT VertexBuffer::Unlock()
     }
     return D3D_OK;
 }
+
+template class DeviceBuffer<IDirect3DVertexBuffer9>;
+template class DeviceBuffer<IDirect3DIndexBuffer9>;
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc)
 {
     if (!desc)
         return D3DERR_INVALIDCALL;
     *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, m_dwUsage, m_Pool, static_cast<UINT>(m_Data.size()), m_dwFVF};
-    return D3D_OK;
-}
-
-// ---------------------------------------------------------------------------
-// Index buffers
-// ---------------------------------------------------------------------------
-
-IndexBuffer::IndexBuffer(Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : m_pDevice(device), m_Data(length), m_dwUsage(usage), m_Format(format), m_Pool(pool)
-{
-    m_pDevice->AddRef();
-    if (pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects++;
-    glGenBuffers(1, &m_uBuffer);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, m_uBuffer);
-    glBufferData(GL_COPY_WRITE_BUFFER, length, m_Data.data(),
-                 (usage & D3DUSAGE_DYNAMIC) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
-}
-
-IndexBuffer::~IndexBuffer()
-{
-    m_pDevice->MakeCurrent();
-    glDeleteBuffers(1, &m_uBuffer);
-    if (m_Pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects--;
-    m_pDevice->Release();
-}
-
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice9** device)
-{
-    if (!device)
-        return D3DERR_INVALIDCALL;
-    m_pDevice->AddRef();
-    *device = m_pDevice;
-    return D3D_OK;
-}
-
-HRESULT IndexBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags)
-{
-    const HRESULT hr = LockRange(m_Data, offset, size, data, &m_uLockOffset, &m_uLockSize);
-    if (SUCCEEDED(hr))
-    {
-        m_iLocks++;
-        m_dwLockFlags = flags;
-    }
-    return hr;
-}
-
-HRESULT IndexBuffer::Unlock()
-{
-    if (m_iLocks == 0)
-        return D3DERR_INVALIDCALL;
-    if (--m_iLocks == 0 && !(m_dwLockFlags & D3DLOCK_READONLY) && m_uLockSize > 0)
-    {
-        m_pDevice->MakeCurrent();
-        Upload(m_uBuffer, m_Data, m_uLockOffset, m_uLockSize);
-    }
     return D3D_OK;
 }
 
