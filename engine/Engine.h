@@ -38,4 +38,5 @@
 #include "aeModel.h"
 #include "aeTextureManager.h"
 #include "aeInput.h"
+#include "aeDemo.h"
 #include "aeMusic.h"

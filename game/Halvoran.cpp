@@ -8,6 +8,7 @@
 #include "Options.h"
 #include "aeFileSystem.h"
 #include "aeInstanceLock.h"
+#include "aeText.h"
 
 #include <csignal>
 #include <cstdio>
@@ -95,6 +96,23 @@ void DeleteCurrentState()
     }
 }
 
+// After a timedemo: frames, seconds and frames per second, on standard
+// output and in the log.
+void ReportTimedemo()
+{
+    if (!aeDemo::IsPlaying() || !aeDemo::IsTimedemo())
+        return;
+    const int frames = aeDemo::GetFrames();
+    const double seconds = aeDemo::GetWallMs() / 1000.0;
+    const double fps = seconds > 0.0 ? frames / seconds : 0.0;
+    char line[160];
+    std::snprintf(line, sizeof(line), "Timedemo: %d Bilder in %.2f Sekunden = %.1f Bilder pro Sekunde", frames, seconds,
+                  fps);
+    aeLog::Write("%s", line);
+    std::printf("%s\n", aeCp1252ToUtf8(line).c_str());
+    std::fflush(stdout);
+}
+
 void ReleaseStateBlock()
 {
     if (Halvoran::m_pStateBlock)
@@ -174,11 +192,24 @@ int Halvoran::Init(HINSTANCE instance)
     m_acMap[0] = 0;
     aeCursor::Init(Vector2(0.5f, 0.5f));
 
-    m_pCurrentState = CreateState(STATE_INTRO);
-    m_iCurrentState = STATE_INTRO;
+    // A map named on the command line is started at once, without intro.
+    const int first = m_Start.acMap[0] ? STATE_GAME : STATE_INTRO;
+    if (first == STATE_GAME)
+        std::snprintf(m_acMap, sizeof(m_acMap), "%s", m_Start.acMap);
+    m_pCurrentState = CreateState(first);
+    m_iCurrentState = first;
     if (!m_pCurrentState || !m_pCurrentState->Init())
         return 0;
-    return ScanSavegames();
+    if (!ScanSavegames())
+        return 0;
+    if (m_Start.acDemo[0] && !aeDemo::StartPlayback(m_Start.acDemo, m_Start.bTimedemo))
+    {
+        ReportAndShow("Halvoran::Init", "Die Demo konnte nicht geladen werden!");
+        return 0;
+    }
+    if (m_Start.acRecord[0] && !aeDemo::StartRecording(m_Start.acRecord))
+        return 0;
+    return 1;
 }
 
 int Halvoran::ScanSavegameCallback(int, char* path)
@@ -204,14 +235,25 @@ int Halvoran::ScanSavegameCallback(int, char* path)
 int Halvoran::ScanSavegames()
 {
     m_aSavegames.Clear();
-    if (!aeSearchDirectory(kSavegameDir, &ScanSavegameCallback, "*.ssd", 1))
+    // Without any savegame (or without the folder, at the first start) there
+    // is nothing to search, and nothing to report.
+    char name[256];
+    aeFindHandle* find = aeFindFirst("..\\savegame\\*.ssd", name);
+    if (!find)
+    {
         aeMakeDirectory(kSavegameDir);
+        return 1;
+    }
+    aeFindClose(find);
+    aeSearchDirectory(kSavegameDir, &ScanSavegameCallback, "*.ssd", 1);
     return 1;
 }
 
 void Halvoran::Exit(int error)
 {
     aeLog::WriteDirect(error ? "\r\n--- Fehler aufgetreten -> Beenden ---\r\n" : "\r\n--- Beenden ---\r\n");
+    ReportTimedemo();
+    aeDemo::Stop();
     DeleteCurrentState();
     m_aSavegames.Clear();
     Options::FreeResolutions();
@@ -275,6 +317,9 @@ int Halvoran::Move(float elapsed)
     if (s_bTerminate)
         aeMain::m_bQuit = 1;
     if (m_Start.fQuitAfter > 0.0f && static_cast<float>(timeGetTime() - s_dwLoopStart) >= m_Start.fQuitAfter * 1000.0f)
+        aeMain::m_bQuit = 1;
+    // A demo that has been played to its end ends the program.
+    if (aeDemo::IsPlaying() && aeDemo::IsFinished())
         aeMain::m_bQuit = 1;
     if (aeInput::IsButtonDown(BUTTON_ALT_LEFT) && aeInput::IsButtonPressed(BUTTON_F4))
         aeMain::m_bQuit = 1;
@@ -364,31 +409,75 @@ Color Halvoran::GetTextColor()
     }
 }
 
+namespace
+{
+const char* const kUsage =
+    "Aufruf: Halvoran [--windowed] [--quit-after SEKUNDEN] [--map KARTE]\n"
+    "                 [--record DEMO | --demo DEMO | --timedemo DEMO]\n";
+
+// A map named on the command line: a bare name ("Kerker") means the map of
+// that name in the maps folder, anything else is taken as a path.
+void MapArgument(const char* arg, char* out, size_t size)
+{
+    if (!std::strpbrk(arg, "\\/.") && std::strlen(arg) < size - 16)
+        std::snprintf(out, size, "..\\maps\\%s.hwm", arg);
+    else
+        std::snprintf(out, size, "%s", arg);
+}
+}
+
 int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
 {
     for (int i = 1; i < argc; ++i)
     {
-        if (std::strcmp(argv[i], "--windowed") == 0)
+        const char* arg = argv[i];
+        // Paths inside the system are Windows-1252; the shell hands over UTF-8.
+        const std::string converted = i + 1 < argc ? aeUtf8ToCp1252(argv[i + 1]) : std::string();
+        const char* value = i + 1 < argc ? converted.c_str() : nullptr;
+        const bool takesValue = std::strcmp(arg, "--quit-after") == 0 || std::strcmp(arg, "--map") == 0 ||
+                                std::strcmp(arg, "--record") == 0 || std::strcmp(arg, "--demo") == 0 ||
+                                std::strcmp(arg, "--timedemo") == 0;
+        if (std::strcmp(arg, "--windowed") == 0)
+        {
             options->bWindowed = 1;
-        else if (std::strcmp(argv[i], "--quit-after") == 0 && i + 1 < argc)
+            continue;
+        }
+        if (!takesValue)
+        {
+            std::fprintf(stderr, "Halvoran: unbekanntes Argument: %s\n%s", arg, kUsage);
+            return 0;
+        }
+        if (!value || std::strlen(value) >= sizeof(options->acMap))
+        {
+            std::fprintf(stderr, "Halvoran: %s braucht einen Wert (höchstens 255 Zeichen)\n%s", arg, kUsage);
+            return 0;
+        }
+        ++i;
+        if (std::strcmp(arg, "--quit-after") == 0)
         {
             char* end = nullptr;
-            const float seconds = std::strtof(argv[++i], &end);
+            const float seconds = std::strtof(value, &end);
             if (!end || *end || !(seconds > 0.0f))
             {
-                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für --quit-after: %s\n", argv[i]);
+                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für --quit-after: %s\n", value);
                 return 0;
             }
             options->fQuitAfter = seconds;
         }
+        else if (std::strcmp(arg, "--map") == 0)
+            MapArgument(value, options->acMap, sizeof(options->acMap));
+        else if (std::strcmp(arg, "--record") == 0)
+            std::snprintf(options->acRecord, sizeof(options->acRecord), "%s", value);
         else
         {
-            std::fprintf(stderr,
-                         "Halvoran: unbekanntes Argument: %s\n"
-                         "Aufruf: Halvoran [--windowed] [--quit-after SEKUNDEN]\n",
-                         argv[i]);
-            return 0;
+            std::snprintf(options->acDemo, sizeof(options->acDemo), "%s", value);
+            options->bTimedemo = std::strcmp(arg, "--timedemo") == 0;
         }
+    }
+    if (options->acRecord[0] && options->acDemo[0])
+    {
+        std::fprintf(stderr, "Halvoran: eine Demo kann nicht zugleich aufgenommen und abgespielt werden\n%s", kUsage);
+        return 0;
     }
     return 1;
 }

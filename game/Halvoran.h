@@ -19,6 +19,10 @@ struct HalvoranStartOptions
 {
     int bWindowed = 0;       // a normal window of the video mode's size instead of full screen
     float fQuitAfter = 0.0f; // > 0: quit by itself after this many seconds (unattended runs)
+    char acMap[256] = {};    // start on this map at once (no intro, no menu)
+    char acRecord[256] = {}; // record the run into this demo file
+    char acDemo[256] = {};   // play this demo back
+    int bTimedemo = 0;       // play it as fast as frames are drawn and report the rate
 };
 
 class Halvoran

@@ -11,16 +11,20 @@ public:
 
     // Waits for the clock to move on from the last stamp and returns the
     // elapsed seconds scaled by frequency; the next stamp is a fresh reading.
-    float Next(float frequency)
+    float Next(float frequency) { return Seconds(NextMs(), frequency); }
+
+    static float Seconds(DWORD ms, float frequency) { return static_cast<float>(ms * 0.001 * frequency); }
+
+    // Waits for the clock to move on and returns the elapsed milliseconds.
+    DWORD NextMs()
     {
         DWORD now;
         do
             now = timeGetTime();
         while (now == m_dwLast);
         const DWORD ms = now - m_dwLast;
-        const float elapsed = static_cast<float>(ms * 0.001 * frequency);
         m_dwLast = timeGetTime();
-        return elapsed;
+        return ms;
     }
 
 private:

@@ -7,6 +7,7 @@
 #include "aeModel.h"
 #include "aeTextureManager.h"
 #include "aeError.h"
+#include "aeDemo.h"
 #include "aeFrameTimer.h"
 #include "aeLog.h"
 #include "aeWindowHooks.h"
@@ -98,8 +99,10 @@ static int SingleThreadedLoop(aeFrameCallback move, aeFrameCallback render)
     for (;;)
     {
         PumpMessages();
-        const float elapsed = timer.Next(aeMain::m_fFrequency);
+        const DWORD measured = timer.NextMs();
         PollDevices();
+        // A demo being played gives each frame its recorded time.
+        const float elapsed = aeFrameTimer::Seconds(aeDemo::FrameTime(measured), aeMain::m_fFrequency);
         if (aeMain::m_bActive)
         {
             HandleCursor();

@@ -1,3 +1,4 @@
+#include "aeDemo.h"
 #include "aeError.h"
 #include "aeInput.h"
 #include "aeInputDevice.h"
@@ -31,26 +32,36 @@ void FillDevice(int device, const char* name, int first, int count)
     }
 }
 
-// Keys into buttons 0-107; 0 when the keyboard cannot be read (no focus).
-int ReadKeyboard()
+// What the devices report in this frame, as the raw input a demo keeps: keys
+// and mouse buttons held, mouse counts. Nothing is held for a device that
+// cannot be read (the keyboard without the input focus).
+void ReadDevices(aeDemoInput* input)
 {
+    std::memset(input, 0, sizeof(*input));
     unsigned char keys[256];
-    if (!aeInputDeviceReadKeyboard(keys))
-        return 0;
-    for (int b = 0; b < AE_NUM_KEYS; ++b)
-        aeInput::m_aButtons[b].fValue = (keys[aeButtonKeyCode(b)] & 0x80) ? 1.0f : 0.0f;
-    return 1;
+    if (aeInputDeviceReadKeyboard(keys))
+        for (int b = 0; b < AE_NUM_KEYS; ++b)
+            input->abyHeld[b] = (keys[aeButtonKeyCode(b)] & 0x80) ? 1 : 0;
+    aeMouseState state;
+    if (aeInputDeviceReadMouse(&state))
+    {
+        input->lX = state.lX;
+        input->lY = state.lY;
+        input->lZ = state.lZ;
+        for (int i = 0; i < 8; ++i)
+            input->abyHeld[AE_FIRST_MOUSE_BUTTON + 6 + i] = (state.abyButtons[i] & 0x80) ? 1 : 0;
+    }
 }
 
-// Counts into the axis directions, button bytes into buttons 114-121.
-int ReadMouse()
+// Raw input into the button values: keys and mouse buttons 0 or 1, counts
+// into the axis directions.
+void ApplyInput(const aeDemoInput& input)
 {
-    aeMouseState state;
-    if (!aeInputDeviceReadMouse(&state))
-        return 0;
-    const float x = static_cast<float>(state.lX) / -250.0f;
-    const float y = static_cast<float>(state.lY) / -250.0f;
-    const float w = static_cast<float>(state.lZ) / -180.0f;
+    for (int b = 0; b < AE_NUM_BUTTONS; ++b)
+        aeInput::m_aButtons[b].fValue = input.abyHeld[b] ? 1.0f : 0.0f;
+    const float x = static_cast<float>(input.lX) / -250.0f;
+    const float y = static_cast<float>(input.lY) / -250.0f;
+    const float w = static_cast<float>(input.lZ) / -180.0f;
     aeButtonInfo* b = aeInput::m_aButtons + AE_FIRST_MOUSE_BUTTON;
     b[0].fValue = x;
     b[1].fValue = -x;
@@ -58,9 +69,6 @@ int ReadMouse()
     b[3].fValue = -y;
     b[4].fValue = w;
     b[5].fValue = -w;
-    for (int i = 0; i < 8; ++i)
-        b[6 + i].fValue = (state.abyButtons[i] & 0x80) ? 1.0f : 0.0f;
-    return 1;
 }
 }
 
@@ -97,12 +105,10 @@ int aeInput::GetState()
 {
     if (!m_bInitialized)
         return 1;
-    if (!ReadKeyboard())
-        for (int b = 0; b < AE_NUM_KEYS; ++b)
-            m_aButtons[b].fValue = 0.0f;
-    if (!ReadMouse())
-        for (int b = AE_FIRST_MOUSE_BUTTON; b < AE_NUM_BUTTONS; ++b)
-            m_aButtons[b].fValue = 0.0f;
+    aeDemoInput input;
+    ReadDevices(&input);
+    aeDemo::TakeInput(&input);
+    ApplyInput(input);
     for (aeButtonInfo& b : m_aButtons)
     {
         float v = b.fScaling * b.fValue;

@@ -161,6 +161,8 @@ public:
             Report(AE_MAP_BROKEN, "Unmögliche Größe des Gitters: %d x %d!", width, height);
             return false;
         }
+        m_Result.iWidth = width;
+        m_Result.iHeight = height;
         if (startX < 0 || startX >= width || startY < 0 || startY >= height)
             Report(AE_MAP_INVALID, "Das Startfeld (%d, %d) liegt außerhalb des Gitters von %d x %d Feldern!", startX,
                    startY, width, height);
@@ -171,6 +173,7 @@ public:
         int quests = 0;
         if (!Count(&quests, kQuestBytes, "Quests"))
             return false;
+        m_Result.iQuests = quests;
         for (int i = 0; i < quests; ++i)
         {
             char where[64];

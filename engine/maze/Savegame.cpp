@@ -1,16 +1,33 @@
 #include "VFile.h"
 #include "aeCamera.h"
 #include "aeError.h"
+#include "aeMapCheck.h"
 #include "aeMaze.h"
 
 #include <cmath>
 #include <cstring>
 
+namespace
+{
 // Camera position (8 bytes), heading and pitch, then two bytes per field, one
 // int per quest and the victory flag.
+long long SavegameSize(int width, int height, int quests)
+{
+    return 16 + 2LL * width * height + 4LL * quests + 4;
+}
+}
+
 long long aeMaze::GetSavegameSize()
 {
-    return 16 + 2LL * m_iWidth * m_iHeight + 4LL * m_aQuests.GetNumElements() + 4;
+    return SavegameSize(m_iWidth, m_iHeight, m_aQuests.GetNumElements());
+}
+
+long long aeMaze::GetSavegameSize(const unsigned char* map, int size)
+{
+    aeMapCheckResult check;
+    if (!map || size <= 0 || !aeCheckMap(map, size, nullptr, nullptr, &check))
+        return -1;
+    return SavegameSize(check.iWidth, check.iHeight, check.iQuests);
 }
 
 int aeMaze::SaveSavegame(VFile* file)

@@ -21,6 +21,9 @@ struct aeMapCheckResult
     int iWarnings;
     int iSize;    // bytes the map takes, including its exit block (when not broken)
     int bHasExit; // whether the exit block is present
+    int iWidth;   // grid size and number of quests, as far as the check got
+    int iHeight;
+    int iQuests;
 };
 
 // Walks size bytes of a map and reports every problem it finds (after a

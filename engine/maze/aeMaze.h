@@ -237,6 +237,9 @@ public:
     static int LoadSavegame(VFile* file);
     // Bytes of the maze's part of a savegame for the loaded map.
     static long long GetSavegameSize();
+    // The same for the map in size bytes of a map file, read without loading
+    // it (the bytes are checked first); -1 for a map the engine refuses.
+    static long long GetSavegameSize(const unsigned char* map, int size);
 
     static int GetFieldXY(const aeMazeField* field, int* x, int* y);
     static aeMazeField* GetField(int index) { return &m_pFields[index]; }

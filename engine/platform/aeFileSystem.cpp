@@ -77,6 +77,11 @@ int aeFileRemove(const char* path)
     return path && std::remove(aeNativePath(path).c_str()) == 0;
 }
 
+int aeFileRename(const char* from, const char* to)
+{
+    return from && to && std::rename(aeNativePath(from).c_str(), aeNativePath(to).c_str()) == 0;
+}
+
 int aeMakeDirectory(const char* path)
 {
     if (!path)

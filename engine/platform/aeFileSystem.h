@@ -16,6 +16,8 @@ int aeFileClose(FILE* file);
 // Size in bytes from the file system's status query; 0 for a missing file.
 long long aeFileSize(const char* path);
 int aeFileRemove(const char* path);
+// Gives a file a new name, replacing a file of that name in one step.
+int aeFileRename(const char* from, const char* to);
 int aeMakeDirectory(const char* path);
 
 // Directory enumeration in the manner of FindFirstFileA/FindNextFileA.

@@ -5,10 +5,22 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace
+{
+aeShellOpenHook s_pHook = nullptr;
+}
+
+void aeSetShellOpenHook(aeShellOpenHook hook)
+{
+    s_pHook = hook;
+}
+
 int aeShellOpen(const char* target)
 {
     if (!target || !target[0])
         return 0;
+    if (s_pHook)
+        return s_pHook(target);
     const std::string utf8 = aeCp1252ToUtf8(target);
     // Two forks, so that the opener is nobody's child here and never lingers
     // as a zombie of the game.

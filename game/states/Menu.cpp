@@ -1,12 +1,41 @@
 #include "Menu.h"
 #include "Halvoran.h"
 #include "Options.h"
+#include "aeFileSystem.h"
 #include "aeMusic.h"
+#include "aeShell.h"
+#include "aeWindow.h"
+#include "d3dx9.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
+
+// The credits page's texts (declared in Menu.h).
+constexpr char g_acCreditsRoles[] =
+    "Projektleitung:\r\n\r\nLeitung Grafik:\r\n   \r\nIdee und Design:\r\n                 \r\n                 \r\n"
+    "\r\nProgrammierung:\r\n\r\nGrafik:\r\n                \r\n               \r\nSound und Musik:\r\n\r\nHandbuch:\r\n";
+constexpr char g_acCreditsNames[] =
+    "Jonas Kellermann\r\n\r\nMiriam Achterberg\r\n\r\nJonas Kellermann\r\nMiriam Achterberg\r\nTobias Wendland\r\n"
+    "\r\nTobias Wendland\r\n\r\nMiriam Achterberg\r\nLena Hohlstein\r\nFelix Brückmann\r\nKatrin Obermeier\r\n"
+    "\r\nLena Hohlstein\r\n";
+const char g_acCreditsClosing[] = "Danke fürs Spielen! Neue Karten und Neuigkeiten findest du hier:";
+const char g_acWebAddress[] = "www.kelmstone-games.de/halvoran";
+const char g_acWebLink[] = "https://www.kelmstone-games.de/halvoran";
+
+// The lengths set the typewriter's timing; they count Windows-1252 bytes.
+static_assert(sizeof(g_acCreditsRoles) - 1 == CREDITS_ROLE_CHARACTERS);
+static_assert(sizeof(g_acCreditsNames) - 1 == CREDITS_NAME_CHARACTERS);
+static_assert(sizeof(g_acCreditsClosing) - 1 == CREDITS_CLOSING_CHARACTERS);
+static constexpr int CountLines(const char* text)
+{
+    int lines = 0;
+    for (; *text; ++text)
+        lines += text[0] == '\r' && text[1] == '\n';
+    return lines;
+}
+static_assert(CountLines(g_acCreditsNames) == CountLines(g_acCreditsRoles), "every name line pairs with a role line");
 
 namespace
 {
@@ -38,6 +67,26 @@ void ShortName(const char* path, char* out, int size)
     if (length < 0)
         length = 0;
     std::snprintf(out, static_cast<size_t>(size), "%.*s", length, name);
+}
+
+// The first count characters of text, left-aligned in the pixel rectangle.
+void DrawTextLeft(aeFont* font, Color color, const char* text, int count, int left, int top, int right, int bottom)
+{
+    if (!font || !font->GetFont() || count <= 0)
+        return;
+    RECT rect = {left, top, right, bottom};
+    font->GetFont()->DrawTextA(nullptr, text, count, &rect, DT_LEFT | DT_TOP,
+                               static_cast<D3DCOLOR>(static_cast<unsigned long>(color)));
+}
+
+int Min(int a, int b)
+{
+    return a < b ? a : b;
+}
+
+SavegameEntry* GetSavegame(int index)
+{
+    return index >= 0 && index < Halvoran::m_aSavegames.GetNumElements() ? Halvoran::m_aSavegames[index] : nullptr;
 }
 }
 
@@ -156,6 +205,7 @@ void Menu::OpenPage(int page)
     m_iPage = page;
     m_fFade = 0.0f;
     m_bLeaving = 0;
+    m_pLoadMessage = nullptr;
     if (page == MENU_PAGE_CREDITS)
     {
         m_fCreditsTime = 0.0f;
@@ -485,15 +535,29 @@ void Menu::RenderOptions(float)
     DrawButton(Vector2(0.65f, 0.9f), Vector2(0.2f, 0.05f), "Zurück");
 }
 
-// ----- Page 3: credits (not filled in yet) ------------------------------------
+// ----- Page 3: credits --------------------------------------------------------
+
+void Menu::OpenWebSite()
+{
+    ShowWindow(aeGrafik::m_hWindow, SW_SHOWMINIMIZED);
+    if (!aeShellOpen(g_acWebLink))
+    {
+        AE_ERROR("Menu::MoveCredits", "Die Webseite %s konnte nicht geöffnet werden!", g_acWebLink);
+        ShowWindow(aeGrafik::m_hWindow, SW_RESTORE);
+    }
+}
 
 void Menu::MoveCredits(float elapsed)
 {
     if (m_fFade < 1.0f)
         return;
-    m_fCreditsTime += elapsed;
-    const int characters = static_cast<int>(m_fCreditsTime * 40.0f);
-    m_iCreditsCharacters = characters > 268 ? 268 : characters;
+    // The web button counts only once it has been drawn, that is with all
+    // characters on the screen in the frame before.
+    if (m_iCreditsCharacters >= CREDITS_CHARACTERS && IsClickInside(0.3f, 0.925f, 0.7f, 0.975f))
+        OpenWebSite();
+    if (m_iCreditsCharacters < CREDITS_CHARACTERS)
+        m_fCreditsTime += elapsed;
+    m_iCreditsCharacters = Min(static_cast<int>(m_fCreditsTime * 40.0f), CREDITS_CHARACTERS);
 }
 
 void Menu::RenderCredits(float)
@@ -502,6 +566,20 @@ void Menu::RenderCredits(float)
         return;
     if (m_pHugeFont)
         m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Credits", -1);
+    const int w = static_cast<int>(aeGrafik::m_vScreenSize.x);
+    const int h = static_cast<int>(aeGrafik::m_vScreenSize.y);
+    const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+    const int n = m_iCreditsCharacters;
+    const int top = static_cast<int>(0.175f * fh);
+    DrawTextLeft(m_pMediumFont, m_TextColor, g_acCreditsRoles, Min(n, CREDITS_ROLE_CHARACTERS),
+                 static_cast<int>(0.175f * fw), top, static_cast<int>(0.5f * fw), h);
+    DrawTextLeft(m_pMediumFont, m_TextColor, g_acCreditsNames, Min(n, CREDITS_NAME_CHARACTERS),
+                 static_cast<int>(0.575f * fw), top, w, h);
+    DrawTextLeft(m_pMediumFont, m_TextColor, g_acCreditsClosing,
+                 Min(n - CREDITS_NAME_CHARACTERS, CREDITS_CLOSING_CHARACTERS), static_cast<int>(0.1f * fw),
+                 static_cast<int>(0.875f * fh), w, h);
+    if (n >= CREDITS_CHARACTERS)
+        DrawButton(Vector2(0.5f, 0.95f), Vector2(0.4f, 0.05f), g_acWebAddress);
 }
 
 // ----- Page 4: new game -------------------------------------------------------
@@ -568,12 +646,111 @@ void Menu::RenderNewGame(float)
     DrawButton(Vector2(0.5f, 0.9625f), size, "Zurück");
 }
 
-// ----- Page 5: load game (not filled in yet) ----------------------------------
+// ----- Page 5: load game -----------------------------------------------------
+
+VFile* Menu::ReadSavegame(const char* path, char* map, const char** message)
+{
+    map[0] = 0;
+    VFile* file = new (std::nothrow) VFile;
+    auto refuse = [&](const char* reason) -> VFile* {
+        *message = reason;
+        map[0] = 0;
+        delete file;
+        return nullptr;
+    };
+    const char* const damaged = "Der Spielstand ist beschädigt und kann nicht geladen werden!";
+    unsigned char length = 0;
+    if (!path || !file || !file->Init(path) || !file->Read(1, &length) || length == 0 ||
+        file->GetRemaining() < length)
+    {
+        AE_ERROR("Menu::ReadSavegame", "Der Kopf des Spielstands \"%s\" konnte nicht gelesen werden!", path ? path : "");
+        return refuse(damaged);
+    }
+    file->Read(length, map);
+    map[length] = 0;
+    if (!FileExists(map))
+    {
+        AE_ERROR("Menu::ReadSavegame", "Die Karte \"%s\" des Spielstands \"%s\" gibt es nicht mehr!", map, path);
+        return refuse("Die Karte dieses Spielstands gibt es nicht mehr!");
+    }
+    // The layout of the rest follows from the map's grid and quests alone.
+    VFile mapFile;
+    const long long expected = mapFile.Init(map) ? aeMaze::GetSavegameSize(mapFile.GetBuffer(), mapFile.GetSize()) : -1;
+    if (expected < 0)
+    {
+        AE_ERROR("Menu::ReadSavegame", "Die Karte \"%s\" des Spielstands \"%s\" ist beschädigt!", map, path);
+        return refuse("Die Karte dieses Spielstands ist beschädigt!");
+    }
+    if (file->GetRemaining() != expected)
+    {
+        AE_ERROR("Menu::ReadSavegame", "Der Spielstand \"%s\" passt nicht zur Karte \"%s\" (%d Bytes statt %lld)!", path,
+                 map, file->GetRemaining(), expected);
+        return refuse("Der Spielstand passt nicht zu seiner Karte!");
+    }
+    float camera[4];
+    std::memcpy(camera, file->GetBuffer() + file->GetCursor(), sizeof(camera));
+    for (float value : camera)
+        if (!std::isfinite(value))
+        {
+            AE_ERROR("Menu::ReadSavegame", "Der Spielstand \"%s\" enthält eine ungültige Kameraposition!", path);
+            return refuse(damaged);
+        }
+    *message = nullptr;
+    return file;
+}
+
+void Menu::SelectSavegame(int index)
+{
+    const int count = Halvoran::m_aSavegames.GetNumElements();
+    m_iSelectedSavegame = count > 0 ? (index % count + count) % count : 0;
+    m_pLoadMessage = nullptr;
+}
+
+void Menu::LoadSelectedSavegame()
+{
+    const SavegameEntry* entry = GetSavegame(m_iSelectedSavegame);
+    if (!entry)
+        return;
+    char map[256];
+    VFile* file = ReadSavegame(entry->acFile, map, &m_pLoadMessage);
+    if (!file)
+        return;
+    std::memcpy(Halvoran::m_acMap, map, sizeof(map));
+    delete Halvoran::m_pSavegameFile;
+    Halvoran::m_pSavegameFile = file;
+    Halvoran::SetState(STATE_GAME);  // deletes this menu
+}
+
+void Menu::DeleteSelectedSavegame()
+{
+    const SavegameEntry* entry = GetSavegame(m_iSelectedSavegame);
+    if (!entry)
+        return;
+    // A file that cannot be removed still leaves the list.
+    if (!aeFileRemove(entry->acFile))
+        AE_WARNING("Menu::MoveLoadGame", "Der Spielstand \"%s\" konnte nicht gelöscht werden!", entry->acFile);
+    Halvoran::m_aSavegames.Remove(m_iSelectedSavegame);
+    SelectSavegame(0);
+}
 
 void Menu::MoveLoadGame(float)
 {
     if (m_fFade < 1.0f)
         return;
+    if (Halvoran::m_aSavegames.GetNumElements() > 0)
+    {
+        if (IsClickInside(0.025f, 0.875f, 0.225f, 0.925f) || aeInput::IsButtonPressed(BUTTON_LEFT))
+            SelectSavegame(m_iSelectedSavegame - 1);
+        else if (IsClickInside(0.775f, 0.875f, 0.975f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RIGHT))
+            SelectSavegame(m_iSelectedSavegame + 1);
+        else if (IsClickInside(0.275f, 0.875f, 0.475f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+        {
+            LoadSelectedSavegame();  // a game that starts deletes this menu
+            return;
+        }
+        else if (IsClickInside(0.525f, 0.875f, 0.725f, 0.925f) || aeInput::IsButtonPressed(BUTTON_DELETE))
+            DeleteSelectedSavegame();
+    }
     if (IsClickInside(0.4f, 0.9375f, 0.6f, 0.9875f))
         m_bLeaving = 1;
 }
@@ -582,7 +759,37 @@ void Menu::RenderLoadGame(float)
 {
     if (m_fFade < 1.0f)
         return;
+    aeGrafik::DrawTexturedRect(Vector2(0.025f, 0.3f), Vector2(0.975f, 0.85f), nullptr, 1, Color(0.0f, 0.0f, 0.0f, 0.5f),
+                               Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
     if (m_pHugeFont)
         m_pHugeFont->DrawTextA(Vector2(0.5f, 0.1f), m_TextColor, "Spiel laden", -1);
+    if (m_pMediumFont)
+        m_pMediumFont->DrawTextA(Vector2(0.5f, 0.2f), m_TextColor, "Wähle das Spiel aus, das du laden möchtest:", -1);
+    const SavegameEntry* entry = GetSavegame(m_iSelectedSavegame);
+    if (!entry)
+    {
+        if (m_pMediumFont)
+            m_pMediumFont->DrawTextA(Vector2(0.5f, 0.5f), m_TextColor, "Es wurden noch keine Spiele gespeichert!", -1);
+    }
+    else
+    {
+        char name[256];
+        ShortName(entry->acFile, name, sizeof(name));
+        if (m_pHugeFont)
+            m_pHugeFont->DrawTextA(Vector2(0.5f, 0.425f), m_TextColor, name, -1);
+        const char* map = RemoveDir(entry->acMap);
+        ShortName(map[0] == '_' ? map + 1 : map, name, sizeof(name));
+        if (m_pMediumFont)
+        {
+            m_pMediumFont->DrawTextFormated(Vector2(0.5f, 0.7f), m_TextColor, "Karte: %s", name);
+            if (m_pLoadMessage)
+                m_pMediumFont->DrawTextA(Vector2(0.5f, 0.78f), Color(1.0f, 0.25f, 0.0f, 1.0f), m_pLoadMessage, -1);
+        }
+        const Vector2 size(0.2f, 0.05f);
+        DrawButton(Vector2(0.125f, 0.9f), size, "Vorheriges Spiel");
+        DrawButton(Vector2(0.375f, 0.9f), size, "Spiel laden");
+        DrawButton(Vector2(0.625f, 0.9f), size, "Spiel löschen");
+        DrawButton(Vector2(0.875f, 0.9f), size, "Nächstes Spiel");
+    }
     DrawButton(Vector2(0.5f, 0.9625f), Vector2(0.2f, 0.05f), "Zurück");
 }

@@ -17,6 +17,22 @@ enum MenuPage
     MENU_PAGE_LOAD_GAME = 5,
 };
 
+// The credits' typewriter: the role column, the names column and the closing
+// line share one count of characters shown, 40 a second.
+enum
+{
+    CREDITS_ROLE_CHARACTERS = 193,
+    CREDITS_NAME_CHARACTERS = 204,
+    CREDITS_CLOSING_CHARACTERS = 64,
+    CREDITS_CHARACTERS = CREDITS_NAME_CHARACTERS + CREDITS_CLOSING_CHARACTERS,
+};
+// Windows-1252 texts; the names column's lines pair with the role column's.
+extern const char g_acCreditsRoles[];
+extern const char g_acCreditsNames[];
+extern const char g_acCreditsClosing[];
+extern const char g_acWebAddress[]; // the web button's label
+extern const char g_acWebLink[];    // what it opens
+
 // A map offered for a new game.
 struct MapEntry
 {
@@ -58,6 +74,12 @@ public:
     static void GetCameraPath(int page, float fade, Vector3* eye, Vector3* target, float* separation);
     // The main-page item under a cursor position (0 none).
     static int GetHotItem(Vector2 cursor);
+    // Reads a savegame for loading: the whole file, its reading position
+    // behind the map header, the map path copied into map (256 bytes). Null
+    // when the file is unreadable or damaged, its map is gone or broken, or
+    // the rest does not fit that map; message then holds the reason for the
+    // player (and the log has the details).
+    static VFile* ReadSavegame(const char* path, char* map, const char** message);
 
     float m_fFade = 1.0f;
     int m_bLeaving = 0;
@@ -72,11 +94,18 @@ public:
     int m_iSelectedSavegame = 0;
     float m_fCreditsTime = 0.0f;
     int m_iCreditsCharacters = 0;
+    // Why the selected savegame was not loaded; shown until the selection
+    // changes or the page is opened again.
+    const char* m_pLoadMessage = nullptr;
 
 private:
     int CreateFonts();
     void DeleteFonts();
     void FillMapList();
     void PlaySelectedMap();
+    void OpenWebSite();
+    void SelectSavegame(int index);
+    void LoadSelectedSavegame();
+    void DeleteSelectedSavegame();
     static int MapCallback(int isFile, char* path);
 };

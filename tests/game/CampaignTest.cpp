@@ -1,0 +1,183 @@
+// The game played from end to end by demos, headless, as a player would: the
+// campaign from the first map to victory, the quit page, options that last
+// beyond the run, and a savegame that loads in the next run.
+
+#include "ProcessSupport.h"
+
+#include <fstream>
+
+namespace
+{
+// Demo text built line by line (frames, milliseconds, buttons and counts).
+struct DemoText
+{
+    std::string text = "HALVORAN-DEMO 1\n";
+    DemoText& Add(int frames, const std::string& input = "", int ms = 50)
+    {
+        text += std::to_string(frames) + " " + std::to_string(ms) + (input.empty() ? "" : " " + input) + "\n";
+        return *this;
+    }
+    DemoText& Press(const std::string& button) { return Add(1, button).Add(2); }
+    // Skips the intro and waits until the main page has faded in.
+    DemoText& SkipIntro() { return Add(5).Press("Escape").Add(25); }
+    // From the cursor's place: moves it by whole frames of mouse counts
+    // (250 counts move it 0.3 of the screen at the middle speed).
+    DemoText& MoveCursor(int x, int y)
+    {
+        while (x || y)
+        {
+            const int sx = x > 250 ? 250 : (x < -250 ? -250 : x);
+            const int sy = y > 250 ? 250 : (y < -250 ? -250 : y);
+            Add(1, "x=" + std::to_string(sx) + " y=" + std::to_string(sy));
+            x -= sx;
+            y -= sy;
+        }
+        return *this;
+    }
+    // In the game: Escape, the cursor from the middle onto "Spiel speichern",
+    // a click, Return on the save page.
+    DemoText& SaveInGame() { return Press("Escape").MoveCursor(0, 334).Press("Knopf_1").Press("Return"); }
+    void Write(const std::string& path) const { test::WriteBinary(path, text); }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    return test::ReadBinary(path);
+}
+
+#define REQUIRE_PROGRAM()                                   \
+    if (!std::filesystem::exists(test::ProgramPath()))     \
+    GTEST_SKIP() << "Halvoran is not built"
+
+// A campaign run lasts long on two cores; the demos are played as timedemos.
+const int kLongRun = 400;
+}
+
+TEST(Campaign, EveryMapIsPlayedToItsExitAndTheLastToVictory)
+{
+    REQUIRE_PROGRAM();
+    test::GameTree tree("campaign");
+    tree.UseContent();
+    std::string demo;
+    for (const char* map : {"Tutorial", "Kerker", "Nachtweg"})
+        demo += ReadFile(std::string(HALVORAN_GAME_DIR) + "/demos/" + map + ".demo");
+    DemoText save;
+    save.SaveInGame().Add(5);
+    test::WriteBinary(tree.root + "/campaign.demo", demo + save.text);
+
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--map", "Tutorial", "--timedemo", "../campaign.demo"}), kLongRun), 0);
+    const std::string log = tree.Log();
+    const size_t tutorial = log.find("Karte \"..\\maps\\Tutorial.hwm\" wird geladen");
+    const size_t kerker = log.find("Karte \"..\\maps\\Kerker.hwm\" wird geladen");
+    const size_t nachtweg = log.find("Karte \"..\\maps\\Nachtweg.hwm\" wird geladen");
+    ASSERT_NE(tutorial, std::string::npos) << log;
+    ASSERT_NE(kerker, std::string::npos) << log;
+    ASSERT_NE(nachtweg, std::string::npos) << log;
+    EXPECT_LT(tutorial, kerker);
+    EXPECT_LT(kerker, nachtweg);
+    EXPECT_NE(log.find("Timedemo: "), std::string::npos);
+    EXPECT_NE(log.find("0 Fehler"), std::string::npos) << log;
+
+    // The savegame names its map and ends with the victory flag.
+    const std::string game = ReadFile(tree.root + "/savegame/Spieler 1.ssd");
+    ASSERT_GT(game.size(), 24u) << log;
+    const std::string map = "..\\maps\\Nachtweg.hwm";
+    EXPECT_EQ(static_cast<unsigned char>(game[0]), map.size());
+    EXPECT_EQ(game.substr(1, map.size()), map);
+    EXPECT_EQ(game.substr(game.size() - 4), std::string("\x01\0\0\0", 4));
+}
+
+TEST(Campaign, ATrapKillsThePlayerAndTheDeathNoticeIsShown)
+{
+    REQUIRE_PROGRAM();
+    test::GameTree tree("trap");
+    tree.UseContent();
+    // Kerker: the spike field lies straight below the start; a screenshot
+    // (SysRq) is taken while the notice is up.
+    DemoText demo;
+    demo.Add(10).Add(50, "W").Add(10).Press("SysRq").Add(5);
+    demo.Write(tree.root + "/trap.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--map", "Kerker", "--timedemo", "../trap.demo"}), kLongRun), 0);
+    std::string shot;
+    for (const auto& entry : std::filesystem::directory_iterator(tree.root + "/bin"))
+        if (entry.path().extension() == ".bmp")
+            shot = entry.path().string();
+    ASSERT_FALSE(shot.empty()) << tree.Log();
+    // The notice is orange-red text around 80 % of the height.
+    const std::string bmp = ReadFile(shot);
+    ASSERT_GT(bmp.size(), 54u);
+    const int width = *reinterpret_cast<const int32_t*>(bmp.data() + 18);
+    const int height = *reinterpret_cast<const int32_t*>(bmp.data() + 22);
+    const int stride = (width * 3 + 3) & ~3;
+    int orange = 0;
+    for (int y = static_cast<int>(height * 0.12); y < static_cast<int>(height * 0.28); ++y)  // rows are bottom-up
+        for (int x = 0; x < width; ++x)
+        {
+            const unsigned char* p = reinterpret_cast<const unsigned char*>(bmp.data()) + 54 + y * stride + x * 3;
+            if (p[2] > 200 && p[1] > 40 && p[1] < 110 && p[0] < 40)
+                ++orange;
+        }
+    EXPECT_GT(orange, 200) << "no death notice in " << shot;
+}
+
+TEST(Campaign, IntroMenuAndQuitPageEndTheProgramWithZero)
+{
+    REQUIRE_PROGRAM();
+    test::GameTree tree("quit");
+    tree.UseContent();
+    DemoText demo;
+    demo.SkipIntro().Press("B").Add(25).Press("Return").Add(200);
+    demo.Write(tree.root + "/quit.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--demo", "../quit.demo"}), kLongRun), 0);
+    const std::string log = tree.Log();
+    EXPECT_NE(log.find("--- Beenden ---"), std::string::npos);
+    EXPECT_NE(log.find("0 Fehler"), std::string::npos) << log;
+}
+
+TEST(Campaign, OptionsChangedInTheMenuLastIntoTheNextStart)
+{
+    REQUIRE_PROGRAM();
+    test::GameTree tree("options");
+    tree.UseContent();
+    // Options page, anti-aliasing off (its button at (0.6, 0.45)), apply at
+    // (0.35, 0.9): the game starts anew on the options page; then back, and
+    // quit through the quit page.
+    DemoText demo;
+    demo.SkipIntro().Press("O").Add(25).MoveCursor(83, -42).Press("Knopf_1").MoveCursor(-208, 375).Press("Knopf_1");
+    demo.Add(25).Press("Escape").Add(25).Press("B").Add(25).Press("Return").Add(100);
+    demo.Write(tree.root + "/options.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--timedemo", "../options.demo"}), kLongRun), 0);
+    const std::string first = tree.Log();
+    EXPECT_NE(first.find("--- Reinitialisierung -> Beenden ---"), std::string::npos) << first;
+    const std::string options = ReadFile(tree.root + "/config/Kelmstone Games/Halvoran.reg");
+    EXPECT_NE(options.find("\"MultiSampling\"=dword:00000000"), std::string::npos) << options;
+
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
+    const std::string second = tree.Log();
+    EXPECT_NE(second.find("Multi-Sampling: "), std::string::npos);
+    EXPECT_EQ(second.find("Multi-Sampling: 4"), std::string::npos) << second;
+}
+
+TEST(Campaign, ASavegameWrittenInOneRunLoadsInTheNextWhereThePlayerStood)
+{
+    REQUIRE_PROGRAM();
+    test::GameTree tree("savegame");
+    tree.UseContent();
+    // Tutorial: a field and a half down the corridor and a little turned.
+    DemoText walk;
+    walk.Add(5).Add(67, "W").Add(3, "Pfeil_rechts").Add(5).SaveInGame().Add(5);
+    walk.Write(tree.root + "/walk.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--map", "Tutorial", "--timedemo", "../walk.demo"}), kLongRun), 0);
+    const std::string saved = ReadFile(tree.root + "/savegame/Spieler 1.ssd");
+    ASSERT_FALSE(saved.empty()) << tree.Log();
+
+    // Next run: the load page (L), Return loads it; saved again at once, the
+    // second savegame must equal the first.
+    DemoText load;
+    load.SkipIntro().Press("L").Add(25).Press("Return").Add(5).SaveInGame().Add(5);
+    load.Write(tree.root + "/load.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--timedemo", "../load.demo"}), kLongRun), 0);
+    const std::string again = ReadFile(tree.root + "/savegame/Spieler 2.ssd");
+    ASSERT_FALSE(again.empty()) << tree.Log();
+    EXPECT_EQ(again, saved);
+}

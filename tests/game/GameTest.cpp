@@ -1,0 +1,152 @@
+// The in-game state on the shipped Tutorial map: the walking rules, saving
+// through the in-game menu, and what happens to maps and savegames that
+// cannot be used.
+
+#include "GameTestSupport.h"
+#include "Game.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace
+{
+class GameStateFixture : public test::GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        for (const char* dir : {"maps", "data"})
+        {
+            std::filesystem::remove_all(m_Root + "/" + dir);
+            std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, m_Root + "/" + dir);
+        }
+        std::filesystem::create_directories(m_Root + "/savegame");
+        setenv("UserName", "Player", 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("UserName");
+        GameFixture::TearDown();
+    }
+    Game* Start(const char* map = "..\\maps\\Tutorial.hwm")
+    {
+        std::snprintf(Halvoran::m_acMap, sizeof(Halvoran::m_acMap), "%s", map);
+        Game* game = new Game;
+        Halvoran::m_pCurrentState = game;
+        Halvoran::m_iCurrentState = STATE_GAME;
+        EXPECT_EQ(game->Init(), 1);
+        return game;
+    }
+    static void Hold(std::initializer_list<int> buttons)
+    {
+        ClearButtons();
+        for (int b : buttons)
+        {
+            aeInput::m_aButtons[b].iState = 1;
+            aeInput::m_aButtons[b].fValue = 1.0f;
+        }
+    }
+    // How far one frame with these buttons held moves the player.
+    static float Step(Game* game, std::initializer_list<int> buttons, float elapsed)
+    {
+        aeCamera::MoveToField(0, 1);  // the corridor below the start, open to the south
+        const Vector2 before = aeCamera::m_vPosition;
+        Hold(buttons);
+        game->Move(elapsed);
+        const Vector2 after = aeCamera::m_vPosition;
+        return std::hypot(after.x - before.x, after.y - before.y);
+    }
+};
+}
+
+TEST_F(GameStateFixture, WalkingIsCappedNormalisedFasterWithShiftAndUndoneWhole)
+{
+    Game* game = Start();
+    ASSERT_NE(aeMaze::m_pFields, nullptr);
+    const float speed = aeMaze::m_fSpeed;
+    EXPECT_NEAR(Step(game, {BUTTON_W}, 0.5f), 0.1f * speed, 1e-4f);  // a stall moves no further than 0.1 s
+    EXPECT_NEAR(Step(game, {BUTTON_W, BUTTON_D}, 0.05f), 0.05f * speed, 1e-4f);
+    EXPECT_NEAR(Step(game, {BUTTON_S, BUTTON_SHIFT_LEFT}, 0.05f), 0.075f * speed, 1e-4f);
+
+    // Sideways into the corridor's wall: steps that collide leave the camera
+    // exactly where it was before them.
+    aeCamera::MoveToField(0, 1);
+    Hold({BUTTON_A});
+    Vector2 last = aeCamera::m_vPosition;
+    int stuck = 0;
+    for (int i = 0; i < 100 && !stuck; ++i)
+    {
+        game->Move(0.05f);
+        stuck = aeCamera::m_vPosition.x == last.x && aeCamera::m_vPosition.y == last.y;
+        last = aeCamera::m_vPosition;
+    }
+    EXPECT_TRUE(stuck);
+    int x = -1, y = -1;
+    aeCamera::GetPositionInField(&x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 1);
+}
+
+TEST_F(GameStateFixture, SavingProposesTheNextFreeNameAndNeverDestroysAnOldSavegame)
+{
+    test::WriteBinary(m_Root + "/savegame/Player 1.ssd", "alt");
+    test::WriteBinary(m_Root + "/savegame/Player 2.ssd", "alt");
+    Game* game = Start();
+    Press(BUTTON_ESCAPE);
+    game->Move(0.01f);
+    ASSERT_EQ(game->m_bMenuOpen, 1);
+    game->OpenSavePage();
+    EXPECT_STREQ(game->m_acSavegame, "..\\savegame\\Player 3.ssd");
+    ASSERT_EQ(game->SaveGame(), 1);
+    EXPECT_EQ(game->m_bMenuOpen, 0);
+    ASSERT_EQ(Halvoran::m_aSavegames.GetNumElements(), 1);
+    EXPECT_STREQ(Halvoran::m_aSavegames[0]->acMap, "..\\maps\\Tutorial.hwm");
+    const std::string saved = test::ReadBinary(m_Root + "/savegame/Player 3.ssd");
+    EXPECT_EQ(saved.substr(0, 21), std::string("\x14..\\maps\\Tutorial.hwm"));
+    EXPECT_EQ(static_cast<long long>(saved.size()), 21 + aeMaze::GetSavegameSize());
+
+    // Writing over "Player 2" fails (its temporary name is taken by a
+    // folder): the old file stays, nothing is listed, the page says so.
+    std::filesystem::create_directory(m_Root + "/savegame/Player 2.ssd.tmp");
+    game->m_bMenuOpen = 1;
+    std::snprintf(game->m_acSavegame, sizeof(game->m_acSavegame), "..\\savegame\\Player 2.ssd");
+    {
+        test::LogCapture log;
+        EXPECT_EQ(game->SaveGame(), 0);
+    }
+    EXPECT_EQ(test::ReadBinary(m_Root + "/savegame/Player 2.ssd"), "alt");
+    EXPECT_EQ(Halvoran::m_aSavegames.GetNumElements(), 1);
+    EXPECT_EQ(game->m_bMenuOpen, 1);
+    EXPECT_EQ(game->m_bSaveFailed, 1);
+}
+
+TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackToTheMenu)
+{
+    Game* game = Start();
+    aeCamera::MoveToField(0, 2);
+    aeCamera::m_fRotation = 1.25f;
+    game->OpenSavePage();
+    ASSERT_EQ(game->SaveGame(), 1);
+    Halvoran::m_pCurrentState = nullptr;
+    game->Exit();
+    delete game;
+
+    Halvoran::m_pSavegameFile = new VFile;
+    ASSERT_TRUE(Halvoran::m_pSavegameFile->Init("..\\savegame\\Player 1.ssd"));
+    ASSERT_TRUE(Halvoran::m_pSavegameFile->Seek(21, SEEK_SET));
+    game = Start();
+    EXPECT_EQ(Halvoran::m_pSavegameFile, nullptr);
+    int x = -1, y = -1;
+    aeCamera::GetPositionInField(&x, &y);
+    EXPECT_EQ(y, 2);
+    EXPECT_FLOAT_EQ(aeCamera::m_fRotation, 1.25f);
+    Halvoran::m_pCurrentState = nullptr;
+    game->Exit();
+    delete game;
+
+    test::LogCapture log;
+    game = Start("..\\maps\\Gibtsnicht.hwm");
+    game->Move(0.01f);  // deletes the game: the menu runs instead
+    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_MENU);
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The game program as a child process in a scratch game tree, headless: its
+// own bin/ working directory, home, configuration and runtime directories.
+
+#include "TestSupport.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace test
+{
+inline std::string ProgramPath()
+{
+    return (std::filesystem::path(HALVORAN_TEST_TMP) / ".." / ".." / "game" / "bin" / "Halvoran").lexically_normal().string();
+}
+
+// A scratch game tree; the program runs in its bin/ with its own home,
+// configuration and runtime directories.
+struct GameTree
+{
+    std::string root;
+    explicit GameTree(const std::string& name)
+    {
+        root = test::ScratchDir(name);
+        for (const char* dir : {"bin", "home", "config", "runtime"})
+            std::filesystem::create_directories(root + "/" + dir);
+        for (const char* dir : {"maps", "data"})
+            std::filesystem::create_directories(root + "/" + dir);
+    }
+    // The shipped maps and data instead of empty folders.
+    void UseContent() const
+    {
+        for (const char* dir : {"maps", "data", "demos"})
+        {
+            std::filesystem::remove_all(root + "/" + dir);
+            std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, root + "/" + dir);
+        }
+    }
+    std::string Log() const { return test::ReadBinary(root + "/bin/Halvoran.log"); }
+
+    pid_t Start(std::initializer_list<const char*> args) const
+    {
+        const std::string program = ProgramPath();
+        const pid_t pid = fork();
+        if (pid == 0)
+        {
+            if (chdir((root + "/bin").c_str()) != 0)
+                _exit(100);
+            setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            setenv("ALSOFT_DRIVERS", "null", 1);
+            setenv("HOME", (root + "/home").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+            setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+            setenv("UserName", "Spieler", 1);
+            std::vector<char*> argv;
+            argv.push_back(const_cast<char*>(program.c_str()));
+            for (const char* a : args)
+                argv.push_back(const_cast<char*>(a));
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(101);
+        }
+        return pid;
+    }
+};
+
+// Waits (bounded) for the process to end; its exit code as a signed byte, or
+// 1000 when it did not end in time (it is then killed).
+inline int Wait(pid_t pid, int seconds = 60)
+{
+    for (int i = 0; i < seconds * 20; ++i)
+    {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) ? static_cast<signed char>(WEXITSTATUS(status)) : 2000;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return 1000;
+}
+
+inline bool WaitForLog(const GameTree& tree, const std::string& text, int seconds = 60)
+{
+    for (int i = 0; i < seconds * 20; ++i)
+    {
+        if (tree.Log().find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+}
+

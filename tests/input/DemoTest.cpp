@@ -1,0 +1,115 @@
+// Demo text: what is written reads back the same, hand-written text with
+// names and counts, joined demos, and text that is not a demo.
+
+#include "TestSupport.h"
+#include "aeDemo.h"
+#include "aeInput.h"
+
+#include <cstring>
+
+TEST(Demo, TextRoundTripsAndHandWrittenNamesAreUnderstood)
+{
+    std::vector<aeDemoLine> lines;
+    const std::string hand =
+        "# a walk\nHALVORAN-DEMO 1\n\n40 50 w shift_LINKS   Pfeil_links\r\n1 7 #17 Knopf_2 x=-300 y=12 z=1\n"
+        "HALVORAN-DEMO 1\n2 16\n";
+    ASSERT_EQ(aeDemo::Parse(hand.data(), static_cast<int>(hand.size()), "hand", &lines), 1);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].iFrames, 40);
+    EXPECT_EQ(lines[0].dwMs, 50u);
+    int held = 0;
+    for (unsigned char b : lines[0].Input.abyHeld)
+        held += b;
+    EXPECT_EQ(held, 3);
+    EXPECT_EQ(lines[0].Input.abyHeld[62], 1);   // W
+    EXPECT_EQ(lines[0].Input.abyHeld[87], 1);   // Shift links
+    EXPECT_EQ(lines[0].Input.abyHeld[103], 1);  // Pfeil links
+    EXPECT_EQ(lines[1].Input.abyHeld[17], 1);   // "Scroll Lock" by number
+    EXPECT_EQ(lines[1].Input.abyHeld[115], 1);
+    EXPECT_EQ(lines[1].Input.lX, -300);
+    EXPECT_EQ(lines[1].Input.lZ, 1);
+
+    // Names that are not plain words (umlauts, brackets) are written by number.
+    lines[2].Input.abyHeld[30] = 1;  // "ß"
+    const std::string text = aeDemo::Format(lines);
+    EXPECT_NE(text.find(" #30"), std::string::npos);
+    std::vector<aeDemoLine> again;
+    ASSERT_EQ(aeDemo::Parse(text.data(), static_cast<int>(text.size()), "again", &again), 1);
+    ASSERT_EQ(again.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+    {
+        EXPECT_EQ(again[i].iFrames, lines[i].iFrames);
+        EXPECT_EQ(again[i].dwMs, lines[i].dwMs);
+        EXPECT_TRUE(again[i].Input == lines[i].Input) << i;
+    }
+}
+
+TEST(Demo, TextThatIsNotADemoIsRefusedWithItsLine)
+{
+    const char* bad[] = {
+        "",
+        "2 50 W\n",                          // no first line
+        "HALVORAN-DEMO 1\n0 50\n",           // no frames
+        "HALVORAN-DEMO 1\n1 0\n",            // no time
+        "HALVORAN-DEMO 1\n1 60001\n",        // a minute per frame at most
+        "HALVORAN-DEMO 1\n1 50 Gibtsnicht\n",
+        "HALVORAN-DEMO 1\n1 50 x=99999999999\n",
+        "HALVORAN-DEMO 1\n1 50 #108\n",      // axes are counts, not buttons
+        "HALVORAN-DEMO 1\n1 50 W\n2 5x\n",
+    };
+    for (const char* text : bad)
+    {
+        test::LogCapture log;
+        std::vector<aeDemoLine> lines;
+        EXPECT_EQ(aeDemo::Parse(text, static_cast<int>(std::strlen(text)), "bad", &lines), 0) << text;
+        EXPECT_TRUE(lines.empty());
+        EXPECT_TRUE(log.Contains("Demo")) << log.Text();
+    }
+    test::LogCapture log;
+    const std::string last = "HALVORAN-DEMO 1\n1 50 W\n2 5x\n";
+    std::vector<aeDemoLine> lines;
+    aeDemo::Parse(last.data(), static_cast<int>(last.size()), "bad", &lines);
+    EXPECT_TRUE(log.Contains("Zeile 3")) << log.Text();
+}
+
+TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
+{
+    const std::string dir = test::ScratchDir("demo");
+    const std::string path = dir + "/run.demo";
+    test::LogCapture log;
+    ASSERT_EQ(aeDemo::StartRecording(path.c_str()), 1);
+    aeDemoInput input = {};
+    for (int frame = 0; frame < 5; ++frame)
+    {
+        input.abyHeld[62] = frame < 3;
+        input.lX = frame == 4 ? 12 : 0;
+        aeDemoInput copy = input;
+        aeDemo::TakeInput(&copy);
+        aeDemo::FrameTime(frame == 2 ? 20 : 16);
+    }
+    ASSERT_EQ(aeDemo::Stop(), 1);
+    const std::string text = test::ReadBinary(path);
+    EXPECT_NE(text.find("\n2 16 W\n1 20 W\n1 16\n1 16 x=12\n"), std::string::npos) << text;
+
+    ASSERT_EQ(aeDemo::StartPlayback(path.c_str(), 1), 1);
+    DWORD total = 0;
+    int walked = 0;
+    for (int frame = 0; frame < 5; ++frame)
+    {
+        aeDemoInput got = {};
+        got.abyHeld[0] = 1;  // what the devices report is replaced
+        aeDemo::TakeInput(&got);
+        total += aeDemo::FrameTime(1);
+        walked += got.abyHeld[62];
+        EXPECT_EQ(got.abyHeld[0], 0);
+    }
+    EXPECT_EQ(total, 84u);
+    EXPECT_EQ(walked, 3);
+    EXPECT_EQ(aeDemo::IsFinished(), 0);
+    aeDemoInput after = {};
+    after.abyHeld[62] = 1;
+    aeDemo::TakeInput(&after);
+    EXPECT_EQ(aeDemo::IsFinished(), 1);
+    EXPECT_EQ(after.abyHeld[62], 0);
+    aeDemo::Stop();
+}
