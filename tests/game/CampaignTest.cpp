@@ -4,7 +4,7 @@
 
 #include "ProcessSupport.h"
 
-#include <fstream>
+#include <algorithm>
 
 namespace
 {
@@ -139,23 +139,30 @@ TEST(Campaign, OptionsChangedInTheMenuLastIntoTheNextStart)
     REQUIRE_PROGRAM();
     test::GameTree tree("options");
     tree.UseContent();
-    // Options page, anti-aliasing off (its button at (0.6, 0.45)), apply at
-    // (0.35, 0.9): the game starts anew on the options page; then back, and
-    // quit through the quit page.
+    // Options page: red/green glasses (the button at (0.6, 0.65); written at
+    // once), back, and quit through the quit page.
     DemoText demo;
-    demo.SkipIntro().Press("O").Add(25).MoveCursor(83, -42).Press("Knopf_1").MoveCursor(-208, 375).Press("Knopf_1");
-    demo.Add(25).Press("Escape").Add(25).Press("B").Add(25).Press("Return").Add(100);
+    demo.SkipIntro().Press("O").Add(25).MoveCursor(83, 125).Press("Knopf_1");
+    demo.Press("Escape").Add(25).Press("B").Add(25).Press("Return").Add(100);
     demo.Write(tree.root + "/options.demo");
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--timedemo", "../options.demo"}), kLongRun), 0);
-    const std::string first = tree.Log();
-    EXPECT_NE(first.find("--- Reinitialisierung -> Beenden ---"), std::string::npos) << first;
     const std::string options = ReadFile(tree.root + "/config/Kelmstone Games/Halvoran.reg");
-    EXPECT_NE(options.find("\"MultiSampling\"=dword:00000000"), std::string::npos) << options;
+    EXPECT_NE(options.find("\"3DGlasses\"=dword:00000001"), std::string::npos) << options;
 
-    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
-    const std::string second = tree.Log();
-    EXPECT_NE(second.find("Multi-Sampling: "), std::string::npos);
-    EXPECT_EQ(second.find("Multi-Sampling: 4"), std::string::npos) << second;
+    // In force at the next start: the picture has no blue at all.
+    DemoText look;
+    look.Add(5).Press("SysRq").Add(2);
+    look.Write(tree.root + "/look.demo");
+    EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--map", "Tutorial", "--timedemo", "../look.demo"}), kLongRun), 0);
+    const std::string bmp = ReadFile(tree.root + "/bin/Screenshot 1.bmp");
+    ASSERT_GT(bmp.size(), 54u) << tree.Log();
+    int maxChannel[3] = {0, 0, 0};
+    for (size_t i = 54; i + 2 < bmp.size(); i += 3)
+        for (int c = 0; c < 3; ++c)
+            maxChannel[c] = std::max(maxChannel[c], static_cast<int>(static_cast<unsigned char>(bmp[i + c])));
+    EXPECT_EQ(maxChannel[0], 0);  // BMP pixels are blue, green, red
+    EXPECT_GT(maxChannel[1], 0);
+    EXPECT_GT(maxChannel[2], 0);
 }
 
 TEST(Campaign, ASavegameWrittenInOneRunLoadsInTheNextWhereThePlayerStood)

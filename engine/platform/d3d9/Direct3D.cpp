@@ -83,10 +83,17 @@ void RunProbe()
             s_Probe.fMaxAnisotropy = glGetError() == GL_NO_ERROR ? maxAniso : 0.f;
         }
         // A software rasteriser pays about half its frame rate for anisotropic
-        // filtering; it is not offered there, and callers choose linear.
+        // filtering and for four-fold multisampling alike; neither is offered
+        // there (callers choose linear filtering and no anti-aliasing), so the
+        // game stays smooth on a machine without a graphics driver.
         const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        if (renderer && (strstr(renderer, "llvmpipe") || strstr(renderer, "softpipe") || strstr(renderer, "swrast")))
+        const bool software =
+            renderer && (strstr(renderer, "llvmpipe") || strstr(renderer, "softpipe") || strstr(renderer, "swrast"));
+        if (software)
+        {
             s_Probe.fMaxAnisotropy = 0.f;
+            s_Probe.iMaxSamples = 0;
+        }
         s_Probe.bDepth16 = TryTarget(GL_DEPTH_COMPONENT16, 0);
         s_Probe.bDepth24 = TryTarget(GL_DEPTH_COMPONENT24, 0);
         s_Probe.bDepth24S8 = TryTarget(GL_DEPTH24_STENCIL8, 0);
