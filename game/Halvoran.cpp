@@ -318,6 +318,18 @@ int Halvoran::Move(float elapsed)
         aeMain::m_bQuit = 1;
     if (m_Start.fQuitAfter > 0.0f && static_cast<float>(timeGetTime() - s_dwLoopStart) >= m_Start.fQuitAfter * 1000.0f)
         aeMain::m_bQuit = 1;
+    // Soak runs: the device is lost now and then, as when a full-screen game
+    // is switched away from, and has to be restored.
+    static DWORD s_dwLastLoss = timeGetTime();
+    if (m_Start.fLoseDevice > 0.0f && static_cast<float>(timeGetTime() - s_dwLastLoss) >= m_Start.fLoseDevice * 1000.0f)
+    {
+        s_dwLastLoss = timeGetTime();
+        if (IDirect3DDevice9* device = aeGrafik::GetDevice())
+        {
+            aeLog::Write("Das Grafikgerät wird absichtlich verloren");
+            aeD3D9ForceDeviceLost(device);
+        }
+    }
     // A demo that has been played to its end ends the program.
     if (aeDemo::IsPlaying() && aeDemo::IsFinished())
         aeMain::m_bQuit = 1;
@@ -413,7 +425,8 @@ namespace
 {
 const char* const kUsage =
     "Aufruf: Halvoran [--windowed] [--quit-after SEKUNDEN] [--map KARTE]\n"
-    "                 [--record DEMO | --demo DEMO | --timedemo DEMO]\n";
+    "                 [--record DEMO | --demo DEMO | --timedemo DEMO]\n"
+    "                 [--lose-device-every SEKUNDEN]\n";
 
 // A map named on the command line: a bare name ("Kerker") means the map of
 // that name in the maps folder, anything else is taken as a path.
@@ -435,6 +448,7 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
         const std::string converted = i + 1 < argc ? aeUtf8ToCp1252(argv[i + 1]) : std::string();
         const char* value = i + 1 < argc ? converted.c_str() : nullptr;
         const bool takesValue = std::strcmp(arg, "--quit-after") == 0 || std::strcmp(arg, "--map") == 0 ||
+                                std::strcmp(arg, "--lose-device-every") == 0 ||
                                 std::strcmp(arg, "--record") == 0 || std::strcmp(arg, "--demo") == 0 ||
                                 std::strcmp(arg, "--timedemo") == 0;
         if (std::strcmp(arg, "--windowed") == 0)
@@ -453,16 +467,16 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
             return 0;
         }
         ++i;
-        if (std::strcmp(arg, "--quit-after") == 0)
+        if (std::strcmp(arg, "--quit-after") == 0 || std::strcmp(arg, "--lose-device-every") == 0)
         {
             char* end = nullptr;
             const float seconds = std::strtof(value, &end);
             if (!end || *end || !(seconds > 0.0f))
             {
-                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für --quit-after: %s\n", value);
+                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für %s: %s\n", arg, value);
                 return 0;
             }
-            options->fQuitAfter = seconds;
+            (arg[2] == 'q' ? options->fQuitAfter : options->fLoseDevice) = seconds;
         }
         else if (std::strcmp(arg, "--map") == 0)
             MapArgument(value, options->acMap, sizeof(options->acMap));
