@@ -19,17 +19,6 @@ const float kMaxElapsed = 0.1f;
 const DWORD kDeathNoticeMs = 5000;
 const Color kWhite(1.0f, 1.0f, 1.0f, 1.0f);
 
-aeFont* NewFont(float height)
-{
-    aeFont* font = new (std::nothrow) aeFont;
-    if (font && !font->Init("Arial", height, 0, 0.0f))
-    {
-        delete font;
-        font = nullptr;
-    }
-    return font;
-}
-
 int Held(int button)
 {
     return aeInput::IsButtonDown(button) != 0;
@@ -82,9 +71,9 @@ Game::~Game()
 int Game::CreateFonts()
 {
     DeleteFonts();
-    m_pLargeFont = NewFont(40.0f);
-    m_pMediumFont = NewFont(30.0f);
-    m_pHugeFont = NewFont(60.0f);
+    m_pLargeFont = NewInterfaceFont(40.0f);
+    m_pMediumFont = NewInterfaceFont(30.0f);
+    m_pHugeFont = NewInterfaceFont(60.0f);
     return m_pLargeFont != nullptr;
 }
 

@@ -1,5 +1,7 @@
 #include "GameState.h"
 
+#include <new>
+
 GameState::~GameState() = default;
 
 int GameState::Init()
@@ -56,4 +58,15 @@ int IsClickInside(float x0, float y0, float x1, float y1, int button)
         return 0;
     const Vector2 p = aeCursor::m_vPosition;
     return p.x > x0 && p.x < x1 && p.y > y0 && p.y < y1;
+}
+
+aeFont* NewInterfaceFont(float height)
+{
+    aeFont* font = new (std::nothrow) aeFont;
+    if (font && !font->Init("Arial", height, 0, 0.0f))
+    {
+        delete font;
+        font = nullptr;
+    }
+    return font;
 }

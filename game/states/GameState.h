@@ -60,6 +60,9 @@ public:
     virtual int Render(float elapsed);
 };
 
+// A font of the interface ("Arial" of the given height); null when it cannot
+// be created.
+aeFont* NewInterfaceFont(float height);
 // The interface button of the menu and the in-game menu: the texture
 // "Button.bmp" with a centred label, lit while the cursor is over it (edges
 // included).

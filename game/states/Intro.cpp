@@ -25,12 +25,8 @@ const LogoStep kSteps[] = {
 int CreateFont(aeFont** font)
 {
     delete *font;
-    *font = new (std::nothrow) aeFont;
-    if (*font && (*font)->Init("Arial", 60.0f, 0, 0.0f))
-        return 1;
-    delete *font;
-    *font = nullptr;
-    return 0;
+    *font = NewInterfaceFont(60.0f);
+    return *font != nullptr;
 }
 }
 

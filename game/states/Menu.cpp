@@ -47,17 +47,6 @@ const unsigned long kColorKey = 0xFFFF00FF;
 // The menu whose map list the directory search is filling.
 Menu* s_pFilling = nullptr;
 
-aeFont* NewFont(float height)
-{
-    aeFont* font = new (std::nothrow) aeFont;
-    if (font && !font->Init("Arial", height, 0, 0.0f))
-    {
-        delete font;
-        font = nullptr;
-    }
-    return font;
-}
-
 // The file name of a path without its directory and its last four characters
 // (the extension with its dot).
 void ShortName(const char* path, char* out, int size)
@@ -99,8 +88,8 @@ Menu::~Menu()
 int Menu::CreateFonts()
 {
     DeleteFonts();
-    m_pMediumFont = NewFont(30.0f);
-    m_pHugeFont = NewFont(60.0f);
+    m_pMediumFont = NewInterfaceFont(30.0f);
+    m_pHugeFont = NewInterfaceFont(60.0f);
     return m_pMediumFont && m_pHugeFont;
 }
 
