@@ -4,6 +4,7 @@
 #include "aeFileSystem.h"
 #include "aeInput.h"
 #include "aeLog.h"
+#include "aeMain.h"
 
 #include <cctype>
 #include <chrono>
@@ -283,7 +284,9 @@ DWORD aeDemo::GetWallMs()
 
 void aeDemo::TakeInput(aeDemoInput* input)
 {
-    if (m_iMode == 0)
+    // While the program is inactive its frames do nothing: they are neither
+    // recorded nor do they use up frames of a demo.
+    if (m_iMode == 0 || !aeMain::m_bActive)
         return;
     if (m_iFrames == 0)
         m_dwStart = timeGetTime();
@@ -314,6 +317,8 @@ void aeDemo::TakeInput(aeDemoInput* input)
 
 DWORD aeDemo::FrameTime(DWORD measuredMs)
 {
+    if (!aeMain::m_bActive)
+        return measuredMs;
     if (m_iMode == 2 && !m_aLines.empty())
     {
         aeDemoLine& last = m_aLines.back();

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "aeDemo.h"
 #include "aeInput.h"
+#include "aeMain.h"
 
 #include <cstring>
 
@@ -77,6 +78,7 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     const std::string dir = test::ScratchDir("demo");
     const std::string path = dir + "/run.demo";
     test::LogCapture log;
+    aeMain::m_bActive = 1;
     ASSERT_EQ(aeDemo::StartRecording(path.c_str()), 1);
     aeDemoInput input = {};
     for (int frame = 0; frame < 5; ++frame)
@@ -105,6 +107,15 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     }
     EXPECT_EQ(total, 84u);
     EXPECT_EQ(walked, 3);
+    // Frames of an inactive program use up nothing.
+    aeMain::m_bActive = 0;
+    aeDemoInput idle = {};
+    idle.abyHeld[62] = 1;
+    aeDemo::TakeInput(&idle);
+    EXPECT_EQ(aeDemo::FrameTime(7), 7u);
+    EXPECT_EQ(idle.abyHeld[62], 1);
+    EXPECT_EQ(aeDemo::GetFrames(), 5);
+    aeMain::m_bActive = 1;
     EXPECT_EQ(aeDemo::IsFinished(), 0);
     aeDemoInput after = {};
     after.abyHeld[62] = 1;
@@ -112,4 +123,5 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     EXPECT_EQ(aeDemo::IsFinished(), 1);
     EXPECT_EQ(after.abyHeld[62], 0);
     aeDemo::Stop();
+    aeMain::m_bActive = 0;
 }
