@@ -140,12 +140,16 @@ TEST(Campaign, OptionsChangedInTheMenuLastIntoTheNextStart)
     test::GameTree tree("options");
     tree.UseContent();
     // Options page: red/green glasses (the button at (0.6, 0.65); written at
-    // once), back, and quit through the quit page.
+    // once), the next resolution (0.6, 0.35) and "Übernehmen" (0.35, 0.9):
+    // the game starts anew on the options page; back, and quit through the
+    // quit page.
     DemoText demo;
     demo.SkipIntro().Press("O").Add(25).MoveCursor(83, 125).Press("Knopf_1");
+    demo.MoveCursor(0, -250).Press("Knopf_1").MoveCursor(-208, 458).Press("Knopf_1").Add(25);
     demo.Press("Escape").Add(25).Press("B").Add(25).Press("Return").Add(100);
     demo.Write(tree.root + "/options.demo");
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--timedemo", "../options.demo"}), kLongRun), 0);
+    EXPECT_NE(tree.Log().find("--- Reinitialisierung -> Beenden ---"), std::string::npos) << tree.Log();
     const std::string options = ReadFile(tree.root + "/config/Kelmstone Games/Halvoran.reg");
     EXPECT_NE(options.find("\"3DGlasses\"=dword:00000001"), std::string::npos) << options;
 

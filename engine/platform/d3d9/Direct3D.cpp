@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "D3D9Internal.h"
 #include "aeError.h"
@@ -302,39 +303,42 @@ Direct3D::~Direct3D()
     ReleaseVideo();
 }
 
-UINT Direct3D::GetAdapterModeCount(UINT adapter, D3DFORMAT format)
+namespace
 {
-    if (adapter != 0)
-        return 0;
+// The display's modes of a format. A display that lists no real mode (the
+// headless video driver lists one of 0 x 0) offers its desktop mode.
+std::vector<SDL_DisplayMode> ModesOfFormat(D3DFORMAT format)
+{
+    std::vector<SDL_DisplayMode> modes;
     const int count = SDL_GetNumDisplayModes(0);
-    UINT n = 0;
     for (int i = 0; i < count; i++)
     {
         SDL_DisplayMode sdl;
-        if (SDL_GetDisplayMode(0, i, &sdl) == 0 && FromSdlFormat(sdl.format) == format)
-            n++;
+        if (SDL_GetDisplayMode(0, i, &sdl) == 0 && sdl.w > 0 && sdl.h > 0 && FromSdlFormat(sdl.format) == format)
+            modes.push_back(sdl);
     }
-    return n;
+    SDL_DisplayMode desktop;
+    if (modes.empty() && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0
+        && FromSdlFormat(desktop.format) == format)
+        modes.push_back(desktop);
+    return modes;
+}
+}   // namespace
+
+UINT Direct3D::GetAdapterModeCount(UINT adapter, D3DFORMAT format)
+{
+    return adapter == 0 ? static_cast<UINT>(ModesOfFormat(format).size()) : 0;
 }
 
 HRESULT Direct3D::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT index, D3DDISPLAYMODE* mode)
 {
     if (adapter != 0 || !mode)
         return D3DERR_INVALIDCALL;
-    const int count = SDL_GetNumDisplayModes(0);
-    UINT n = 0;
-    for (int i = 0; i < count; i++)
-    {
-        SDL_DisplayMode sdl;
-        if (SDL_GetDisplayMode(0, i, &sdl) != 0 || FromSdlFormat(sdl.format) != format)
-            continue;
-        if (n++ == index)
-        {
-            ToMode(sdl, mode);
-            return D3D_OK;
-        }
-    }
-    return D3DERR_INVALIDCALL;
+    const std::vector<SDL_DisplayMode> modes = ModesOfFormat(format);
+    if (index >= modes.size())
+        return D3DERR_INVALIDCALL;
+    ToMode(modes[index], mode);
+    return D3D_OK;
 }
 
 HRESULT Direct3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
