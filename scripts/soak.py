@@ -131,7 +131,7 @@ class Script:
         self.wait(1.2)
         for _ in range(self.rng.randint(1, 4)):  # the glasses, forwards and back
             self.click(0.6, 0.65, self.rng.choice(["Knopf_1", "Knopf_2"]))
-        if self.rng.random() < 0.3:  # another resolution and "Übernehmen": the game starts anew
+        if self.rng.random() < 0.5:  # another resolution and "Übernehmen": the game starts anew
             self.click(0.6, 0.35)
             self.click(0.35, 0.9)
             self.wait(1.5)
@@ -190,8 +190,9 @@ def main():
             os.makedirs(os.path.join(work, d))
         for name in os.listdir(os.path.join(game, "bin")):
             shutil.copy(os.path.join(game, "bin", name), os.path.join(work, "bin"))
+        # Copies, not links: a build running meanwhile rewrites the game tree.
         for d in ("maps", "data", "demos"):
-            os.symlink(os.path.realpath(os.path.join(game, d)), os.path.join(work, d))
+            shutil.copytree(os.path.join(game, d), os.path.join(work, d))
         rng = random.Random(args.seed)
         # More frames than the run can draw (a timedemo ends with its demo).
         demo = make_demo(rng, int(args.seconds * 400))
@@ -232,6 +233,8 @@ def main():
               f"Reinitialisierungen {reinits}, Geräteverluste {losses}")
         print(f"Speicher nach {mark:.0f} s: {at_mark} KiB, am Ende: {at_end} KiB ({growth:+.1f} %), "
               f"höchstens {peak} KiB")
+        minutes = [f"{t / 60:.0f} min {kib // 1024} MiB" for t, kib in samples if int(t) % 60 == 0 and t >= 59]
+        print("Speicher je Minute:", ", ".join(minutes))
         timedemo = [l for l in output.splitlines() if l.startswith("Timedemo")]
         if timedemo:
             print(timedemo[-1])

@@ -12,7 +12,7 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/bin" "$WORK/config" "$WORK/runtime"
 cp "$GAME"/bin/* "$WORK/bin/"
-for d in maps data demos; do ln -s "$(realpath "$GAME/$d")" "$WORK/$d"; done
+for d in maps data demos; do cp -r "$GAME/$d" "$WORK/$d"; done
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
 run() { (cd "$WORK/bin" && /usr/bin/time -f "%e s, höchstens %M KiB" ./Halvoran --windowed "$@" 2>&1 | grep -E "Timedemo|höchstens") }
