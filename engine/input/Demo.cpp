@@ -126,7 +126,7 @@ const char* ParseLine(const std::vector<std::string>& tokens, aeDemoLine* line)
         const int button = ButtonOfToken(t);
         if (button < 0)
             return "unbekannte Taste";
-        line->Input.abyHeld[button] = 1;
+        line->Input.SetHeld(button, 1);
     }
     return "";
 }
@@ -134,7 +134,7 @@ const char* ParseLine(const std::vector<std::string>& tokens, aeDemoLine* line)
 
 bool aeDemoInput::operator==(const aeDemoInput& other) const
 {
-    return std::memcmp(abyHeld, other.abyHeld, sizeof(abyHeld)) == 0 && lX == other.lX && lY == other.lY &&
+    return std::memcmp(adwHeld, other.adwHeld, sizeof(adwHeld)) == 0 && lX == other.lX && lY == other.lY &&
            lZ == other.lZ;
 }
 
@@ -201,7 +201,7 @@ std::string aeDemo::Format(const std::vector<aeDemoLine>& lines)
     {
         text += std::to_string(line.iFrames) + " " + std::to_string(line.dwMs);
         for (int b = 0; b < AE_NUM_BUTTONS; ++b)
-            if (IsButtonEntry(b) && line.Input.abyHeld[b])
+            if (IsButtonEntry(b) && line.Input.IsHeld(b))
                 text += " " + TokenOf(b);
         if (line.Input.lX)
             text += " x=" + std::to_string(line.Input.lX);
@@ -221,6 +221,12 @@ int aeDemo::StartPlayback(const char* path, int timedemo)
     if (!path || !file.Init(path))
     {
         AE_ERROR("aeDemo::StartPlayback", "Die Demo \"%s\" konnte nicht geöffnet werden!", path ? path : "");
+        return 0;
+    }
+    if (file.GetSize() > AE_DEMO_MAX_FILE)
+    {
+        AE_ERROR("aeDemo::StartPlayback", "Die Demo \"%s\" ist zu groß (%d Bytes, höchstens %d)!", path, file.GetSize(),
+                 static_cast<int>(AE_DEMO_MAX_FILE));
         return 0;
     }
     std::vector<char> text(static_cast<size_t>(file.GetSize()));

@@ -41,7 +41,7 @@ void ReadDevices(aeDemoInput* input)
     unsigned char keys[256];
     if (aeInputDeviceReadKeyboard(keys))
         for (int b = 0; b < AE_NUM_KEYS; ++b)
-            input->abyHeld[b] = (keys[aeButtonKeyCode(b)] & 0x80) ? 1 : 0;
+            input->SetHeld(b, keys[aeButtonKeyCode(b)] & 0x80);
     aeMouseState state;
     if (aeInputDeviceReadMouse(&state))
     {
@@ -49,7 +49,7 @@ void ReadDevices(aeDemoInput* input)
         input->lY = state.lY;
         input->lZ = state.lZ;
         for (int i = 0; i < 8; ++i)
-            input->abyHeld[AE_FIRST_MOUSE_BUTTON + 6 + i] = (state.abyButtons[i] & 0x80) ? 1 : 0;
+            input->SetHeld(AE_FIRST_MOUSE_BUTTON + 6 + i, state.abyButtons[i] & 0x80);
     }
 }
 
@@ -58,7 +58,7 @@ void ReadDevices(aeDemoInput* input)
 void ApplyInput(const aeDemoInput& input)
 {
     for (int b = 0; b < AE_NUM_BUTTONS; ++b)
-        aeInput::m_aButtons[b].fValue = input.abyHeld[b] ? 1.0f : 0.0f;
+        aeInput::m_aButtons[b].fValue = input.IsHeld(b) ? 1.0f : 0.0f;
     const float x = static_cast<float>(input.lX) / -250.0f;
     const float y = static_cast<float>(input.lY) / -250.0f;
     const float w = static_cast<float>(input.lZ) / -180.0f;

@@ -28,15 +28,23 @@ enum
     AE_DEMO_MAX_FRAMES_PER_LINE = 1000000,
     AE_DEMO_MAX_MS = 60000,
     AE_DEMO_MAX_COUNT = 1000000,
+    AE_DEMO_MAX_FILE = 16 << 20,  // about five hours of frames of their own
 };
 
-// One frame's raw input: the held state of every button (the axis entries
-// 108-113 are not used; the counts stand for them) and the mouse counts.
+// One frame's raw input: which buttons are held (keys and mouse buttons; the
+// axis entries 108-113 are not used, the counts stand for them) and the mouse
+// counts.
 struct aeDemoInput
 {
-    unsigned char abyHeld[122];
+    uint32_t adwHeld[4];
     int32_t lX, lY, lZ;
 
+    int IsHeld(int button) const { return (adwHeld[button >> 5] >> (button & 31)) & 1; }
+    void SetHeld(int button, int held)
+    {
+        const uint32_t bit = 1u << (button & 31);
+        adwHeld[button >> 5] = held ? (adwHeld[button >> 5] | bit) : (adwHeld[button >> 5] & ~bit);
+    }
     bool operator==(const aeDemoInput& other) const;
 };
 

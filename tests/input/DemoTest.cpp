@@ -19,19 +19,19 @@ TEST(Demo, TextRoundTripsAndHandWrittenNamesAreUnderstood)
     EXPECT_EQ(lines[0].iFrames, 40);
     EXPECT_EQ(lines[0].dwMs, 50u);
     int held = 0;
-    for (unsigned char b : lines[0].Input.abyHeld)
-        held += b;
+    for (int b = 0; b < AE_NUM_BUTTONS; ++b)
+        held += lines[0].Input.IsHeld(b);
     EXPECT_EQ(held, 3);
-    EXPECT_EQ(lines[0].Input.abyHeld[62], 1);   // W
-    EXPECT_EQ(lines[0].Input.abyHeld[87], 1);   // Shift links
-    EXPECT_EQ(lines[0].Input.abyHeld[103], 1);  // Pfeil links
-    EXPECT_EQ(lines[1].Input.abyHeld[17], 1);   // "Scroll Lock" by number
-    EXPECT_EQ(lines[1].Input.abyHeld[115], 1);
+    EXPECT_EQ(lines[0].Input.IsHeld(62), 1);   // W
+    EXPECT_EQ(lines[0].Input.IsHeld(87), 1);   // Shift links
+    EXPECT_EQ(lines[0].Input.IsHeld(103), 1);  // Pfeil links
+    EXPECT_EQ(lines[1].Input.IsHeld(17), 1);   // "Scroll Lock" by number
+    EXPECT_EQ(lines[1].Input.IsHeld(115), 1);
     EXPECT_EQ(lines[1].Input.lX, -300);
     EXPECT_EQ(lines[1].Input.lZ, 1);
 
     // Names that are not plain words (umlauts, brackets) are written by number.
-    lines[2].Input.abyHeld[30] = 1;  // "ß"
+    lines[2].Input.SetHeld(30, 1);  // "ß"
     const std::string text = aeDemo::Format(lines);
     EXPECT_NE(text.find(" #30"), std::string::npos);
     std::vector<aeDemoLine> again;
@@ -83,7 +83,7 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     aeDemoInput input = {};
     for (int frame = 0; frame < 5; ++frame)
     {
-        input.abyHeld[62] = frame < 3;
+        input.SetHeld(62, frame < 3);
         input.lX = frame == 4 ? 12 : 0;
         aeDemoInput copy = input;
         aeDemo::TakeInput(&copy);
@@ -99,29 +99,29 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     for (int frame = 0; frame < 5; ++frame)
     {
         aeDemoInput got = {};
-        got.abyHeld[0] = 1;  // what the devices report is replaced
+        got.SetHeld(0, 1);  // what the devices report is replaced
         aeDemo::TakeInput(&got);
         total += aeDemo::FrameTime(1);
-        walked += got.abyHeld[62];
-        EXPECT_EQ(got.abyHeld[0], 0);
+        walked += got.IsHeld(62);
+        EXPECT_EQ(got.IsHeld(0), 0);
     }
     EXPECT_EQ(total, 84u);
     EXPECT_EQ(walked, 3);
     // Frames of an inactive program use up nothing.
     aeMain::m_bActive = 0;
     aeDemoInput idle = {};
-    idle.abyHeld[62] = 1;
+    idle.SetHeld(62, 1);
     aeDemo::TakeInput(&idle);
     EXPECT_EQ(aeDemo::FrameTime(7), 7u);
-    EXPECT_EQ(idle.abyHeld[62], 1);
+    EXPECT_EQ(idle.IsHeld(62), 1);
     EXPECT_EQ(aeDemo::GetFrames(), 5);
     aeMain::m_bActive = 1;
     EXPECT_EQ(aeDemo::IsFinished(), 0);
     aeDemoInput after = {};
-    after.abyHeld[62] = 1;
+    after.SetHeld(62, 1);
     aeDemo::TakeInput(&after);
     EXPECT_EQ(aeDemo::IsFinished(), 1);
-    EXPECT_EQ(after.abyHeld[62], 0);
+    EXPECT_EQ(after.IsHeld(62), 0);
     aeDemo::Stop();
     aeMain::m_bActive = 0;
 }
