@@ -71,6 +71,15 @@ TEST(Demo, TextThatIsNotADemoIsRefusedWithItsLine)
     std::vector<aeDemoLine> lines;
     aeDemo::Parse(last.data(), static_cast<int>(last.size()), "bad", &lines);
     EXPECT_TRUE(log.Contains("Zeile 3")) << log.Text();
+
+    // A file larger than any real demo is refused before it is parsed.
+    const std::string huge = test::ScratchDir("demo") + "/huge.demo";
+    std::string text = "HALVORAN-DEMO 1\n";
+    text.resize(AE_DEMO_MAX_FILE + 1, '\n');
+    test::WriteBinary(huge, text);
+    EXPECT_EQ(aeDemo::StartPlayback(huge.c_str(), 1), 0);
+    EXPECT_EQ(aeDemo::IsPlaying(), 0);
+    EXPECT_TRUE(log.Contains("zu gro")) << log.Text();
 }
 
 TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
