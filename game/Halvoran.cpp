@@ -432,8 +432,9 @@ const char* const kUsage =
 // that name in the maps folder, anything else is taken as a path.
 void MapArgument(const char* arg, char* out, size_t size)
 {
-    if (!std::strpbrk(arg, "\\/.") && std::strlen(arg) < size - 16)
-        std::snprintf(out, size, "..\\maps\\%s.hwm", arg);
+    const size_t length = std::strlen(arg);
+    if (!std::strpbrk(arg, "\\/.") && length + 16 < size)
+        std::snprintf(out, size, "..\\maps\\%.*s.hwm", static_cast<int>(length), arg);
     else
         std::snprintf(out, size, "%s", arg);
 }
