@@ -5,6 +5,7 @@
 #include "ProcessSupport.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -106,8 +107,9 @@ TEST(Campaign, ATrapKillsThePlayerAndTheDeathNoticeIsShown)
     // The notice is orange-red text around 80 % of the height.
     const std::string bmp = ReadFile(shot);
     ASSERT_GT(bmp.size(), 54u);
-    const int width = *reinterpret_cast<const int32_t*>(bmp.data() + 18);
-    const int height = *reinterpret_cast<const int32_t*>(bmp.data() + 22);
+    int32_t width = 0, height = 0;
+    std::memcpy(&width, bmp.data() + 18, 4);
+    std::memcpy(&height, bmp.data() + 22, 4);
     const int stride = (width * 3 + 3) & ~3;
     int orange = 0;
     for (int y = static_cast<int>(height * 0.12); y < static_cast<int>(height * 0.28); ++y)  // rows are bottom-up
