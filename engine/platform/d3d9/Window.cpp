@@ -86,7 +86,8 @@ void CentreAndHideCursor()
     {
         int w = 0, h = 0;
         SDL_GetWindowSize(s_apWindows[0]->pSdl, &w, &h);
-        SDL_WarpMouseInWindow(s_apWindows[0]->pSdl, w / 2, h / 2);
+        if (!SDL_GetRelativeMouseMode())
+            SDL_WarpMouseInWindow(s_apWindows[0]->pSdl, w / 2, h / 2);
     }
     ShowCursor(FALSE);
 }
@@ -281,6 +282,8 @@ BOOL SetCursorPos(int x, int y)
 {
     if (s_iWindows == 0)
         return FALSE;
+    if (SDL_GetRelativeMouseMode())
+        return TRUE;  // the pointer is held by the window and not drawn
     int wx = 0, wy = 0;
     SDL_GetWindowPosition(s_apWindows[0]->pSdl, &wx, &wy);
     SDL_WarpMouseInWindow(s_apWindows[0]->pSdl, x - wx, y - wy);
@@ -291,7 +294,16 @@ int ShowCursor(BOOL show)
 {
     s_iCursorCount += show ? 1 : -1;
     if (s_iVideoUsers > 0)
+    {
         SDL_ShowCursor(s_iCursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+        // A hidden cursor is the full-screen game's: the mouse then reports
+        // raw movement, as DirectInput does, instead of a pointer that is
+        // warped back to the middle (each warp would be reported as a
+        // movement of its own and undo the player's). Without a real display
+        // this is not available and the warp stays.
+        if (s_iWindows > 0 && !d3d9::IsHeadless())
+            SDL_SetRelativeMouseMode(s_iCursorCount < 0 ? SDL_TRUE : SDL_FALSE);
+    }
     return s_iCursorCount;
 }
 
