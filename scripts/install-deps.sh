@@ -9,6 +9,7 @@ PACKAGES=(
   libsdl2-dev libepoxy-dev libstb-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick
   libopenal-dev libsndfile1-dev lame vorbis-tools sox flac
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -189,6 +189,23 @@ TEST(MapTool, SyntaxErrorsNameTheLine)
     }
 }
 
+// A second size would give the grid another shape than the layers read
+// under the first one (the fields were then filled from beyond the layers).
+TEST(MapTool, SizeIsGivenOnlyOnce)
+{
+    const char* const texts[] = {
+        "size 1 1\nlayer floor\n0\nend\nsize 3 3\n",
+        "size 3 3\nsize 1 1\nlayer floor\n0\nend\n",
+    };
+    for (const char* text : texts)
+    {
+        maptext::Map map;
+        std::string error;
+        EXPECT_FALSE(maptext::FromText(text, &map, &error)) << text;
+        EXPECT_NE(error.find("size steht mehr als einmal"), std::string::npos) << error;
+    }
+}
+
 TEST(MapTool, CheckFindsEveryKindOfFault)
 {
     Map clean = Awkward();

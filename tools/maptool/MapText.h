@@ -387,6 +387,9 @@ inline bool FromText(const std::string& text, Map* map, std::string* error)
         bool ok = true;
         if (key == "size" && want(3))
         {
+            // The layers read so far have the first size's shape.
+            if (haveSize)
+                return fail("Die Angabe size steht mehr als einmal");
             ok = ParseInt(t[1], &m.width, &message) && ParseInt(t[2], &m.height, &message);
             haveSize = ok;
         }

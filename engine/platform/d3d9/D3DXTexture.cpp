@@ -5,11 +5,13 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "D3D9Internal.h"
 #include "aeError.h"
 #include "aeFileSystem.h"
+#include "aeImageDecode.h"
 #include "d3dx9.h"
 
 // Pictures larger than this per side are refused before they are decoded.
@@ -132,26 +134,206 @@ uint32_t Read32(const uint8_t* p)
 }
 
 // Uncompressed BMP and TGA files must hold all the pixels their header
-// promises; the decoder would quietly fill the missing part with black.
+// promises; the decoder would quietly fill the missing part with black (and
+// first allocate the whole picture). A header that is itself cut off counts
+// as truncated: the decoder reads zeros past the end. Run-length encoded TGA
+// files need at least one packet (a byte and a pixel) per 128 pixels.
 bool Truncated(const uint8_t* data, UINT size, D3DXIMAGE_FILEFORMAT format, int w, int h)
 {
     const uint64_t pixels = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
-    if (format == D3DXIFF_BMP && size >= 34)
+    if (format == D3DXIFF_BMP)
     {
+        if (size < 18)
+            return true;
         const uint32_t headerSize = Read32(data + 14);
-        const int bits = data[28] | data[29] << 8;
+        // The old 12-byte header keeps the bit count at 24, the later ones at
+        // 28, followed by the compression.
+        const UINT bitsAt = headerSize == 12 ? 24 : 28;
+        if (size < bitsAt + (headerSize >= 40 ? 6 : 2))
+            return true;
+        const int bits = data[bitsAt] | data[bitsAt + 1] << 8;
         const uint32_t compression = headerSize >= 40 ? Read32(data + 30) : 0;
         if (compression != 0 && compression != 3)
             return false;
         const uint64_t row = (static_cast<uint64_t>(w) * static_cast<uint64_t>(bits) + 31) / 32 * 4;
         return static_cast<uint64_t>(Read32(data + 10)) + row * static_cast<uint64_t>(h) > size;
     }
-    if (format == D3DXIFF_TGA && size >= 18 && (data[2] == 1 || data[2] == 2 || data[2] == 3))
+    if (format == D3DXIFF_TGA)
     {
+        if (size < 18)
+            return true;
         const uint64_t colorMap = data[1] ? static_cast<uint64_t>(data[5] | data[6] << 8) * ((data[7] + 7) / 8) : 0;
-        return 18 + data[0] + colorMap + pixels * ((data[16] + 7) / 8) > size;
+        const uint64_t pixelBytes = (data[16] + 7) / 8;
+        const uint64_t start = 18 + data[0] + colorMap;
+        if (data[2] == 1 || data[2] == 2 || data[2] == 3)
+            return start + pixels * pixelBytes > size;
+        if (data[2] == 9 || data[2] == 10 || data[2] == 11)
+            return start + (pixels + 127) / 128 * (1 + pixelBytes) > size;
     }
     return false;
+}
+
+// stb_image reads the symbol counts of a JPEG Huffman table (marker DHT) and
+// fills the table without checking that they add up to at most 256; a larger
+// sum writes far past the table. Every DHT segment the decoder could meet
+// starts at a byte pair FF C4 (the decoder finds markers only behind 0xFF), so
+// each such pair is followed through its tables as the decoder would. One
+// pass from the front does all of them: left[p] is the most segment bytes any
+// of them still has when it reaches a table at p, so that files full of such
+// pairs take time in proportion to their size.
+bool BadHuffmanTable(const uint8_t* data, UINT size)
+{
+    // The decoder reads zeros past the end.
+    auto at = [&](uint64_t i) -> unsigned { return i < size ? data[i] : 0u; };
+    std::vector<int32_t> left;
+    for (uint64_t i = 0; i + 1 < size; ++i)
+        if (data[i] == 0xFF && data[i + 1] == 0xC4 && i + 4 < size)
+        {
+            if (left.empty())
+                left.assign(size, 0);
+            left[i + 4] = std::max(left[i + 4], static_cast<int32_t>(at(i + 2) << 8 | at(i + 3)) - 2);
+        }
+    if (left.empty())
+        return false;
+    for (uint64_t p = 0; p < size; ++p)
+    {
+        if (left[p] <= 0)
+            continue;
+        unsigned n = 0;
+        for (int k = 1; k <= 16; ++k)
+            n += at(p + static_cast<uint64_t>(k));
+        if (n > 256)
+            return true;
+        const uint64_t next = p + 17 + n;
+        if (next < size)
+            left[next] = std::max(left[next], left[p] - static_cast<int32_t>(17 + n));
+    }
+    return false;
+}
+
+// stb_image collects the data of a PNG's IDAT chunks in a block it grows as
+// they come. For an empty first chunk it has no block yet and calls memcpy
+// with a null destination (no encoder writes such a file); for a chunk that
+// claims more bytes than the file has it first grows the block to that size
+// (up to 2 GiB for a file of a few hundred bytes). Both are refused: the
+// message, or null when the chunks are fine.
+const char* PngDataProblem(const uint8_t* data, UINT size)
+{
+    uint64_t at = 8;
+    bool first = true;
+    while (at + 8 <= size)
+    {
+        const uint32_t length = static_cast<uint32_t>(data[at]) << 24 | static_cast<uint32_t>(data[at + 1]) << 16 |
+                                static_cast<uint32_t>(data[at + 2]) << 8 | data[at + 3];
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return nullptr;
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0)
+        {
+            if (first && length == 0)
+                return "Die PNG-Datei beginnt ihre Bilddaten mit einem leeren Block!";
+            if (at + 8 + length > size)
+                return "Die PNG-Datei endet mitten in ihren Bilddaten!";
+            first = false;
+        }
+        at += 12 + static_cast<uint64_t>(length);
+    }
+    return nullptr;
+}
+
+// stb_image dequantises with the table (DQT) a component names in the frame
+// header (SOF), and decodes a scan (SOS) with the Huffman tables (DHT) it
+// names, whether or not the file defined them; an undefined table is
+// uninitialised or empty, and decoding with it reads and writes outside the
+// decoder's tables. The segments are walked in the decoder's own order (a
+// marker is a byte 0xFF and the next byte that is not 0xFF; anything else
+// between segments is passed over; a scan's coded data ends at the first
+// marker that is not a restart), and a file that uses a table it has not
+// defined by then is refused: the message, or null.
+const char* JpegTableProblem(const uint8_t* data, UINT size)
+{
+    auto at = [&](uint64_t i) -> unsigned { return i < size ? data[i] : 0u; };
+    bool quant[4] = {}, huffman[2][4] = {};
+    unsigned quantUsed = 0;
+    uint64_t i = 0;
+    while (i < size && data[i] == 0xFF)
+        ++i;
+    ++i;  // SOI
+    while (i + 1 < size)
+    {
+        if (data[i] != 0xFF)
+        {
+            ++i;
+            continue;
+        }
+        while (i < size && data[i] == 0xFF)
+            ++i;
+        if (i >= size)
+            break;
+        const unsigned marker = data[i++];
+        if (marker == 0xD9)
+            break;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        const uint64_t length = at(i) << 8 | at(i + 1);
+        if (length < 2)
+            return nullptr;  // the decoder refuses the file itself
+        const uint64_t end = i + length;
+        if (marker == 0xDB)
+            for (uint64_t p = i + 2; p < end && p < size;)
+            {
+                quant[at(p) & 3] = true;
+                p += 1 + 64 * ((at(p) >> 4) ? 2 : 1);
+            }
+        else if (marker == 0xC4)
+            for (uint64_t p = i + 2; p < end && p < size;)
+            {
+                unsigned n = 0;
+                for (int k = 1; k <= 16; ++k)
+                    n += at(p + static_cast<uint64_t>(k));
+                if ((at(p) >> 4) <= 1)
+                    huffman[at(p) >> 4][at(p) & 3] = true;
+                p += 17 + n;
+            }
+        else if (marker >= 0xC0 && marker <= 0xC2)
+            for (unsigned c = 0; c < at(i + 7); ++c)
+                quantUsed |= 1u << (at(i + 10 + 3 * static_cast<uint64_t>(c)) & 3);
+        else if (marker == 0xDA)
+        {
+            for (int t = 0; t < 4; ++t)
+                if ((quantUsed >> t & 1) && !quant[t])
+                    return "Die JPEG-Datei verwendet eine Quantisierungstabelle, die sie nicht festlegt!";
+            const unsigned components = at(i + 2);
+            const unsigned first = at(i + 3 + 2 * static_cast<uint64_t>(components));
+            const unsigned last = at(i + 4 + 2 * static_cast<uint64_t>(components));
+            for (unsigned c = 0; c < components; ++c)
+            {
+                const unsigned tables = at(i + 4 + 2 * static_cast<uint64_t>(c));
+                if ((first == 0 && !huffman[0][(tables >> 4) & 3]) || (last > 0 && !huffman[1][tables & 3]))
+                    return "Die JPEG-Datei verwendet eine Huffman-Tabelle, die sie nicht festlegt!";
+            }
+            // The coded data up to the next marker that is not a restart.
+            uint64_t p = end;
+            while (p + 1 < size && !(data[p] == 0xFF && data[p + 1] != 0x00 && data[p + 1] != 0xFF &&
+                                     !(data[p + 1] >= 0xD0 && data[p + 1] <= 0xD7)))
+                ++p;
+            i = p;
+            continue;
+        }
+        i = end;
+    }
+    return nullptr;
+}
+
+// The decoder takes a file for JPEG when it starts with 0xFF bytes and then
+// the marker SOI (0xD8).
+bool LooksLikeJpeg(const uint8_t* data, UINT size)
+{
+    if (size < 2 || data[0] != 0xFF)
+        return false;
+    UINT i = 1;
+    while (i < size && data[i] == 0xFF)
+        ++i;
+    return i < size && data[i] == 0xD8;
 }
 
 bool IsDefault(UINT value)
@@ -159,6 +341,61 @@ bool IsDefault(UINT value)
     return value == 0 || value == D3DX_DEFAULT || value == D3DX_DEFAULT_NONPOW2 || value == D3DX_FROM_FILE;
 }
 }   // namespace
+
+HRESULT aeDecodeImage(const void* source, UINT sourceSize, D3DCOLOR colorKey, aeDecodedImage* image,
+                      long long maxPixels)
+{
+    if (!image || !source || sourceSize == 0 || sourceSize > INT_MAX)
+        return D3DERR_INVALIDCALL;
+    const auto* bytes = static_cast<const stbi_uc*>(source);
+    const int size = static_cast<int>(sourceSize);
+    if (LooksLikeJpeg(bytes, sourceSize) && BadHuffmanTable(bytes, sourceSize))
+    {
+        AE_ERROR("D3DXCreateTextureFromFileInMemoryEx", "Die JPEG-Datei enthält eine ungültige Huffman-Tabelle!");
+        return D3DXERR_INVALIDDATA;
+    }
+    if (const char* problem = LooksLikeJpeg(bytes, sourceSize) ? JpegTableProblem(bytes, sourceSize) : nullptr)
+    {
+        AE_ERROR("D3DXCreateTextureFromFileInMemoryEx", "%s", problem);
+        return D3DXERR_INVALIDDATA;
+    }
+    const bool png = DetectFormat(bytes, sourceSize) == D3DXIFF_PNG;
+    if (const char* problem = png ? PngDataProblem(bytes, sourceSize) : nullptr)
+    {
+        AE_ERROR("D3DXCreateTextureFromFileInMemoryEx", "%s", problem);
+        return D3DXERR_INVALIDDATA;
+    }
+    int w = 0, h = 0, comp = 0;
+    if (!stbi_info_from_memory(bytes, size, &w, &h, &comp))
+        return D3DXERR_INVALIDDATA;
+    // The header's size is checked before anything is allocated for it.
+    if (w <= 0 || h <= 0 || w > AE_MAX_IMAGE_SIDE || h > AE_MAX_IMAGE_SIDE)
+        return D3DXERR_INVALIDDATA;
+    if (maxPixels > 0 && static_cast<long long>(w) * h > maxPixels)
+        return D3DXERR_INVALIDDATA;
+    const D3DXIMAGE_FILEFORMAT fileFormat = DetectFormat(bytes, sourceSize);
+    if (Truncated(bytes, sourceSize, fileFormat, w, h))
+        return D3DXERR_INVALIDDATA;
+    stbi_uc* decoded = stbi_load_from_memory(bytes, size, &w, &h, &comp, 4);
+    if (!decoded)
+        return D3DXERR_INVALIDDATA;
+    image->aPixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+    for (size_t i = 0; i < image->aPixels.size(); i++)
+    {
+        const stbi_uc* p = decoded + i * 4;
+        uint32_t argb = static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[0]) << 16
+                        | static_cast<uint32_t>(p[1]) << 8 | p[2];
+        if (colorKey != 0 && argb == colorKey)
+            argb = 0;
+        image->aPixels[i] = argb;
+    }
+    stbi_image_free(decoded);
+    image->iWidth = w;
+    image->iHeight = h;
+    image->iComponents = comp;
+    image->eFileFormat = fileFormat;
+    return D3D_OK;
+}
 
 HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void* source, UINT sourceSize, UINT width,
                                             UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -168,34 +405,16 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void
     if (!texture)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    if (!device || !source || sourceSize == 0 || sourceSize > INT_MAX)
+    if (!device)
         return D3DERR_INVALIDCALL;
-    const auto* bytes = static_cast<const stbi_uc*>(source);
-    const int size = static_cast<int>(sourceSize);
-    int w = 0, h = 0, comp = 0;
-    if (!stbi_info_from_memory(bytes, size, &w, &h, &comp))
-        return D3DXERR_INVALIDDATA;
-    // The header's size is checked before anything is allocated for it.
-    if (w <= 0 || h <= 0 || w > AE_MAX_IMAGE_SIDE || h > AE_MAX_IMAGE_SIDE)
-        return D3DXERR_INVALIDDATA;
-    const D3DXIMAGE_FILEFORMAT fileFormat = DetectFormat(bytes, sourceSize);
-    if (Truncated(bytes, sourceSize, fileFormat, w, h))
-        return D3DXERR_INVALIDDATA;
-    stbi_uc* decoded = stbi_load_from_memory(bytes, size, &w, &h, &comp, 4);
-    if (!decoded)
-        return D3DXERR_INVALIDDATA;
+    aeDecodedImage image;
+    const HRESULT decoded = aeDecodeImage(source, sourceSize, colorKey, &image);
+    if (FAILED(decoded))
+        return decoded;
+    const int w = image.iWidth, h = image.iHeight, comp = image.iComponents;
+    const D3DXIMAGE_FILEFORMAT fileFormat = image.eFileFormat;
     const bool hasAlpha = comp == 2 || comp == 4;
-    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    for (size_t i = 0; i < pixels.size(); i++)
-    {
-        const stbi_uc* p = decoded + i * 4;
-        uint32_t argb = static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[0]) << 16
-                        | static_cast<uint32_t>(p[1]) << 8 | p[2];
-        if (colorKey != 0 && argb == colorKey)
-            argb = 0;
-        pixels[i] = argb;
-    }
-    stbi_image_free(decoded);
+    std::vector<uint32_t>& pixels = image.aPixels;
 
     if (info)
     {

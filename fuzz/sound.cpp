@@ -1,0 +1,26 @@
+// RVS sounds: aeSound::Init without a sound device (the header checks and
+// the data size; the device part only uploads what passed them).
+
+#include "FuzzSupport.h"
+#include "Sound.h"
+#include "VFile.h"
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzQuietLog();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 1 << 20)
+        return 0;
+    VFile file(data, static_cast<int>(size));
+    aeSound sound;
+    if (sound.Init(&file, "fuzz.rvs"))
+    {
+        FUZZ_CHECK(sound.GetNumBuffers() >= 1);
+        FUZZ_CHECK(file.GetCursor() <= file.GetSize());
+    }
+    return 0;
+}
