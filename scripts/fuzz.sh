@@ -12,8 +12,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_PER_TARGET=${1:-600}
 shift || true
-FUZZ=${FUZZ_BUILD_DIR:-build-fuzz}
-CONTENT=${SEED_BUILD_DIR:-build}
+FUZZ=$(realpath -m "${FUZZ_BUILD_DIR:-build-fuzz}")  # absolute: some targets work in a directory of their own
+CONTENT=$(realpath -m "${SEED_BUILD_DIR:-build}")
 
 CC=clang CXX=clang++ cmake -S . -B "$FUZZ" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVORAN_FUZZ=ON >/dev/null
 cmake --build "$FUZZ" -j2
@@ -56,7 +56,7 @@ for t in "${TARGETS[@]}"; do
   corpus=$FUZZ/corpus/$t
   mkdir -p "$corpus"
   dirs=("$corpus")
-  for d in "$SEEDS/$t" "fuzz/corpus/$t"; do [ -d "$d" ] && dirs+=("$d"); done
+  for d in "$SEEDS/$t" "$PWD/fuzz/corpus/$t"; do [ -d "$d" ] && dirs+=("$d"); done
   log=$FUZZ/$t.log
   if ! "$FUZZ/fuzz/fuzz_$t" -max_total_time="$SECONDS_PER_TARGET" -runs="${FUZZ_RUNS:--1}" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$FUZZ/crashes/$t-" "${dirs[@]}" >"$log" 2>&1; then
