@@ -6,10 +6,12 @@
 #include "Intro.h"
 #include "Menu.h"
 #include "Options.h"
+#include "aeConsole.h"
 #include "aeFileSystem.h"
 #include "aeInstanceLock.h"
 #include "aeText.h"
 
+#include <cstdarg>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,7 @@ char Halvoran::m_acMap[256] = "";
 VFile* Halvoran::m_pSavegameFile = nullptr;
 DynList<SavegameEntry> Halvoran::m_aSavegames;
 HalvoranStartOptions Halvoran::m_Start;
+char Halvoran::m_acNotice[256] = "";
 
 namespace
 {
@@ -109,8 +112,43 @@ void ReportTimedemo()
     std::snprintf(line, sizeof(line), "Timedemo: %d Bilder in %.2f Sekunden = %.1f Bilder pro Sekunde", frames, seconds,
                   fps);
     aeLog::Write("%s", line);
-    std::printf("%s\n", aeCp1252ToUtf8(line).c_str());
-    std::fflush(stdout);
+    aeConsolePrint(stdout, "%s\n", line);
+}
+
+// A screenshot that could not be written is told for a few seconds over
+// whatever state runs.
+const DWORD kScreenshotNoticeMs = 4000;
+aeFont* s_pNoticeFont = nullptr;
+DWORD s_dwScreenshotFailedAt = 0;
+int s_bScreenshotNotice = 0;
+
+void DeleteNoticeFont()
+{
+    delete s_pNoticeFont;
+    s_pNoticeFont = nullptr;
+}
+
+void DrawScreenshotNotice()
+{
+    if (aeGrafik::m_bScreenshotFailed)
+    {
+        aeGrafik::m_bScreenshotFailed = 0;
+        s_bScreenshotNotice = 1;
+        s_dwScreenshotFailedAt = timeGetTime();
+    }
+    if (!s_bScreenshotNotice)
+        return;
+    if (timeGetTime() - s_dwScreenshotFailedAt > kScreenshotNoticeMs)
+    {
+        s_bScreenshotNotice = 0;
+        DeleteNoticeFont();
+        return;
+    }
+    if (!s_pNoticeFont)
+        s_pNoticeFont = NewInterfaceFont(30.0f);
+    if (s_pNoticeFont)
+        s_pNoticeFont->DrawTextA(Vector2(0.5f, 0.05f), Color(1.0f, 0.25f, 0.0f, 1.0f),
+                                 "Das Bildschirmfoto konnte nicht gespeichert werden!", -1);
 }
 
 void ReleaseStateBlock()
@@ -180,12 +218,53 @@ int Halvoran::InitDevices(const char* function)
     return 1;
 }
 
+void Halvoran::SetNotice(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(m_acNotice, sizeof(m_acNotice), format, args);
+    va_end(args);
+}
+
+int Halvoran::CheckGameData(char* text, int size)
+{
+    // What the intro, the menu and every map need before anything is drawn.
+    static const struct
+    {
+        const char* pcPath;
+        int bFolder;
+    } kNeeded[] = {
+        {"..\\maps\\", 1},
+        {"..\\data\\", 1},
+        {"..\\data\\menu_interface\\", 1},
+        {"..\\data\\menu_interface\\textures\\interface.zip", 0},
+    };
+    for (const auto& needed : kNeeded)
+    {
+        const int present = needed.bFolder ? aeDirectoryExists(needed.pcPath) : aeFileReadable(needed.pcPath);
+        if (present)
+            continue;
+        std::snprintf(text, static_cast<size_t>(size),
+                      needed.bFolder ? "Die Spieldaten sind unvollständig: Der Ordner \"%s\" fehlt!"
+                                     : "Die Spieldaten sind unvollständig: Die Datei \"%s\" fehlt!",
+                      needed.pcPath);
+        return 0;
+    }
+    return 1;
+}
+
 int Halvoran::Init(HINSTANCE instance)
 {
     m_hInstance = instance;
     aeMain::Init();
     aeLog::Init(kTitle, "Halvoran");
     aeLog::WriteDirect("\r\n--- Programmstart ---\r\n");
+    char missing[256];
+    if (!CheckGameData(missing, sizeof(missing)))
+    {
+        ReportAndShow("Halvoran::Init", missing);
+        return 0;
+    }
     Options::Init();
     if (!InitDevices("Halvoran::Init"))
         return 0;
@@ -255,6 +334,7 @@ void Halvoran::Exit(int error)
     ReportTimedemo();
     aeDemo::Stop();
     DeleteCurrentState();
+    DeleteNoticeFont();
     m_aSavegames.Clear();
     Options::FreeResolutions();
     aeCursor::Exit();
@@ -275,6 +355,7 @@ int Halvoran::Reinit()
     m_bReinit = 0;
     aeLog::WriteDirect("\r\n--- Reinitialisierung -> Beenden ---\r\n");
     DeleteCurrentState();
+    DeleteNoticeFont();
     aeCursor::Exit();
     ReleaseStateBlock();
     aeDataLoader::Unload();
@@ -290,7 +371,7 @@ int Halvoran::Reinit()
     m_iCurrentState = STATE_MENU;
     if (!menu || !menu->Init())
         return 0;
-    menu->OpenPage(MENU_PAGE_OPTIONS);
+    menu->ShowPage(MENU_PAGE_OPTIONS);
     return 1;
 }
 
@@ -300,6 +381,7 @@ int Halvoran::Restore()
         return 1;
     if (m_pCurrentState)
         m_pCurrentState->PrepareRestore();
+    DeleteNoticeFont();
     ReleaseStateBlock();
     aeDataLoader::PrepareRestore();
     if (!aeGrafik::Restore())
@@ -350,6 +432,7 @@ int Halvoran::Render(float elapsed)
         aeGrafik::BeginScene();
         if (m_pCurrentState)
             m_pCurrentState->Render(elapsed);
+        DrawScreenshotNotice();
         aeGrafik::EndScene();
         if (aeGrafik::Present() || !aeMain::m_bActive)
             return 1;
@@ -459,12 +542,12 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
         }
         if (!takesValue)
         {
-            std::fprintf(stderr, "Halvoran: unbekanntes Argument: %s\n%s", arg, kUsage);
+            aeConsolePrint(stderr, "Halvoran: unbekanntes Argument: %s\n%s", aeUtf8ToCp1252(arg).c_str(), kUsage);
             return 0;
         }
         if (!value || std::strlen(value) >= sizeof(options->acMap))
         {
-            std::fprintf(stderr, "Halvoran: %s braucht einen Wert (höchstens 255 Zeichen)\n%s", arg, kUsage);
+            aeConsolePrint(stderr, "Halvoran: %s braucht einen Wert (höchstens 255 Zeichen)\n%s", arg, kUsage);
             return 0;
         }
         ++i;
@@ -474,7 +557,7 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
             const float seconds = std::strtof(value, &end);
             if (!end || *end || !(seconds > 0.0f))
             {
-                std::fprintf(stderr, "Halvoran: ungültige Zeitangabe für %s: %s\n", arg, value);
+                aeConsolePrint(stderr, "Halvoran: ungültige Zeitangabe für %s: %s\n", arg, value);
                 return 0;
             }
             (arg[2] == 'q' ? options->fQuitAfter : options->fLoseDevice) = seconds;
@@ -491,7 +574,7 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
     }
     if (options->acRecord[0] && options->acDemo[0])
     {
-        std::fprintf(stderr, "Halvoran: eine Demo kann nicht zugleich aufgenommen und abgespielt werden\n%s", kUsage);
+        aeConsolePrint(stderr, "Halvoran: eine Demo kann nicht zugleich aufgenommen und abgespielt werden\n%s", kUsage);
         return 0;
     }
     return 1;
@@ -502,6 +585,14 @@ int HalvoranMain(HINSTANCE instance, int argc, char** argv)
     HalvoranStartOptions start;
     if (!HalvoranParseArguments(argc, argv, &start))
         return -1;
+    // A recording whose folder is missing would be lost at the end of the
+    // whole session: it is refused before anything is played.
+    if (start.acRecord[0] && !aeFolderWritable(start.acRecord))
+    {
+        aeConsolePrint(stderr, "Halvoran: Die Demo \"%s\" kann nicht aufgenommen werden: Der Ordner fehlt oder ist schreibgeschützt\n",
+                       start.acRecord);
+        return -1;
+    }
     Halvoran::m_Start = start;
 
     aeInstanceLock* lock = nullptr;

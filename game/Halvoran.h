@@ -38,6 +38,9 @@ public:
     static VFile* m_pSavegameFile;
     static DynList<SavegameEntry> m_aSavegames;
     static HalvoranStartOptions m_Start;
+    // A notice for the player that the next menu shows on its main page (a
+    // map that could not be played); empty when there is none.
+    static char m_acNotice[256];
 
     static int Init(HINSTANCE instance);
     static void Exit(int error);
@@ -58,6 +61,12 @@ public:
     static float GetCursorSpeedFactor();
     // The interface text colour for the stereo option.
     static Color GetTextColor();
+
+    // Sets m_acNotice, printf-style.
+    static void SetNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    // Checks that the game's own data is there; otherwise the missing folder
+    // or file is named in text (256 bytes) and 0 is returned.
+    static int CheckGameData(char* text, int size);
 
     // The window procedure of the windowed mode's own window.
     static LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

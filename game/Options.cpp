@@ -16,6 +16,7 @@ const char* const kOptionsRegistryKey = "Software\\Kelmstone Games\\Halvoran\\";
 
 namespace
 {
+const char* kOptionsNotSaved = "Die Optionen konnten nicht gespeichert werden!";
 const char* kRegistryError = "Fehler beim öffnen / erstellen des Registry-Keys!";
 
 int ReadValue(HKEY key, const char* name, int* value)
@@ -30,10 +31,10 @@ int ReadValue(HKEY key, const char* name, int* value)
     return 1;
 }
 
-void SetValue(HKEY key, const char* name, int value)
+int SetValue(HKEY key, const char* name, int value)
 {
     const DWORD data = static_cast<DWORD>(value);
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data));
+    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof(data)) == ERROR_SUCCESS;
 }
 
 HKEY CreateKey()
@@ -157,8 +158,11 @@ int Options::Apply()
         aeMain::m_bQuit = 1;
     }
     m_bApplied = 1;
-    Save();
-    return 1;
+    if (Save())
+        return 1;
+    // Shown by the menu that the re-initialisation opens.
+    Halvoran::SetNotice("%s", kOptionsNotSaved);
+    return 0;
 }
 
 int Options::Save()
@@ -169,16 +173,17 @@ int Options::Save()
         AE_ERROR("Options::Save", "%s", kRegistryError);
         return 0;
     }
-    SetValue(key, "MultiSampling", m_bMultiSampling);
-    SetValue(key, "CursorSpeed", m_iCursorSpeed);
-    SetValue(key, "3DGlasses", m_i3DGlasses);
+    // The registry reports each value it could not write (a full disk).
+    int ok = SetValue(key, "MultiSampling", m_bMultiSampling);
+    ok &= SetValue(key, "CursorSpeed", m_iCursorSpeed);
+    ok &= SetValue(key, "3DGlasses", m_i3DGlasses);
     if (m_iSelectedResolution >= 0 && m_iSelectedResolution < m_aResolutions.GetNumElements())
     {
-        SetValue(key, "ResolutionWidth", m_aResolutions[m_iSelectedResolution].iWidth);
-        SetValue(key, "ResolutionHeight", m_aResolutions[m_iSelectedResolution].iHeight);
+        ok &= SetValue(key, "ResolutionWidth", m_aResolutions[m_iSelectedResolution].iWidth);
+        ok &= SetValue(key, "ResolutionHeight", m_aResolutions[m_iSelectedResolution].iHeight);
     }
     RegCloseKey(key);
-    return 1;
+    return ok;
 }
 
 int Options::WriteValue(const char* name, int value, const char* function)
@@ -189,9 +194,9 @@ int Options::WriteValue(const char* name, int value, const char* function)
         AE_ERROR(function, "%s", kRegistryError);
         return 0;
     }
-    SetValue(key, name, value);
+    const int ok = SetValue(key, name, value);
     RegCloseKey(key);
-    return 1;
+    return ok;
 }
 
 int Options::PrevCursorSpeed()

@@ -79,10 +79,13 @@ public:
         s_Step = step;
         s_Repeat = repeat;
         s_Count = 0;
-        aeSetClockSource(&Read);
+        aeSetClockSource(&Read, &Advance);
     }
     ~FakeClock() { aeSetClockSource(nullptr); }
     static void Set(DWORD now) { s_Now = now; s_Count = 0; }
+    // Time passing, as in a wait (aeSleep) or in work the test stands for.
+    static void Advance(DWORD ms) { s_Now += ms; }
+    static DWORD Now() { return s_Now; }
 
 private:
     static DWORD Read()

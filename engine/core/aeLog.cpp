@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 FILE* aeLog::m_pFile = nullptr;
 int aeLog::m_iNumEntries = 0;
@@ -27,14 +28,28 @@ static void WriteText(const char* text, size_t length)
     std::fflush(aeLog::m_pFile);
 }
 
-static void WriteEntry(const char* format, va_list args, int* counter)
+// A message written in one frame and again in the next is a repeat (a
+// per-frame path that keeps failing): it is written once, and its repeats are
+// summed up in one line when it stops, or once a minute while it goes on.
+// Entries, errors and warnings are counted all the same.
+namespace
 {
-    std::lock_guard<std::mutex> lock(s_Mutex);
-    if (!aeLog::m_pFile)
-        return;
-    char message[LINE_BUFFER];
-    std::vsnprintf(message, sizeof(message), format, args);
+struct Repeat
+{
+    std::string text;
+    unsigned int uLastFrame;
+    int bRepeating;
+    int iRepeats;
+    DWORD dwLastWritten;
+};
+std::vector<Repeat> s_Repeats;
+unsigned int s_uFrame = 0;
+const size_t kMaxRepeats = 16;
+const DWORD kRepeatReportMs = 60000;
+}
 
+static void WriteLine(const char* message)
+{
     const DWORD elapsedMs = timeGetTime() - aeLog::m_dwStartTime;
     const float seconds = static_cast<float>(elapsedMs * 0.001);
     const int h = static_cast<int>(seconds * (1.0f / 3600.0f));
@@ -52,9 +67,87 @@ static void WriteEntry(const char* format, va_list args, int* counter)
     line[n++] = '\n';
     line[n] = 0;
     WriteText(line, static_cast<size_t>(n));
+}
+
+static void ReportRepeats(Repeat& repeat)
+{
+    if (repeat.iRepeats <= 0)
+        return;
+    char note[LINE_BUFFER];
+    std::snprintf(note, sizeof(note), "%.900s (%d-mal wiederholt)", repeat.text.c_str(), repeat.iRepeats);
+    WriteLine(note);
+    repeat.iRepeats = 0;
+    repeat.dwLastWritten = timeGetTime();
+}
+
+// 1 when message repeats one of the frame before and is not to be written.
+static int IsRepeat(const char* message)
+{
+    if (s_uFrame == 0)
+        return 0;  // no frames counted: every entry is written
+    for (Repeat& repeat : s_Repeats)
+    {
+        if (repeat.text != message)
+            continue;
+        const int again = repeat.uLastFrame + 1 == s_uFrame || (repeat.uLastFrame == s_uFrame && repeat.bRepeating);
+        repeat.uLastFrame = s_uFrame;
+        repeat.bRepeating = again;
+        if (!again)
+        {
+            repeat.dwLastWritten = timeGetTime();
+            return 0;
+        }
+        ++repeat.iRepeats;
+        if (timeGetTime() - repeat.dwLastWritten >= kRepeatReportMs)
+            ReportRepeats(repeat);
+        return 1;
+    }
+    if (s_Repeats.size() >= kMaxRepeats)
+    {
+        ReportRepeats(s_Repeats.front());
+        s_Repeats.erase(s_Repeats.begin());
+    }
+    s_Repeats.push_back({message, s_uFrame, 0, 0, timeGetTime()});
+    return 0;
+}
+
+static void ReportAllRepeats()
+{
+    for (Repeat& repeat : s_Repeats)
+        ReportRepeats(repeat);
+    s_Repeats.clear();
+}
+
+static void WriteEntry(const char* format, va_list args, int* counter)
+{
+    std::lock_guard<std::mutex> lock(s_Mutex);
+    if (!aeLog::m_pFile)
+        return;
+    char message[LINE_BUFFER];
+    std::vsnprintf(message, sizeof(message), format, args);
     ++aeLog::m_iNumEntries;
     if (counter)
         ++*counter;
+    if (!IsRepeat(message))
+        WriteLine(message);
+}
+
+int aeLog::NextFrame()
+{
+    std::lock_guard<std::mutex> lock(s_Mutex);
+    ++s_uFrame;
+    // Messages missing from the frame that ended have stopped repeating.
+    for (size_t i = 0; i < s_Repeats.size();)
+    {
+        if (s_Repeats[i].uLastFrame + 1 < s_uFrame)
+        {
+            ReportRepeats(s_Repeats[i]);
+            s_Repeats.erase(s_Repeats.begin() + static_cast<long>(i));
+        }
+        else
+            ++i;
+    }
+    return 1;
 }
 
 int aeLog::Init(const char* programName, const char* fileName)
@@ -76,6 +169,8 @@ int aeLog::Init(const char* programName, const char* fileName)
     WriteText(header, std::strlen(header));
     m_iNumEntries = m_iNumErrors = m_iNumWarnings = 0;
     m_dwStartTime = timeGetTime();
+    s_Repeats.clear();
+    s_uFrame = 0;
     return 1;
 }
 
@@ -125,6 +220,7 @@ int aeLog::Exit()
     std::lock_guard<std::mutex> lock(s_Mutex);
     if (!m_pFile)
         return 1;
+    ReportAllRepeats();
     const DWORD elapsedMs = timeGetTime() - m_dwStartTime;
     const float seconds = static_cast<float>(elapsedMs * 0.001);
     char summary[NAME_BUFFER];

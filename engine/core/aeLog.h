@@ -22,5 +22,9 @@ public:
     static int Warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
     static int WriteDirect(const char* text);
     static int Exit();
+    // Once per frame from the main loop: a message that comes again in the
+    // next frame is written once, and then its number of repeats (when it
+    // stops, at the latest once a minute).
+    static int NextFrame();
     static int IsInitialized();
 };

@@ -98,6 +98,7 @@ static int SingleThreadedLoop(aeFrameCallback move, aeFrameCallback render)
     aeFrameTimer timer;
     for (;;)
     {
+        aeLog::NextFrame();
         PumpMessages();
         const DWORD measured = timer.NextMs();
         PollDevices();
@@ -175,7 +176,10 @@ int RunWorker(const Worker& w, aeFrameCallback callback)
             }
             const float elapsed = timer.Next(aeMain::m_fFrequency);
             if (w.bMove)
+            {
+                aeLog::NextFrame();
                 PollDevices();
+            }
             if (!aeMain::m_bActive)
                 continue;
             if (!w.bMove)

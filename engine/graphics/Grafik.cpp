@@ -19,6 +19,7 @@ IDirect3DDevice9* aeGrafik::m_pD3DDevice = nullptr;
 D3DCAPS9 aeGrafik::m_Caps = {};
 D3DPRESENT_PARAMETERS aeGrafik::m_PresentParams = {};
 char aeGrafik::m_acScreenshot[256] = "";
+int aeGrafik::m_bScreenshotFailed = 0;
 Vector2 aeGrafik::m_vScreenSize(0.0f, 0.0f);
 
 namespace
@@ -307,7 +308,11 @@ int aeGrafik::Present()
             AE_DXERROR("aeGrafik::Present", "m_pD3DDevice->GetBackBuffer", hr);
             return 0;
         }
-        D3DXSaveSurfaceToFileA(m_acScreenshot, D3DXIFF_BMP, surface, nullptr, nullptr);
+        if (FAILED(D3DXSaveSurfaceToFileA(m_acScreenshot, D3DXIFF_BMP, surface, nullptr, nullptr)))
+        {
+            AE_ERROR("aeGrafik::Present", "Das Bildschirmfoto \"%s\" konnte nicht gespeichert werden!", m_acScreenshot);
+            m_bScreenshotFailed = 1;
+        }
         surface->Release();
         m_acScreenshot[0] = 0;
     }

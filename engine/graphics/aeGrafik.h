@@ -22,6 +22,9 @@ public:
     static D3DCAPS9 m_Caps;
     static D3DPRESENT_PARAMETERS m_PresentParams;
     static char m_acScreenshot[256];
+    // Set when a screenshot could not be written (a full disk); the program
+    // tells the player and clears it.
+    static int m_bScreenshotFailed;
     static Vector2 m_vScreenSize;
 
     static int Init(const char* title, HICON icon);

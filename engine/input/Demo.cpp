@@ -18,6 +18,7 @@ int aeDemo::m_bTimedemo = 0;
 int aeDemo::m_bFinished = 0;
 int aeDemo::m_iFrames = 0;
 DWORD aeDemo::m_dwStart = 0;
+DWORD aeDemo::m_dwDue = 0;
 std::vector<aeDemoLine> aeDemo::m_aLines;
 size_t aeDemo::m_iLine = 0;
 int aeDemo::m_iLineFrame = 0;
@@ -25,6 +26,8 @@ char aeDemo::m_acPath[256] = "";
 
 namespace
 {
+// How far real-time playback may fall behind before it stops catching up.
+const DWORD kMaxLagMs = 250;
 const char* const kHeader = "HALVORAN-DEMO 1";
 
 bool IsButtonEntry(int button)
@@ -252,6 +255,13 @@ int aeDemo::StartRecording(const char* path)
         AE_INVALID_PARAMETER("aeDemo::StartRecording");
         return 0;
     }
+    // A whole session's recording must not be lost at its end for want of
+    // a folder to put it in.
+    if (!aeFolderWritable(path))
+    {
+        AE_ERROR("aeDemo::StartRecording", "Die Demo \"%s\" kann nicht aufgenommen werden: Der Ordner fehlt oder ist schreibgeschützt!", path);
+        return 0;
+    }
     std::snprintf(m_acPath, sizeof(m_acPath), "%s", path);
     m_aLines.clear();
     m_iMode = 2;
@@ -270,15 +280,11 @@ int aeDemo::Stop()
         return 1;
     const std::string text = Format(m_aLines);
     m_aLines.clear();
-    VFile file;
-    char temp[sizeof(m_acPath) + 4];
-    std::snprintf(temp, sizeof(temp), "%s.tmp", m_acPath);
-    if (file.Write(static_cast<int>(text.size()), text.data()) && file.WriteToFile(temp) && aeFileRename(temp, m_acPath))
+    if (aeWriteFileAtomically(m_acPath, text.data(), text.size()))
     {
         aeLog::Write("Die Demo \"%s\" wurde gespeichert (%d Bilder)", m_acPath, m_iFrames);
         return 1;
     }
-    aeFileRemove(temp);
     AE_ERROR("aeDemo::Stop", "Die Demo \"%s\" konnte nicht gespeichert werden!", m_acPath);
     return 0;
 }
@@ -321,6 +327,21 @@ void aeDemo::TakeInput(aeDemoInput* input)
     ++m_iFrames;
 }
 
+// Real time: each frame ends its recorded milliseconds after the one before,
+// measured on the clock and not from the frame's own measurement (which holds
+// the last frame's wait). A program that falls far behind (too slow, or
+// inactive for a while) starts counting anew instead of racing to catch up.
+void aeDemo::WaitForFrame(DWORD ms)
+{
+    const DWORD now = timeGetTime();
+    if (m_iFrames <= 1 || static_cast<int32_t>(now - m_dwDue) > static_cast<int32_t>(kMaxLagMs))
+        m_dwDue = now;
+    m_dwDue += ms;
+    const int32_t wait = static_cast<int32_t>(m_dwDue - now);
+    if (wait > 0)
+        aeSleep(static_cast<DWORD>(wait));
+}
+
 DWORD aeDemo::FrameTime(DWORD measuredMs)
 {
     if (!aeMain::m_bActive)
@@ -344,7 +365,7 @@ DWORD aeDemo::FrameTime(DWORD measuredMs)
     if (m_iMode != 1 || m_bFinished || m_iLine >= m_aLines.size())
         return measuredMs;
     const DWORD ms = m_aLines[m_iLine].dwMs;
-    if (!m_bTimedemo && measuredMs < ms)
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms - measuredMs));
+    if (!m_bTimedemo)
+        WaitForFrame(ms);
     return ms;
 }

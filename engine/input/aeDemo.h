@@ -95,11 +95,15 @@ public:
     static DWORD FrameTime(DWORD measuredMs);
 
 private:
+    static void WaitForFrame(DWORD ms);
+
     static int m_iMode;  // 0 off, 1 playing, 2 recording
     static int m_bTimedemo;
     static int m_bFinished;
     static int m_iFrames;
     static DWORD m_dwStart;
+    // Real-time playback: when the frame now being played is due to end.
+    static DWORD m_dwDue;
     static std::vector<aeDemoLine> m_aLines;
     static size_t m_iLine;
     static int m_iLineFrame;

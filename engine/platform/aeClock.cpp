@@ -1,9 +1,12 @@
 #include "aeClock.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <time.h>
 
 static std::atomic<DWORD (*)()> s_pSource{nullptr};
+static std::atomic<void (*)(DWORD)> s_pSleep{nullptr};
 
 static DWORD MonotonicMilliseconds()
 {
@@ -19,7 +22,17 @@ DWORD timeGetTime()
     return source ? source() : MonotonicMilliseconds();
 }
 
-void aeSetClockSource(DWORD (*source)())
+void aeSleep(DWORD ms)
 {
+    void (*sleep)(DWORD) = s_pSleep.load(std::memory_order_acquire);
+    if (sleep && s_pSource.load(std::memory_order_acquire))
+        sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void aeSetClockSource(DWORD (*source)(), void (*sleep)(DWORD ms))
+{
+    s_pSleep.store(source ? sleep : nullptr, std::memory_order_release);
     s_pSource.store(source, std::memory_order_release);
 }

@@ -8,6 +8,10 @@ typedef uint32_t DWORD;
 // Milliseconds from a monotonic clock, truncated to 32 bits.
 DWORD timeGetTime();
 
+// Waits ms milliseconds.
+void aeSleep(DWORD ms);
+
 // Replaces the clock source (tests drive frame timing and wraps with it);
-// null restores the real clock.
-void aeSetClockSource(DWORD (*source)());
+// null restores the real clock. With a replaced clock, aeSleep calls sleep
+// (when given) instead of waiting, so that a test's clock can move on.
+void aeSetClockSource(DWORD (*source)(), void (*sleep)(DWORD ms) = nullptr);

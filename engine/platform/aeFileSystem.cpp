@@ -1,8 +1,11 @@
 #include "aeFileSystem.h"
 #include "aeText.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -57,11 +60,84 @@ int aeFileClose(FILE* file)
         if (s_Commit.files[i] != file)
             continue;
         s_Commit.files.erase(s_Commit.files.begin() + static_cast<long>(i));
-        std::fflush(file);
-        fsync(fileno(file));
-        break;
+        // A full disk shows itself only here: the buffered bytes fail to go
+        // out, or the sync finds no room for them.
+        bool ok = std::fflush(file) == 0;
+        ok = fsync(fileno(file)) == 0 && ok;
+        ok = std::fclose(file) == 0 && ok;
+        return ok;
     }
-    return std::fclose(file) == 0;
+    bool ok = std::fflush(file) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+namespace
+{
+// The folder part of a native path ("." for a bare name).
+std::string ParentFolder(const std::string& native)
+{
+    const size_t slash = native.rfind('/');
+    return slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : native.substr(0, slash);
+}
+
+bool WriteWhole(int fd, const void* data, size_t size)
+{
+    const char* p = static_cast<const char*>(data);
+    while (size > 0)
+    {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Syncs the directory that holds path, so that a rename in it lasts.
+bool SyncDirectory(const std::string& path)
+{
+    const int fd = open(ParentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Some file systems cannot sync a directory at all; that is no failure.
+    const bool ok = fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    close(fd);
+    return ok;
+}
+}
+
+int aeWriteNativeFileAtomically(const char* nativePath, const void* data, size_t size)
+{
+    if (!nativePath || !*nativePath || (!data && size > 0))
+        return 0;
+    const std::string target = nativePath;
+    const std::string temp = target + ".tmp";
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return 0;
+    bool ok = WriteWhole(fd, data, size);
+    ok = ok && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok && rename(temp.c_str(), target.c_str()) == 0)
+    {
+        const int error = errno;
+        const bool synced = SyncDirectory(target);
+        errno = error;
+        return synced ? 1 : 0;
+    }
+    const int error = errno;
+    unlink(temp.c_str());
+    errno = error;
+    return 0;
+}
+
+int aeWriteFileAtomically(const char* path, const void* data, size_t size)
+{
+    return path ? aeWriteNativeFileAtomically(aeNativePath(path).c_str(), data, size) : 0;
 }
 
 long long aeFileSize(const char* path)
@@ -141,25 +217,57 @@ int aeWildcardMatch(const char* pattern, const char* name)
     }
 }
 
+namespace
+{
+unsigned char Cp1252ToUpper(unsigned char c)
+{
+    if (c >= 'a' && c <= 'z')
+        return static_cast<unsigned char>(c - 0x20);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c)
+    {
+    case 0x9A: return 0x8A;  // š
+    case 0x9C: return 0x8C;  // œ
+    case 0x9E: return 0x8E;  // ž
+    case 0xFF: return 0x9F;  // ÿ
+    default: return c;
+    }
+}
+}
+
+int aeCompareFileNames(const char* a, const char* b)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b);
+    for (;; ++p, ++q)
+    {
+        const unsigned int x = *p ? aeCp1252ToUnicode(Cp1252ToUpper(*p)) : 0;
+        const unsigned int y = *q ? aeCp1252ToUnicode(Cp1252ToUpper(*q)) : 0;
+        if (x != y)
+            return x < y ? -1 : 1;
+        if (!*p)
+            break;
+    }
+    // Names that differ only in case (possible here, not on the original
+    // file system) keep one fixed order all the same.
+    const int bytes = std::strcmp(a, b);
+    return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+}
+
 struct aeFindHandle
 {
-    DIR* pDir;
-    std::string pattern;
+    std::vector<std::string> names;
+    size_t next = 0;
 };
 
 static int NextMatch(aeFindHandle* h, char name[256])
 {
-    while (dirent* e = readdir(h->pDir))
-    {
-        const std::string local = aeUtf8ToCp1252(e->d_name);
-        if (local.size() > 255)
-            continue;
-        if (!aeWildcardMatch(h->pattern.c_str(), local.c_str()))
-            continue;
-        std::memcpy(name, local.c_str(), local.size() + 1);
-        return 1;
-    }
-    return 0;
+    if (h->next >= h->names.size())
+        return 0;
+    const std::string& local = h->names[h->next++];
+    std::memcpy(name, local.c_str(), local.size() + 1);
+    return 1;
 }
 
 aeFindHandle* aeFindFirst(const char* search, char name[256])
@@ -171,10 +279,23 @@ aeFindHandle* aeFindFirst(const char* search, char name[256])
     if (slash && (!sep || slash > sep))
         sep = slash;
     std::string dir = sep ? std::string(search, static_cast<size_t>(sep - search + 1)) : std::string(".\\");
+    const std::string pattern = sep ? sep + 1 : search;
+    DIR* d = opendir(aeNativePath(dir.c_str()).c_str());
+    if (!d)
+        return nullptr;
     aeFindHandle* h = new aeFindHandle;
-    h->pattern = sep ? sep + 1 : search;
-    h->pDir = opendir(aeNativePath(dir.c_str()).c_str());
-    if (!h->pDir || !NextMatch(h, name))
+    while (dirent* e = readdir(d))
+    {
+        std::string local = aeUtf8ToCp1252(e->d_name);
+        if (local.size() <= 255 && aeWildcardMatch(pattern.c_str(), local.c_str()))
+            h->names.push_back(std::move(local));
+    }
+    closedir(d);
+    // The original file system lists a folder in case-insensitive order; the
+    // order of a Linux folder depends on its history.
+    std::sort(h->names.begin(), h->names.end(),
+              [](const std::string& a, const std::string& b) { return aeCompareFileNames(a.c_str(), b.c_str()) < 0; });
+    if (!NextMatch(h, name))
     {
         aeFindClose(h);
         return nullptr;
@@ -189,10 +310,6 @@ int aeFindNext(aeFindHandle* handle, char name[256])
 
 void aeFindClose(aeFindHandle* handle)
 {
-    if (!handle)
-        return;
-    if (handle->pDir)
-        closedir(handle->pDir);
     delete handle;
 }
 
@@ -203,4 +320,19 @@ int aeFileReadable(const char* path)
     const std::string native = aeNativePath(path);
     struct stat st;
     return stat(native.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && access(native.c_str(), R_OK) == 0;
+}
+
+int aeDirectoryExists(const char* path)
+{
+    struct stat st;
+    return path && stat(aeNativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int aeFolderWritable(const char* path)
+{
+    if (!path || !*path)
+        return 0;
+    const std::string dir = ParentFolder(aeNativePath(path));
+    struct stat st;
+    return stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && access(dir.c_str(), W_OK | X_OK) == 0;
 }

@@ -1,5 +1,6 @@
 #include "aeRegistry.h"
 #include "aeError.h"
+#include "aeFileSystem.h"
 #include "aeText.h"
 
 #include <cerrno>
@@ -152,24 +153,10 @@ std::string KeyText(const std::vector<std::pair<std::string, DWORD>>& values)
     return text;
 }
 
-// Replaces the file by text through a temporary file and a rename; on any
-// failure the old file stays as it was.
+// Replaces the file by text; on any failure the old file stays as it was.
 bool WriteFileAtomically(const std::string& file, const std::string& text)
 {
-    const std::string temp = file + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), file.c_str()) == 0)
-        return true;
-    const int error = errno;
-    std::remove(temp.c_str());
-    errno = error;
-    return false;
+    return aeWriteNativeFileAtomically(file.c_str(), text.data(), text.size()) != 0;
 }
 
 bool ValidKey(HKEY key)

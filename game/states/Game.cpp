@@ -3,12 +3,14 @@
 #include "Options.h"
 #include "aeFileSystem.h"
 #include "aeMusic.h"
+#include "aeText.h"
 #include "aeUserName.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace
 {
@@ -40,24 +42,37 @@ StereoMasks GetStereoMasks(int glasses)
             D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA};
 }
 
-// Writes the file through a temporary file beside it and a rename, so that a
-// crash or a full disk never leaves a half-written savegame in its place.
-int WriteFileAtomically(VFile* data, const char* path)
+// The user name part of a savegame's file name is cut so that the whole
+// name, with its number, ".ssd" and the temporary ".tmp" of a save, fits both
+// the 256-byte path and the file system's 255-byte names (in UTF-8, where a
+// Windows-1252 letter may take three bytes).
+const size_t kMaxNameChars = 200;
+const size_t kMaxNameUtf8Bytes = 230;
+
+std::string SavegameNamePart(const char* user)
 {
-    char temp[270];
-    std::snprintf(temp, sizeof(temp), "%s.tmp", path);
-    if (data->WriteToFile(temp) && aeFileRename(temp, path))
-        return 1;
-    aeFileRemove(temp);
-    return 0;
+    std::string name = user ? user : "";
+    // A name must not lead out of the savegame folder or be refused by the
+    // file system.
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c))
+            c = '_';
+    if (name.empty())
+        name = "Spieler";
+    if (name.size() > kMaxNameChars)
+        name.resize(kMaxNameChars);
+    while (!name.empty() && aeCp1252ToUtf8(name.c_str()).size() > kMaxNameUtf8Bytes)
+        name.pop_back();
+    return name;
 }
 }
 
 void ProposeSavegamePath(const char* user, char* path, int size)
 {
+    const std::string name = SavegameNamePart(user);
     for (int k = 1; k <= 999; ++k)
     {
-        std::snprintf(path, static_cast<size_t>(size), "..\\savegame\\%s %d.ssd", user, k);
+        std::snprintf(path, static_cast<size_t>(size), "..\\savegame\\%s %d.ssd", name.c_str(), k);
         if (k == 999 || !aeFileReadable(path))
             return;
     }
@@ -101,22 +116,33 @@ int Game::Init()
 
     aeLog::Write("Karte \"%s\" wird geladen", Halvoran::m_acMap);
     VFile map;
-    if (map.Init(Halvoran::m_acMap))
+    const int read = map.Init(Halvoran::m_acMap);
+    if (read)
         aeMaze::Init(&map);
     else
         aeMaze::Exit();
+    if (!aeMaze::m_pFields)
+    {
+        // Nothing to play: the first Move goes back to the menu, which tells
+        // the player why (the details are in the log).
+        const char* name = RemoveDir(Halvoran::m_acMap);
+        Halvoran::SetNotice(read ? "Die Karte \"%s\" ist beschädigt und kann nicht geladen werden!"
+                                 : "Die Karte \"%s\" gibt es nicht!",
+                            name);
+        delete Halvoran::m_pSavegameFile;
+        Halvoran::m_pSavegameFile = nullptr;
+        return 1;
+    }
     AddInterfaceArchive();
     VFile sound;
     if (Halvoran::m_hInstance && sound.Init(Halvoran::m_hInstance, MAKEINTRESOURCE(104), "RVS"))
         aeSoundManager::AddSound(&sound, kQuestSound, nullptr);
 
     aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
-    if (aeMaze::m_pFields)
-        aeCamera::MoveToField(aeMaze::m_iStartX, aeMaze::m_iStartY);
+    aeCamera::MoveToField(aeMaze::m_iStartX, aeMaze::m_iStartY);
     if (Halvoran::m_pSavegameFile)
     {
-        if (aeMaze::m_pFields)
-            aeMaze::LoadSavegame(Halvoran::m_pSavegameFile);
+        aeMaze::LoadSavegame(Halvoran::m_pSavegameFile);
         delete Halvoran::m_pSavegameFile;
         Halvoran::m_pSavegameFile = nullptr;
     }
@@ -312,7 +338,8 @@ int Game::SaveGame()
     VFile data;
     const unsigned char length = static_cast<unsigned char>(std::strlen(Halvoran::m_acMap));
     int ok = data.Write(1, &length) && (length == 0 || data.Write(length, Halvoran::m_acMap)) &&
-             aeMaze::SaveSavegame(&data) && WriteFileAtomically(&data, m_acSavegame);
+             aeMaze::SaveSavegame(&data) &&
+             aeWriteFileAtomically(m_acSavegame, data.GetBuffer(), static_cast<size_t>(data.GetSize()));
     if (!ok)
     {
         AE_ERROR("Game::SaveGame", "Der Spielstand \"%s\" konnte nicht gespeichert werden!", m_acSavegame);

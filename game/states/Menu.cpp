@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <cstring>
 #include <new>
 
@@ -147,6 +148,8 @@ int Menu::Init()
     m_fFade = 1.0f;
     m_bLeaving = 0;
     m_iPage = MENU_PAGE_MAIN;
+    std::snprintf(m_acNotice, sizeof(m_acNotice), "%s", Halvoran::m_acNotice);
+    Halvoran::m_acNotice[0] = 0;
     CreateFonts();
 
     m_pMusic = new (std::nothrow) aeMusic;
@@ -189,12 +192,21 @@ int Menu::Restore()
     return fonts;
 }
 
+void Menu::ShowPage(int page)
+{
+    const std::string notice = m_acNotice;
+    OpenPage(page);
+    m_fFade = 1.0f;
+    std::snprintf(m_acNotice, sizeof(m_acNotice), "%s", notice.c_str());
+}
+
 void Menu::OpenPage(int page)
 {
     m_iPage = page;
     m_fFade = 0.0f;
     m_bLeaving = 0;
     m_pLoadMessage = nullptr;
+    m_acNotice[0] = 0;
     if (page == MENU_PAGE_CREDITS)
     {
         m_fCreditsTime = 0.0f;
@@ -316,6 +328,7 @@ int Menu::Render(float elapsed)
             m_fFade = 1.0f;
             m_bLeaving = 0;
             m_iPage = MENU_PAGE_MAIN;
+            m_acNotice[0] = 0;
         }
     }
     else if ((m_fFade += elapsed) > 1.0f)
@@ -372,6 +385,9 @@ int Menu::Render(float elapsed)
     default:
         break;
     }
+    if (m_acNotice[0] && m_fFade >= 1.0f && m_pMediumFont &&
+        (m_iPage == MENU_PAGE_MAIN || m_iPage == MENU_PAGE_OPTIONS))
+        m_pMediumFont->DrawTextA(Vector2(0.5f, 0.8f), Color(1.0f, 0.25f, 0.0f, 1.0f), m_acNotice, -1);
     // Without the interface data there is no cursor picture to draw.
     if (aeTextureManager::IsInitialized() && aeTextureManager::FindTexture("Cursor.bmp") >= 0)
         aeCursor::Render();
@@ -474,6 +490,7 @@ void Menu::MoveOptions(float)
         const int backward = IsClickInside(0.45f, y0, 0.75f, y1, BUTTON_MOUSE_2);
         if (!forward && !backward)
             continue;
+        int saved = 1;
         switch (row)
         {
         case 0:
@@ -483,17 +500,27 @@ void Menu::MoveOptions(float)
             Options::ToggleMultiSampling();
             break;
         case 2:
-            forward ? Options::NextCursorSpeed() : Options::PrevCursorSpeed();
+            saved = forward ? Options::NextCursorSpeed() : Options::PrevCursorSpeed();
             break;
         default:
-            forward ? Options::Next3DGlasses() : Options::Prev3DGlasses();
+            saved = forward ? Options::Next3DGlasses() : Options::Prev3DGlasses();
             break;
         }
+        ShowOptionsSaved(saved);
     }
     if (IsClickInside(0.25f, 0.875f, 0.45f, 0.925f))
-        Options::Apply();
+        ShowOptionsSaved(Options::Apply());
     else if (IsClickInside(0.55f, 0.875f, 0.75f, 0.925f))
         m_bLeaving = 1;
+}
+
+void Menu::ShowOptionsSaved(int saved)
+{
+    if (saved)
+        m_acNotice[0] = 0;
+    else
+        std::snprintf(m_acNotice, sizeof(m_acNotice), "%s", "Die Optionen konnten nicht gespeichert werden!");
+    Halvoran::m_acNotice[0] = 0;
 }
 
 void Menu::RenderOptions(float)

@@ -69,6 +69,8 @@ public:
 
     // Opens a page: the camera starts its flight there (fade 0).
     void OpenPage(int page);
+    // Shows a page at once, the camera already there (fade 1).
+    void ShowPage(int page);
     // Eye and target of the page's camera at a fade value, and the eye
     // separation of the stereo picture.
     static void GetCameraPath(int page, float fade, Vector3* eye, Vector3* target, float* separation);
@@ -97,11 +99,16 @@ public:
     // Why the selected savegame was not loaded; shown until the selection
     // changes or the page is opened again.
     const char* m_pLoadMessage = nullptr;
+    // A notice for the player on the main or options page (a map that could
+    // not be played, options that could not be saved); empty without one.
+    char m_acNotice[256] = "";
 
 private:
     int CreateFonts();
     void DeleteFonts();
     void FillMapList();
+    // After an option was changed: a notice when it could not be saved.
+    void ShowOptionsSaved(int saved);
     void PlaySelectedMap();
     void OpenWebSite();
     void SelectSavegame(int index);

@@ -160,3 +160,63 @@ TEST(CoreLock, LockUnlockAndContention)
         th.join();
     EXPECT_EQ(counter, 200000);
 }
+
+TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)
+{
+    test::FakeClock clock(0, 0);
+    std::string text;
+    {
+        test::LogCapture log("repeats");
+        // Ten minutes at 25 frames a second with a per-frame failure, and
+        // another message now and then that is written each time.
+        for (int frame = 0; frame < 15000; ++frame)
+        {
+            test::FakeClock::Set(static_cast<DWORD>(frame) * 40);
+            aeLog::NextFrame();
+            AE_ERROR("Game::Render", "Fehler beim finden der Cursor-Textur!");
+            if (frame % 5000 == 0)
+                aeLog::Write("Karte geladen");
+        }
+        aeLog::NextFrame();  // a frame without it: the repeats are summed up
+        aeLog::NextFrame();
+        AE_ERROR("Game::Render", "Fehler beim finden der Cursor-Textur!");  // new again: written
+        EXPECT_EQ(aeLog::m_iNumErrors, 15001);
+        EXPECT_EQ(aeLog::m_iNumEntries, 15004);
+        aeLog::Exit();
+        text = log.Text();
+    }
+    int lines = 0, first = 0, notes = 0;
+    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2)
+        ++lines;
+    for (size_t at = 0; (at = text.find("Beschreibung: Fehler beim finden der Cursor-Textur!\r\n", at)) != std::string::npos; ++at)
+        ++first;
+    for (size_t at = 0; (at = text.find("-mal wiederholt)", at)) != std::string::npos; ++at)
+        ++notes;
+    EXPECT_EQ(first, 2);  // the first time exactly as ever, and once more after the pause
+    EXPECT_EQ(notes, 10);  // once a minute, and when it stopped
+    EXPECT_LT(lines, 30);
+    EXPECT_NE(text.find("0h 1m 0s Fehler"), std::string::npos);
+    EXPECT_NE(text.find("Fehler beim finden der Cursor-Textur! (1499-mal wiederholt)"), std::string::npos);
+    EXPECT_NE(text.find("Fehler beim finden der Cursor-Textur! (1500-mal wiederholt)"), std::string::npos);
+    int others = 0;
+    for (size_t at = 0; (at = text.find("Karte geladen", at)) != std::string::npos; ++at)
+        ++others;
+    EXPECT_EQ(others, 3);
+    EXPECT_NE(text.find("Ende des Logbuches: 15004 Eintr"), std::string::npos);
+}
+
+TEST(CoreLog, RepeatsWithinOneFrameOrWithoutFramesAreAllWritten)
+{
+    test::FakeClock clock(0, 0);
+    test::LogCapture log("no_frames");
+    for (int i = 0; i < 3; ++i)
+        aeLog::Write("Ohne Bilder");
+    aeLog::NextFrame();
+    aeLog::Write("Im Bild");
+    aeLog::Write("Im Bild");
+    int count = 0;
+    const std::string text = log.Text();
+    for (size_t at = 0; (at = text.find("Bild", at)) != std::string::npos; ++at)
+        ++count;
+    EXPECT_EQ(count, 5);
+}

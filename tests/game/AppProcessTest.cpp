@@ -11,6 +11,7 @@ TEST(AppProcess, SecondCopyEndsWithMinusTwoAndTerminationEndsNormally)
     if (!std::filesystem::exists(test::ProgramPath()))
         GTEST_SKIP() << "Halvoran is not built";
     test::GameTree tree("tree");
+    tree.UseContent();
     const pid_t first = tree.Start({});
     ASSERT_GT(first, 0);
     if (!test::WaitForLog(tree, "--- Nachrichtenschleife ---"))
@@ -45,8 +46,45 @@ TEST(AppProcess, QuitAfterEndsWithZeroAndBadArgumentsWithMinusOne)
     if (!std::filesystem::exists(test::ProgramPath()))
         GTEST_SKIP() << "Halvoran is not built";
     test::GameTree tree("tree");
+    tree.UseContent();
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
     EXPECT_NE(tree.Log().find("--- Beenden ---"), std::string::npos);
     EXPECT_NE(tree.Log().find("Fenstergr"), std::string::npos);  // a window of the video mode's size
     EXPECT_EQ(test::Wait(tree.Start({"--gibtsnicht"})), -1);
+    EXPECT_NE(tree.Stderr().find("unbekanntes Argument: --gibtsnicht"), std::string::npos);
+    EXPECT_EQ(test::Wait(tree.Start({"--quit-after", "bald"})), -1);
+    EXPECT_NE(tree.Stderr().find(test::U8(u8"ungültige Zeitangabe für --quit-after: bald")), std::string::npos);
+
+    // A recording that could not be kept is refused before anything starts.
+    std::filesystem::remove(tree.root + "/bin/Halvoran.log");
+    EXPECT_EQ(test::Wait(tree.Start({"--record", "../fehlt/neu.demo", "--quit-after", "0.5"})), -1);
+    EXPECT_NE(tree.Stderr().find("Der Ordner fehlt"), std::string::npos) << tree.Stderr();
+    EXPECT_FALSE(std::filesystem::exists(tree.root + "/bin/Halvoran.log"));
+}
+
+TEST(AppProcess, MissingGameDataIsNamedAndEndsWithMinusOne)
+{
+    if (!std::filesystem::exists(test::ProgramPath()))
+        GTEST_SKIP() << "Halvoran is not built";
+    test::GameTree tree("missing");
+    // Step by step less of the game's data; each start names what is missing.
+    std::filesystem::create_directories(tree.root + "/data/menu_interface/textures");
+    const struct
+    {
+        const char* pcRemove;
+        const char* pcNamed;
+    } kSteps[] = {
+        {nullptr, "Die Datei \"..\\data\\menu_interface\\textures\\interface.zip\" fehlt!"},
+        {"data/menu_interface", "Der Ordner \"..\\data\\menu_interface\\\" fehlt!"},
+        {"data", "Der Ordner \"..\\data\\\" fehlt!"},
+    };
+    for (const auto& step : kSteps)
+    {
+        SCOPED_TRACE(step.pcNamed);
+        if (step.pcRemove)
+            std::filesystem::remove_all(tree.root + "/" + step.pcRemove);
+        EXPECT_EQ(test::Wait(tree.Start({"--quit-after", "5"})), -1);
+        EXPECT_NE(tree.Stderr().find(step.pcNamed), std::string::npos) << tree.Stderr();
+        EXPECT_NE(tree.Log().find(step.pcNamed), std::string::npos);
+    }
 }

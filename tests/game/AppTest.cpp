@@ -64,6 +64,21 @@ TEST_F(AppFixture, AppAltF4QuitsAndSysRqTakesOneScreenshot)
     Halvoran::Move(0.01f);
     Halvoran::Render(0.01f);
     EXPECT_FALSE(std::filesystem::exists("Screenshot 2.bmp"));
+
+    // On a full disk the picture is not written, and the player is told.
+    std::filesystem::create_symlink("/dev/full", "Screenshot 2.bmp.tmp");
+    {
+        test::LogCapture log;
+        Press(BUTTON_SYSRQ);
+        Halvoran::Move(0.01f);
+        EXPECT_EQ(Halvoran::Render(0.01f), 1);
+        EXPECT_TRUE(log.Contains("Das Bildschirmfoto \"Screenshot 2.bmp\" konnte nicht gespeichert werden!"));
+    }
+    EXPECT_EQ(aeGrafik::m_bScreenshotFailed, 1);
+    EXPECT_FALSE(std::filesystem::exists("Screenshot 2.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status("Screenshot 2.bmp.tmp")));
+    EXPECT_EQ(Halvoran::Render(0.01f), 1);  // draws the notice
+    EXPECT_EQ(aeGrafik::m_bScreenshotFailed, 0);
 }
 
 TEST_F(AppFixture, AppRestoreRebuildsTheDeviceAndTheStateBlockAfterALoss)

@@ -4,6 +4,7 @@
 
 #include "GameTestSupport.h"
 #include "Game.h"
+#include "Menu.h"
 
 #include <cmath>
 #include <filesystem>
@@ -106,9 +107,9 @@ TEST_F(GameStateFixture, SavingProposesTheNextFreeNameAndNeverDestroysAnOldSaveg
     EXPECT_EQ(saved.substr(0, 21), std::string("\x14..\\maps\\Tutorial.hwm"));
     EXPECT_EQ(static_cast<long long>(saved.size()), 21 + aeMaze::GetSavegameSize());
 
-    // Writing over "Player 2" fails (its temporary name is taken by a
-    // folder): the old file stays, nothing is listed, the page says so.
-    std::filesystem::create_directory(m_Root + "/savegame/Player 2.ssd.tmp");
+    // Writing over "Player 2" meets a full disk (its temporary file lands on
+    // /dev/full): the old file stays, nothing is listed, the page says so.
+    std::filesystem::create_symlink("/dev/full", m_Root + "/savegame/Player 2.ssd.tmp");
     game->m_bMenuOpen = 1;
     std::snprintf(game->m_acSavegame, sizeof(game->m_acSavegame), "..\\savegame\\Player 2.ssd");
     {
@@ -145,8 +146,50 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
     game->Exit();
     delete game;
 
-    test::LogCapture log;
-    game = Start("..\\maps\\Gibtsnicht.hwm");
-    game->Move(0.01f);  // deletes the game: the menu runs instead
-    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_MENU);
+    // Maps that cannot be played lead back to the menu, which says why.
+    test::WriteBinary(m_Root + "/savegame/Kaputt.hwm", "HWM?");
+    const struct
+    {
+        const char* pcMap;
+        const char* pcNotice;
+    } kBroken[] = {
+        {"..\\maps\\Gibtsnicht.hwm", "Die Karte \"Gibtsnicht.hwm\" gibt es nicht!"},
+        {"..\\savegame\\Kaputt.hwm", "Die Karte \"Kaputt.hwm\" ist beschädigt und kann nicht geladen werden!"},
+    };
+    for (const auto& broken : kBroken)
+    {
+        SCOPED_TRACE(broken.pcMap);
+        test::LogCapture log;
+        game = Start(broken.pcMap);
+        game->Move(0.01f);  // deletes the game: the menu runs instead
+        ASSERT_EQ(Halvoran::m_iCurrentState, STATE_MENU);
+        EXPECT_STREQ(static_cast<Menu*>(Halvoran::m_pCurrentState)->m_acNotice, broken.pcNotice);
+        EXPECT_FALSE(log.Contains("TextureManager"));
+        EXPECT_STREQ(Halvoran::m_acNotice, "");
+        static_cast<Menu*>(Halvoran::m_pCurrentState)->OpenPage(MENU_PAGE_NEW_GAME);
+        EXPECT_STREQ(static_cast<Menu*>(Halvoran::m_pCurrentState)->m_acNotice, "");
+    }
+}
+
+TEST(GameSavegameNames, OddAndLongUserNamesStillMakeAPathThatFits)
+{
+    const std::string longName(240, 'x');
+    const std::string longUmlauts(240, '\xe4');  // two bytes each in UTF-8
+    const struct
+    {
+        std::string user;
+        std::string expected;
+    } kNames[] = {
+        {"Player", "..\\savegame\\Player 1.ssd"},
+        {longName, "..\\savegame\\" + std::string(200, 'x') + " 1.ssd"},
+        {longUmlauts, "..\\savegame\\" + std::string(115, '\xe4') + " 1.ssd"},
+        {"..\\..\\bin/x:y", "..\\savegame\\.._.._bin_x_y 1.ssd"},
+        {"", "..\\savegame\\Spieler 1.ssd"},
+    };
+    for (const auto& name : kNames)
+    {
+        char path[256];
+        ProposeSavegamePath(name.user.c_str(), path, sizeof(path));
+        EXPECT_EQ(std::string(path), name.expected);
+    }
 }

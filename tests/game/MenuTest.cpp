@@ -123,3 +123,37 @@ TEST_F(MenuFixture, MenuOptionsRightClickOnTheResolutionSelectsTheLastMode)
     Options::FreeResolutions();
     Options::m_bApplied = 1;
 }
+
+TEST_F(MenuFixture, MenuOptionsThatCannotBeSavedAreShownAndTheOptionsPageOpensAtOnce)
+{
+    Menu* menu = StartMenu();
+    menu->ShowPage(MENU_PAGE_OPTIONS);  // as after "Übernehmen": no flight, input at once
+    EXPECT_EQ(menu->m_iPage, MENU_PAGE_OPTIONS);
+    EXPECT_FLOAT_EQ(menu->m_fFade, 1.0f);
+
+    // The options file's temporary file lands on a full disk.
+    ASSERT_TRUE(Options::Save());
+    const std::string file = m_Root + "/config/Kelmstone Games/Halvoran.reg";
+    const std::string before = test::ReadBinary(file);
+    std::filesystem::create_symlink("/dev/full", file + ".tmp");
+    const int speed = Options::m_iCursorSpeed;
+    aeCursor::m_vPosition = Vector2(0.6f, 0.55f);
+    Press(BUTTON_MOUSE_1);
+    {
+        test::LogCapture log;
+        menu->Move(0.0f);
+    }
+    EXPECT_NE(Options::m_iCursorSpeed, speed);
+    EXPECT_STREQ(menu->m_acNotice, "Die Optionen konnten nicht gespeichert werden!");
+    EXPECT_EQ(test::ReadBinary(file), before);
+    EXPECT_EQ(menu->Render(0.01f), 1);
+
+    // With room again the next change is saved and the notice goes.
+    std::filesystem::remove(file + ".tmp");
+    Press(BUTTON_MOUSE_1);
+    menu->Move(0.0f);
+    EXPECT_STREQ(menu->m_acNotice, "");
+    EXPECT_NE(test::ReadBinary(file), before);
+    aeCursor::m_vPosition = Vector2(0.5f, 0.5f);
+    Options::m_iCursorSpeed = 1;
+}

@@ -43,6 +43,9 @@ struct GameTree
         }
     }
     std::string Log() const { return test::ReadBinary(root + "/bin/Halvoran.log"); }
+    // What the program wrote to standard error (as bytes, in the terminal's
+    // encoding, UTF-8 here).
+    std::string Stderr() const { return test::ReadBinary(root + "/stderr.txt"); }
 
     pid_t Start(std::initializer_list<const char*> args) const
     {
@@ -58,6 +61,9 @@ struct GameTree
             setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
             setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
             setenv("UserName", "Spieler", 1);
+            setenv("LC_ALL", "C.UTF-8", 1);
+            if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
+                (void)err;
             std::vector<char*> argv;
             argv.push_back(const_cast<char*>(program.c_str()));
             for (const char* a : args)

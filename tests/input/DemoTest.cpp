@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "aeDemo.h"
+#include "aeFrameTimer.h"
 #include "aeInput.h"
 #include "aeMain.h"
 
@@ -133,4 +134,32 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     EXPECT_EQ(after.IsHeld(62), 0);
     aeDemo::Stop();
     aeMain::m_bActive = 0;
+}
+
+TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecording)
+{
+    const std::string dir = test::ScratchDir("realtime");
+    const std::string path = dir + "/zwanzig.demo";
+    test::WriteBinary(path, "HALVORAN-DEMO 1\n400 50\n");  // 20 seconds
+    test::LogCapture log;
+    test::FakeClock clock(1000, 1);  // every reading takes a millisecond
+    aeMain::m_bActive = 1;
+    ASSERT_EQ(aeDemo::StartPlayback(path.c_str(), 0), 1);
+    // The main loop's order: measure, read the input, take the frame's time,
+    // then the frame's work (here 12 ms of it, and a slow frame now and then).
+    aeFrameTimer timer;
+    const DWORD start = test::FakeClock::Now();
+    int frame = 0;
+    while (!aeDemo::IsFinished() && frame < 1000)
+    {
+        const DWORD measured = timer.NextMs();
+        aeDemoInput input = {};
+        aeDemo::TakeInput(&input);
+        EXPECT_EQ(aeDemo::FrameTime(measured), aeDemo::IsFinished() ? measured : 50u);
+        test::FakeClock::Advance(++frame % 100 == 0 ? 70 : 12);
+    }
+    const DWORD took = test::FakeClock::Now() - start;
+    EXPECT_GT(took, 19400u);
+    EXPECT_LT(took, 20600u);
+    aeDemo::Stop();
 }

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include "aeConsole.h"
+#include "aeFileSystem.h"
 #include "aeText.h"
 
 namespace tool
@@ -25,12 +27,11 @@ inline bool ReadAll(const char* name, const char* path, std::string* bytes)
     return true;
 }
 
+// Written through a temporary file and a rename: a full disk or a crash
+// leaves an existing output file as it was.
 inline bool WriteAll(const char* name, const char* path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    out.close();
-    if (!out)
+    if (!aeWriteNativeFileAtomically(path, bytes.data(), bytes.size()))
     {
         std::fprintf(stderr, "%s: %s kann nicht geschrieben werden\n", name, path);
         return false;
@@ -38,11 +39,11 @@ inline bool WriteAll(const char* name, const char* path, const std::string& byte
     return true;
 }
 
-// Names in messages are Windows-1252; the terminal wants UTF-8.
+// Names in messages are Windows-1252; the terminal has its own encoding.
 inline void Print(FILE* out, const std::string& text)
 {
-    const std::string utf8 = aeCp1252ToUtf8(text.c_str(), text.size());
-    std::fwrite(utf8.data(), 1, utf8.size(), out);
+    const std::string local = aeCp1252ToConsole(text.c_str());
+    std::fwrite(local.data(), 1, local.size(), out);
 }
 
 // "Aufruf:" with the three commands; exit code 2.

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "aeFileSystem.h"
+
 namespace cg
 {
 // Splits a line into words; "quoted strings" stay one word (without quotes),
@@ -99,9 +101,7 @@ inline bool ReadText(const std::string& path, std::string* text)
 
 inline bool WriteBytes(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    return aeWriteNativeFileAtomically(path.c_str(), bytes.data(), bytes.size()) != 0;
 }
 
 inline std::vector<std::string> Lines(const std::string& text)

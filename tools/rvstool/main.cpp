@@ -18,42 +18,20 @@
 #include <string>
 
 #include "RvsWav.h"
-#include "aeText.h"
+#include "../common/ToolMain.h"
 
 namespace
 {
-// Messages are Windows-1252; the terminal wants UTF-8.
-void Print(FILE* out, const std::string& text)
-{
-    const std::string utf8 = aeCp1252ToUtf8(text.c_str(), text.size());
-    std::fwrite(utf8.data(), 1, utf8.size(), out);
-}
+using tool::Print;
 
 bool ReadAll(const char* path, std::string* bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        Print(stderr, std::string("rvstool: ") + path + " kann nicht gelesen werden\n");
-        return false;
-    }
-    std::ostringstream s;
-    s << in.rdbuf();
-    *bytes = s.str();
-    return true;
+    return tool::ReadAll("rvstool", path, bytes);
 }
 
 bool WriteAll(const char* path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-    out.close();
-    if (!out)
-    {
-        Print(stderr, std::string("rvstool: ") + path + " kann nicht geschrieben werden\n");
-        return false;
-    }
-    return true;
+    return tool::WriteAll("rvstool", path, bytes);
 }
 
 int Usage()

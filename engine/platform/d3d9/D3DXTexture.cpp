@@ -527,10 +527,5 @@ HRESULT D3DXSaveSurfaceToFileA(LPCSTR path, D3DXIMAGE_FILEFORMAT format, IDirect
         }
     }
     surface->UnlockRect();
-    FILE* out = aeFileOpen(path, "wb");
-    if (!out)
-        return D3DERR_INVALIDCALL;
-    bool ok = fwrite(file.data(), 1, file.size(), out) == file.size();
-    ok &= aeFileClose(out) != 0;
-    return ok ? D3D_OK : E_FAIL;
+    return aeWriteFileAtomically(path, file.data(), file.size()) ? D3D_OK : E_FAIL;
 }

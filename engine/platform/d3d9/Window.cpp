@@ -7,6 +7,7 @@
 #include <string>
 
 #include "D3D9Internal.h"
+#include "aeConsole.h"
 #include "aeError.h"
 #include "aeText.h"
 #include "aeInputDevice.h"
@@ -338,6 +339,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
         if (SDL_ShowMessageBox(&box, &pressed) == 0)
             return pressed >= 0 ? pressed : second;
     }
-    fprintf(stderr, "%s: %s\n", utf8Caption.c_str(), utf8Text.c_str());
+    aeConsolePrint(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
     return first;
 }
