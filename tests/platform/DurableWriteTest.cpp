@@ -12,6 +12,8 @@
 #include "aeDemo.h"
 #include "aeFileSystem.h"
 
+#include "../../tools/common/ToolMain.h"
+
 namespace
 {
 // Every writer of a lasting file, given the target's native path.
@@ -26,6 +28,8 @@ const Writer kWriters[] = {
      { return aeWriteNativeFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
     {"system path", [](const std::string& path, const std::string& bytes)
      { return aeWriteFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
+    {"tool", [](const std::string& path, const std::string& bytes)
+     { return tool::WriteAll("maptool", path.c_str(), bytes) ? 1 : 0; }},
     {"demo", [](const std::string& path, const std::string&)
      {
          if (!aeDemo::StartRecording(path.c_str()))
