@@ -6,9 +6,11 @@
 #include "Intro.h"
 #include "Menu.h"
 #include "Options.h"
+#include "Savegame.h"
 #include "aeConsole.h"
 #include "aeFileSystem.h"
 #include "aeInstanceLock.h"
+#include "aeSignals.h"
 #include "aeText.h"
 
 #include <cstdarg>
@@ -159,6 +161,20 @@ void ReleaseStateBlock()
         Halvoran::m_pStateBlock = nullptr;
     }
 }
+
+// What ending and re-initialising share: the state, then everything that
+// holds the device, then the devices themselves.
+void ShutDownDevices()
+{
+    DeleteCurrentState();
+    DeleteNoticeFont();
+    aeCursor::Exit();
+    ReleaseStateBlock();
+    aeDataLoader::Unload();
+    aeSoundManager::Exit();
+    aeInput::Exit();
+    aeGrafik::Exit();
+}
 }
 
 LRESULT Halvoran::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -299,15 +315,9 @@ int Halvoran::ScanSavegameCallback(int, char* path)
     std::snprintf(entry->acFile, sizeof(entry->acFile), "%s", path);
     entry->acMap[0] = 0;
     VFile file;
-    unsigned char length = 0;
-    if (!file.Init(path) || !file.Read(1, &length) || (length > 0 && !file.Read(length, entry->acMap)))
-    {
+    if (!file.Init(path) || !ReadSavegameHeader(&file, entry->acMap))
         // Listed all the same (it can still be deleted), with no map.
-        entry->acMap[0] = 0;
         AE_WARNING("Halvoran::Init", "Der Kopf des Spielstands \"%s\" konnte nicht gelesen werden!", path);
-        return 1;
-    }
-    entry->acMap[length] = 0;
     return 1;
 }
 
@@ -333,18 +343,11 @@ void Halvoran::Exit(int error)
     aeLog::WriteDirect(error ? "\r\n--- Fehler aufgetreten -> Beenden ---\r\n" : "\r\n--- Beenden ---\r\n");
     ReportTimedemo();
     aeDemo::Stop();
-    DeleteCurrentState();
-    DeleteNoticeFont();
+    ShutDownDevices();
     m_aSavegames.Clear();
     Options::FreeResolutions();
-    aeCursor::Exit();
-    ReleaseStateBlock();
     delete m_pSavegameFile;
     m_pSavegameFile = nullptr;
-    aeDataLoader::Unload();
-    aeSoundManager::Exit();
-    aeInput::Exit();
-    aeGrafik::Exit();
     DestroyOwnWindow();
     aeLog::Exit();
     aeMain::Exit();
@@ -354,14 +357,7 @@ int Halvoran::Reinit()
 {
     m_bReinit = 0;
     aeLog::WriteDirect("\r\n--- Reinitialisierung -> Beenden ---\r\n");
-    DeleteCurrentState();
-    DeleteNoticeFont();
-    aeCursor::Exit();
-    ReleaseStateBlock();
-    aeDataLoader::Unload();
-    aeSoundManager::Exit();
-    aeInput::Exit();
-    aeGrafik::Exit();
+    ShutDownDevices();
     if (!InitDevices("Halvoran::Reinit"))
         return 0;
     aeCursor::Init(Vector2(0.5f, 0.5f));
@@ -580,6 +576,48 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
     return 1;
 }
 
+namespace
+{
+// Start-up, the message loop with its re-initialisations, and shutdown; one
+// way out for every end. 0 after a normal end, -1 after a failure.
+int RunGame(HINSTANCE instance)
+{
+    int ok = 0;
+    bool loopFailed = false;
+    try
+    {
+        ok = Halvoran::Init(instance);
+        if (ok)
+            s_dwLoopStart = timeGetTime();
+        while (ok)
+        {
+            aeLog::WriteDirect("\r\n--- Nachrichtenschleife ---\r\n");
+            if (!aeMain::DoMessageLoop(&Halvoran::Move, &Halvoran::Render, 0))
+            {
+                ok = 0;
+                loopFailed = true;
+            }
+            else if (!Halvoran::m_bReinit || s_bTerminate)
+                break;
+            // A failed re-initialisation has shown its message: the program
+            // ends instead of looping on without a state or a device.
+            else if (!Halvoran::Reinit())
+                ok = 0;
+        }
+    }
+    catch (...)
+    {
+        aeMain::m_bQuit = 1;
+        ok = 0;
+        loopFailed = true;
+    }
+    Halvoran::Exit(ok ? 0 : 1);
+    if (loopFailed)
+        MessageBoxA(nullptr, kLoopError, "Fehler", MB_ICONEXCLAMATION);
+    return ok ? 0 : -1;
+}
+}
+
 int HalvoranMain(HINSTANCE instance, int argc, char** argv)
 {
     HalvoranStartOptions start;
@@ -599,52 +637,8 @@ int HalvoranMain(HINSTANCE instance, int argc, char** argv)
     if (aeInstanceLockAcquire(kMutexName, &lock) != AE_INSTANCE_LOCK_TAKEN)
         return -2;
 
-    struct sigaction action = {};
-    action.sa_handler = &OnTerminate;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-
-    try
-    {
-        if (!Halvoran::Init(instance))
-        {
-            Halvoran::Exit(1);
-            aeInstanceLockRelease(lock);
-            return -1;
-        }
-        s_dwLoopStart = timeGetTime();
-        for (;;)
-        {
-            aeLog::WriteDirect("\r\n--- Nachrichtenschleife ---\r\n");
-            if (!aeMain::DoMessageLoop(&Halvoran::Move, &Halvoran::Render, 0))
-            {
-                Halvoran::Exit(1);
-                MessageBoxA(nullptr, kLoopError, "Fehler", MB_ICONEXCLAMATION);
-                aeInstanceLockRelease(lock);
-                return -1;
-            }
-            if (!Halvoran::m_bReinit || s_bTerminate)
-                break;
-            // A failed re-initialisation has shown its message: the program
-            // ends instead of looping on without a state or a device.
-            if (!Halvoran::Reinit())
-            {
-                Halvoran::Exit(1);
-                aeInstanceLockRelease(lock);
-                return -1;
-            }
-        }
-        Halvoran::Exit(0);
-        aeInstanceLockRelease(lock);
-        return 0;
-    }
-    catch (...)
-    {
-        aeMain::m_bQuit = 1;
-        Halvoran::Exit(1);
-        MessageBoxA(nullptr, kLoopError, "Fehler", MB_ICONEXCLAMATION);
-        aeInstanceLockRelease(lock);
-        return -1;
-    }
+    aeSetTerminationHandler(&OnTerminate);
+    const int code = RunGame(instance);
+    aeInstanceLockRelease(lock);
+    return code;
 }

@@ -15,6 +15,17 @@ long long SavegameSize(int width, int height, int quests)
 {
     return 16 + 2LL * width * height + 4LL * quests + 4;
 }
+
+// The camera position, heading and pitch at the start of the maze's part.
+bool CameraIsValid(const unsigned char* data)
+{
+    float camera[4];
+    std::memcpy(camera, data, sizeof(camera));
+    for (float value : camera)
+        if (!std::isfinite(value))
+            return false;
+    return true;
+}
 }
 
 long long aeMaze::GetSavegameSize()
@@ -28,6 +39,19 @@ long long aeMaze::GetSavegameSize(const unsigned char* map, int size)
     if (!map || size <= 0 || !aeCheckMap(map, size, nullptr, nullptr, &check))
         return -1;
     return SavegameSize(check.iWidth, check.iHeight, check.iQuests);
+}
+
+int aeMaze::CheckSavegame(const unsigned char* map, int mapSize, const unsigned char* data, int size,
+                          long long* expected)
+{
+    const long long needed = GetSavegameSize(map, mapSize);
+    if (expected)
+        *expected = needed;
+    if (needed < 0)
+        return AE_SAVEGAME_MAP_BROKEN;
+    if (!data || size != needed)
+        return AE_SAVEGAME_WRONG_SIZE;
+    return CameraIsValid(data) ? AE_SAVEGAME_FITS : AE_SAVEGAME_BAD_CAMERA;
 }
 
 int aeMaze::SaveSavegame(VFile* file)
@@ -70,16 +94,12 @@ int aeMaze::LoadSavegame(VFile* file)
                  file->GetRemaining(), expected, m_iWidth, m_iHeight, m_aQuests.GetNumElements());
         return 0;
     }
-    const unsigned char* data = file->GetBuffer() + file->GetCursor();
+    if (!CameraIsValid(file->GetBuffer() + file->GetCursor()))
+    {
+        AE_ERROR("aeMaze::LoadSavegame", "Der Spielstand enthält eine ungültige Kameraposition!");
+        return 0;
+    }
     float camera[4];
-    std::memcpy(camera, data, sizeof(camera));
-    for (float value : camera)
-        if (!std::isfinite(value))
-        {
-            AE_ERROR("aeMaze::LoadSavegame", "Der Spielstand enthält eine ungültige Kameraposition!");
-            return 0;
-        }
-
     file->Read(16, camera);
     aeCamera::m_vPosition = Vector2(camera[0], camera[1]);
     aeCamera::m_fRotation = camera[2];

@@ -186,6 +186,15 @@ public:
     unsigned char m_byAnimating;
 };
 
+// What aeMaze::CheckSavegame finds.
+enum
+{
+    AE_SAVEGAME_FITS = 0,
+    AE_SAVEGAME_MAP_BROKEN = 1,  // the map itself is refused
+    AE_SAVEGAME_WRONG_SIZE = 2,  // the savegame belongs to another map (or is cut)
+    AE_SAVEGAME_BAD_CAMERA = 3,  // the camera position is no number
+};
+
 class aeMaze
 {
 public:
@@ -240,6 +249,11 @@ public:
     // The same for the map in size bytes of a map file, read without loading
     // it (the bytes are checked first); -1 for a map the engine refuses.
     static long long GetSavegameSize(const unsigned char* map, int size);
+    // Whether the maze's part of a savegame (size bytes at data) fits the
+    // map in mapSize bytes, checked without loading the map: one of
+    // AE_SAVEGAME_*; expected (may be null) gets the size the map asks for.
+    static int CheckSavegame(const unsigned char* map, int mapSize, const unsigned char* data, int size,
+                             long long* expected);
 
     static int GetFieldXY(const aeMazeField* field, int* x, int* y);
     static aeMazeField* GetField(int index) { return &m_pFields[index]; }

@@ -1,6 +1,7 @@
 #include "Game.h"
 #include "Halvoran.h"
 #include "Options.h"
+#include "Savegame.h"
 #include "aeFileSystem.h"
 #include "aeMusic.h"
 #include "aeText.h"
@@ -66,6 +67,13 @@ std::string SavegameNamePart(const char* user)
     return name;
 }
 }
+
+const InterfaceButton g_aGameButtons[GAME_BUTTON_COUNT] = {
+    {Vector2(0.16f, 0.9f), Vector2(0.3f, 0.05f), "Spiel fortsetzen"},
+    {Vector2(0.5f, 0.9f), Vector2(0.3f, 0.05f), "Spiel speichern"},
+    {Vector2(0.84f, 0.9f), Vector2(0.3f, 0.05f), "Zum Hauptmenü"},
+    {Vector2(0.5f, 0.8f), Vector2(0.3f, 0.05f), "Jetzt speichern"},
+};
 
 void ProposeSavegamePath(const char* user, char* path, int size)
 {
@@ -324,6 +332,12 @@ void Game::DrawButton(Vector2 centre, Vector2 size, const char* text)
     DrawInterfaceButton(m_pMediumFont, m_TextColor, centre, size, text);
 }
 
+void Game::DrawGameButton(int id)
+{
+    const InterfaceButton& button = g_aGameButtons[id];
+    DrawButton(button.vCentre, button.vSize, button.pcLabel);
+}
+
 void Game::OpenSavePage()
 {
     m_bSavePage = 1;
@@ -336,9 +350,7 @@ void Game::OpenSavePage()
 int Game::SaveGame()
 {
     VFile data;
-    const unsigned char length = static_cast<unsigned char>(std::strlen(Halvoran::m_acMap));
-    int ok = data.Write(1, &length) && (length == 0 || data.Write(length, Halvoran::m_acMap)) &&
-             aeMaze::SaveSavegame(&data) &&
+    int ok = WriteSavegameHeader(&data, Halvoran::m_acMap) && aeMaze::SaveSavegame(&data) &&
              aeWriteFileAtomically(m_acSavegame, data.GetBuffer(), static_cast<size_t>(data.GetSize()));
     if (!ok)
     {
@@ -371,22 +383,22 @@ void Game::MoveMenu(float elapsed)
         m_bMenuOpen = 0;
         return;
     }
-    if (IsClickInside(0.01f, 0.875f, 0.31f, 0.925f))
+    if (IsButtonClicked(g_aGameButtons[GAME_BUTTON_CONTINUE]))
     {
         m_bMenuOpen = 0;
         return;
     }
-    if (IsClickInside(0.35f, 0.875f, 0.65f, 0.925f))
+    if (IsButtonClicked(g_aGameButtons[GAME_BUTTON_SAVE]))
     {
         OpenSavePage();
         return;
     }
-    if (IsClickInside(0.69f, 0.875f, 0.99f, 0.925f))
+    if (IsButtonClicked(g_aGameButtons[GAME_BUTTON_MAIN_MENU]))
     {
         Halvoran::SetState(STATE_MENU);  // deletes this state
         return;
     }
-    if (m_bSavePage && (IsClickInside(0.35f, 0.775f, 0.65f, 0.825f) || aeInput::IsButtonPressed(BUTTON_RETURN)))
+    if (m_bSavePage && (IsButtonClicked(g_aGameButtons[GAME_BUTTON_SAVE_NOW]) || aeInput::IsButtonPressed(BUTTON_RETURN)))
         SaveGame();
 }
 
@@ -407,11 +419,9 @@ void Game::RenderMenu(float)
         if (m_bSaveFailed && m_pMediumFont)
             m_pMediumFont->DrawTextA(Vector2(0.5f, 0.65f), Color(1.0f, 0.25f, 0.0f, 1.0f),
                                      "Das Spiel konnte nicht gespeichert werden!", -1);
-        DrawButton(Vector2(0.5f, 0.8f), Vector2(0.3f, 0.05f), "Jetzt speichern");
+        DrawGameButton(GAME_BUTTON_SAVE_NOW);
     }
-    const Vector2 size(0.3f, 0.05f);
-    DrawButton(Vector2(0.16f, 0.9f), size, "Spiel fortsetzen");
-    DrawButton(Vector2(0.5f, 0.9f), size, "Spiel speichern");
-    DrawButton(Vector2(0.84f, 0.9f), size, "Zum Hauptmenü");
+    for (int id = GAME_BUTTON_CONTINUE; id <= GAME_BUTTON_MAIN_MENU; ++id)
+        DrawGameButton(id);
     aeCursor::Render();
 }

@@ -5,6 +5,17 @@
 
 #include "GameState.h"
 
+// The buttons of the in-game menu, as drawn and as clicked: g_aGameButtons[id].
+enum InGameMenuButton
+{
+    GAME_BUTTON_CONTINUE,
+    GAME_BUTTON_SAVE,
+    GAME_BUTTON_MAIN_MENU,
+    GAME_BUTTON_SAVE_NOW,
+    GAME_BUTTON_COUNT
+};
+extern const InterfaceButton g_aGameButtons[GAME_BUTTON_COUNT];
+
 class Game : public GameState
 {
 public:
@@ -17,6 +28,8 @@ public:
     int Render(float elapsed) override;
 
     virtual void DrawButton(Vector2 centre, Vector2 size, const char* text);
+    // A button of the in-game menu's table.
+    void DrawGameButton(int id);
     virtual void MoveMenu(float elapsed);
     virtual void RenderMenu(float elapsed);
 

@@ -52,6 +52,13 @@ void DrawInterfaceButton(aeFont* font, Color textColor, Vector2 centre, Vector2 
                         -1);
 }
 
+int IsButtonClicked(const InterfaceButton& button, int mouseButton)
+{
+    const Vector2 half(button.vSize.x * 0.5f, button.vSize.y * 0.5f);
+    return IsClickInside(button.vCentre.x - half.x, button.vCentre.y - half.y, button.vCentre.x + half.x,
+                         button.vCentre.y + half.y, mouseButton);
+}
+
 int IsClickInside(float x0, float y0, float x1, float y1, int button)
 {
     if (!aeInput::IsButtonPressed(button))

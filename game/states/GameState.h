@@ -60,6 +60,15 @@ public:
     virtual int Render(float elapsed);
 };
 
+// A button of the interface: where it lies and what it says (null: the page
+// fills the label in). Drawing and clicking use the same entry.
+struct InterfaceButton
+{
+    Vector2 vCentre;
+    Vector2 vSize;
+    const char* pcLabel;
+};
+
 // A font of the interface ("Arial" of the given height); null when it cannot
 // be created.
 aeFont* NewInterfaceFont(float height);
@@ -72,3 +81,5 @@ int IsCursorOnButton(Vector2 centre, Vector2 size);
 // The left mouse button went down in this frame with the cursor strictly
 // inside the rectangle x0 < x < x1, y0 < y < y1.
 int IsClickInside(float x0, float y0, float x1, float y1, int button = BUTTON_MOUSE_1);
+// The same for the inside of a button.
+int IsButtonClicked(const InterfaceButton& button, int mouseButton = BUTTON_MOUSE_1);

@@ -1,6 +1,7 @@
 #include "Menu.h"
 #include "Halvoran.h"
 #include "Options.h"
+#include "Savegame.h"
 #include "aeFileSystem.h"
 #include "aeMusic.h"
 #include "aeShell.h"
@@ -79,6 +80,27 @@ SavegameEntry* GetSavegame(int index)
     return index >= 0 && index < Halvoran::m_aSavegames.GetNumElements() ? Halvoran::m_aSavegames[index] : nullptr;
 }
 }
+
+const InterfaceButton g_aMenuButtons[MENU_BUTTON_COUNT] = {
+    {Vector2(0.4f, 0.55f), Vector2(0.1f, 0.05f), "Ja"},
+    {Vector2(0.6f, 0.55f), Vector2(0.1f, 0.05f), "Nein"},
+    {Vector2(0.6f, 0.35f), Vector2(0.3f, 0.05f), nullptr},  // the resolution
+    {Vector2(0.6f, 0.45f), Vector2(0.3f, 0.05f), nullptr},  // anti-aliasing
+    {Vector2(0.6f, 0.55f), Vector2(0.3f, 0.05f), nullptr},  // the cursor's speed
+    {Vector2(0.6f, 0.65f), Vector2(0.3f, 0.05f), nullptr},  // 3D glasses
+    {Vector2(0.35f, 0.9f), Vector2(0.2f, 0.05f), "Übernehmen"},
+    {Vector2(0.65f, 0.9f), Vector2(0.2f, 0.05f), "Zurück"},
+    {Vector2(0.5f, 0.95f), Vector2(0.4f, 0.05f), g_acWebAddress},
+    {Vector2(0.2f, 0.9f), Vector2(0.2f, 0.05f), "Vorherige Karte"},
+    {Vector2(0.5f, 0.9f), Vector2(0.2f, 0.05f), "Karte spielen"},
+    {Vector2(0.8f, 0.9f), Vector2(0.2f, 0.05f), "Nächste Karte"},
+    {Vector2(0.5f, 0.9625f), Vector2(0.2f, 0.05f), "Zurück"},
+    {Vector2(0.125f, 0.9f), Vector2(0.2f, 0.05f), "Vorheriges Spiel"},
+    {Vector2(0.375f, 0.9f), Vector2(0.2f, 0.05f), "Spiel laden"},
+    {Vector2(0.625f, 0.9f), Vector2(0.2f, 0.05f), "Spiel löschen"},
+    {Vector2(0.875f, 0.9f), Vector2(0.2f, 0.05f), "Nächstes Spiel"},
+    {Vector2(0.5f, 0.9625f), Vector2(0.2f, 0.05f), "Zurück"},
+};
 
 Menu::~Menu()
 {
@@ -318,6 +340,12 @@ void Menu::DrawButton(Vector2 centre, Vector2 size, const char* text)
     DrawInterfaceButton(m_pMediumFont, m_TextColor, centre, size, text);
 }
 
+void Menu::DrawMenuButton(int id, const char* label)
+{
+    const InterfaceButton& button = g_aMenuButtons[id];
+    DrawButton(button.vCentre, button.vSize, label ? label : button.pcLabel);
+}
+
 int Menu::Render(float elapsed)
 {
     if (m_bLeaving)
@@ -457,9 +485,9 @@ void Menu::MoveQuit(float)
 {
     if (m_fFade < 1.0f)
         return;
-    if (IsClickInside(0.35f, 0.525f, 0.45f, 0.575f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+    if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_QUIT_YES]) || aeInput::IsButtonPressed(BUTTON_RETURN))
         aeMain::m_bQuit = 1;
-    else if (IsClickInside(0.55f, 0.525f, 0.65f, 0.575f))
+    else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_QUIT_NO]))
         m_bLeaving = 1;
 }
 
@@ -472,8 +500,8 @@ void Menu::RenderQuit(float)
     if (m_pMediumFont)
         m_pMediumFont->DrawTextA(Vector2(0.5f, 0.45f), m_TextColor,
                                  "Möchtest du \"Halvoran - Nachtweg\" wirklich beenden?", -1);
-    DrawButton(Vector2(0.4f, 0.55f), Vector2(0.1f, 0.05f), "Ja");
-    DrawButton(Vector2(0.6f, 0.55f), Vector2(0.1f, 0.05f), "Nein");
+    DrawMenuButton(MENU_BUTTON_QUIT_YES);
+    DrawMenuButton(MENU_BUTTON_QUIT_NO);
 }
 
 // ----- Page 2: options --------------------------------------------------------
@@ -482,12 +510,11 @@ void Menu::MoveOptions(float)
 {
     if (m_fFade < 1.0f)
         return;
-    static const float kRows[4] = {0.35f, 0.45f, 0.55f, 0.65f};
     for (int row = 0; row < 4; ++row)
     {
-        const float y0 = kRows[row] - 0.025f, y1 = kRows[row] + 0.025f;
-        const int forward = IsClickInside(0.45f, y0, 0.75f, y1, BUTTON_MOUSE_1);
-        const int backward = IsClickInside(0.45f, y0, 0.75f, y1, BUTTON_MOUSE_2);
+        const InterfaceButton& button = g_aMenuButtons[MENU_BUTTON_RESOLUTION + row];
+        const int forward = IsButtonClicked(button, BUTTON_MOUSE_1);
+        const int backward = IsButtonClicked(button, BUTTON_MOUSE_2);
         if (!forward && !backward)
             continue;
         int saved = 1;
@@ -508,9 +535,9 @@ void Menu::MoveOptions(float)
         }
         ShowOptionsSaved(saved);
     }
-    if (IsClickInside(0.25f, 0.875f, 0.45f, 0.925f))
+    if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_APPLY]))
         ShowOptionsSaved(Options::Apply());
-    else if (IsClickInside(0.55f, 0.875f, 0.75f, 0.925f))
+    else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_OPTIONS_BACK]))
         m_bLeaving = 1;
 }
 
@@ -537,18 +564,17 @@ void Menu::RenderOptions(float)
         m_pMediumFont->DrawTextA(Vector2(0.21f, 0.65f), m_TextColor, "3D-Brillenart:", -1);
     }
     char resolution[64];
-    const Vector2 size(0.3f, 0.05f);
-    DrawButton(Vector2(0.6f, 0.35f), size, Options::GetSelectedResolutionString(resolution));
-    DrawButton(Vector2(0.6f, 0.45f), size, Options::m_bMultiSampling ? "aktiviert" : "deaktiviert");
+    DrawMenuButton(MENU_BUTTON_RESOLUTION, Options::GetSelectedResolutionString(resolution));
+    DrawMenuButton(MENU_BUTTON_MULTISAMPLING, Options::m_bMultiSampling ? "aktiviert" : "deaktiviert");
     static const char* const kSpeeds[3] = {"langsam", "mittel", "schnell"};
     const int speed = Options::m_iCursorSpeed == 0 ? 0 : (Options::m_iCursorSpeed == 1 ? 1 : 2);
-    DrawButton(Vector2(0.6f, 0.55f), size, kSpeeds[speed]);
+    DrawMenuButton(MENU_BUTTON_CURSOR_SPEED, kSpeeds[speed]);
     static const char* const kGlasses[3] = {"Keine 3D-Brille", "Rot-/Grün-3D-Brille", "Rot-/Blau-3D-Brille"};
     const int glasses = Options::m_i3DGlasses == 0 ? 0 : (Options::m_i3DGlasses == 1 ? 1 : 2);
-    DrawButton(Vector2(0.6f, 0.65f), size, kGlasses[glasses]);
+    DrawMenuButton(MENU_BUTTON_GLASSES, kGlasses[glasses]);
     if (!Options::m_bApplied)
-        DrawButton(Vector2(0.35f, 0.9f), Vector2(0.2f, 0.05f), "Übernehmen");
-    DrawButton(Vector2(0.65f, 0.9f), Vector2(0.2f, 0.05f), "Zurück");
+        DrawMenuButton(MENU_BUTTON_APPLY);
+    DrawMenuButton(MENU_BUTTON_OPTIONS_BACK);
 }
 
 // ----- Page 3: credits --------------------------------------------------------
@@ -569,7 +595,7 @@ void Menu::MoveCredits(float elapsed)
         return;
     // The web button counts only once it has been drawn, that is with all
     // characters on the screen in the frame before.
-    if (m_iCreditsCharacters >= CREDITS_CHARACTERS && IsClickInside(0.3f, 0.925f, 0.7f, 0.975f))
+    if (m_iCreditsCharacters >= CREDITS_CHARACTERS && IsButtonClicked(g_aMenuButtons[MENU_BUTTON_WEB]))
         OpenWebSite();
     if (m_iCreditsCharacters < CREDITS_CHARACTERS)
         m_fCreditsTime += elapsed;
@@ -595,7 +621,7 @@ void Menu::RenderCredits(float)
                  Min(n - CREDITS_NAME_CHARACTERS, CREDITS_CLOSING_CHARACTERS), static_cast<int>(0.1f * fw),
                  static_cast<int>(0.875f * fh), w, h);
     if (n >= CREDITS_CHARACTERS)
-        DrawButton(Vector2(0.5f, 0.95f), Vector2(0.4f, 0.05f), g_acWebAddress);
+        DrawMenuButton(MENU_BUTTON_WEB);
 }
 
 // ----- Page 4: new game -------------------------------------------------------
@@ -615,23 +641,23 @@ void Menu::MoveNewGame(float)
     const int count = m_aMaps.GetNumElements();
     if (count > 0)
     {
-        if (IsClickInside(0.1f, 0.875f, 0.3f, 0.925f) || aeInput::IsButtonPressed(BUTTON_LEFT))
+        if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_PREVIOUS_MAP]) || aeInput::IsButtonPressed(BUTTON_LEFT))
         {
             if (--m_iSelectedMap < 0)
                 m_iSelectedMap = count - 1;
         }
-        else if (IsClickInside(0.7f, 0.875f, 0.9f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RIGHT))
+        else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_NEXT_MAP]) || aeInput::IsButtonPressed(BUTTON_RIGHT))
         {
             if (++m_iSelectedMap >= count)
                 m_iSelectedMap = 0;
         }
-        else if (IsClickInside(0.4f, 0.875f, 0.6f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+        else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_PLAY_MAP]) || aeInput::IsButtonPressed(BUTTON_RETURN))
         {
             PlaySelectedMap();
             return;
         }
     }
-    if (IsClickInside(0.4f, 0.9375f, 0.6f, 0.9875f))
+    if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_NEW_GAME_BACK]))
         m_bLeaving = 1;
 }
 
@@ -655,11 +681,8 @@ void Menu::RenderNewGame(float)
                 aeGrafik::DrawTexturedRect(Vector2(0.1f, 0.4f), Vector2(0.9f, 0.8f), preview, 1,
                                            Color(1.0f, 1.0f, 1.0f, 1.0f), Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
     }
-    const Vector2 size(0.2f, 0.05f);
-    DrawButton(Vector2(0.2f, 0.9f), size, "Vorherige Karte");
-    DrawButton(Vector2(0.5f, 0.9f), size, "Karte spielen");
-    DrawButton(Vector2(0.8f, 0.9f), size, "Nächste Karte");
-    DrawButton(Vector2(0.5f, 0.9625f), size, "Zurück");
+    for (int id = MENU_BUTTON_PREVIOUS_MAP; id <= MENU_BUTTON_NEW_GAME_BACK; ++id)
+        DrawMenuButton(id);
 }
 
 // ----- Page 5: load game -----------------------------------------------------
@@ -675,44 +698,38 @@ VFile* Menu::ReadSavegame(const char* path, char* map, const char** message)
         return nullptr;
     };
     const char* const damaged = "Der Spielstand ist beschädigt und kann nicht geladen werden!";
-    unsigned char length = 0;
-    if (!path || !file || !file->Init(path) || !file->Read(1, &length) || length == 0 ||
-        file->GetRemaining() < length)
+    if (!path || !file || !file->Init(path) || !ReadSavegameHeader(file, map) || !map[0])
     {
         AE_ERROR("Menu::ReadSavegame", "Der Kopf des Spielstands \"%s\" konnte nicht gelesen werden!", path ? path : "");
         return refuse(damaged);
     }
-    file->Read(length, map);
-    map[length] = 0;
     if (!FileExists(map))
     {
         AE_ERROR("Menu::ReadSavegame", "Die Karte \"%s\" des Spielstands \"%s\" gibt es nicht mehr!", map, path);
         return refuse("Die Karte dieses Spielstands gibt es nicht mehr!");
     }
-    // The layout of the rest follows from the map's grid and quests alone.
     VFile mapFile;
-    const long long expected = mapFile.Init(map) ? aeMaze::GetSavegameSize(mapFile.GetBuffer(), mapFile.GetSize()) : -1;
-    if (expected < 0)
+    long long expected = -1;
+    const int check = mapFile.Init(map) ? aeMaze::CheckSavegame(mapFile.GetBuffer(), mapFile.GetSize(),
+                                                                file->GetBuffer() + file->GetCursor(),
+                                                                file->GetRemaining(), &expected)
+                                        : AE_SAVEGAME_MAP_BROKEN;
+    switch (check)
     {
+    case AE_SAVEGAME_MAP_BROKEN:
         AE_ERROR("Menu::ReadSavegame", "Die Karte \"%s\" des Spielstands \"%s\" ist beschädigt!", map, path);
         return refuse("Die Karte dieses Spielstands ist beschädigt!");
-    }
-    if (file->GetRemaining() != expected)
-    {
+    case AE_SAVEGAME_WRONG_SIZE:
         AE_ERROR("Menu::ReadSavegame", "Der Spielstand \"%s\" passt nicht zur Karte \"%s\" (%d Bytes statt %lld)!", path,
                  map, file->GetRemaining(), expected);
         return refuse("Der Spielstand passt nicht zu seiner Karte!");
+    case AE_SAVEGAME_BAD_CAMERA:
+        AE_ERROR("Menu::ReadSavegame", "Der Spielstand \"%s\" enthält eine ungültige Kameraposition!", path);
+        return refuse(damaged);
+    default:
+        *message = nullptr;
+        return file;
     }
-    float camera[4];
-    std::memcpy(camera, file->GetBuffer() + file->GetCursor(), sizeof(camera));
-    for (float value : camera)
-        if (!std::isfinite(value))
-        {
-            AE_ERROR("Menu::ReadSavegame", "Der Spielstand \"%s\" enthält eine ungültige Kameraposition!", path);
-            return refuse(damaged);
-        }
-    *message = nullptr;
-    return file;
 }
 
 void Menu::SelectSavegame(int index)
@@ -755,19 +772,19 @@ void Menu::MoveLoadGame(float)
         return;
     if (Halvoran::m_aSavegames.GetNumElements() > 0)
     {
-        if (IsClickInside(0.025f, 0.875f, 0.225f, 0.925f) || aeInput::IsButtonPressed(BUTTON_LEFT))
+        if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_PREVIOUS_SAVEGAME]) || aeInput::IsButtonPressed(BUTTON_LEFT))
             SelectSavegame(m_iSelectedSavegame - 1);
-        else if (IsClickInside(0.775f, 0.875f, 0.975f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RIGHT))
+        else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_NEXT_SAVEGAME]) || aeInput::IsButtonPressed(BUTTON_RIGHT))
             SelectSavegame(m_iSelectedSavegame + 1);
-        else if (IsClickInside(0.275f, 0.875f, 0.475f, 0.925f) || aeInput::IsButtonPressed(BUTTON_RETURN))
+        else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_LOAD_SAVEGAME]) || aeInput::IsButtonPressed(BUTTON_RETURN))
         {
             LoadSelectedSavegame();  // a game that starts deletes this menu
             return;
         }
-        else if (IsClickInside(0.525f, 0.875f, 0.725f, 0.925f) || aeInput::IsButtonPressed(BUTTON_DELETE))
+        else if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_DELETE_SAVEGAME]) || aeInput::IsButtonPressed(BUTTON_DELETE))
             DeleteSelectedSavegame();
     }
-    if (IsClickInside(0.4f, 0.9375f, 0.6f, 0.9875f))
+    if (IsButtonClicked(g_aMenuButtons[MENU_BUTTON_LOAD_GAME_BACK]))
         m_bLeaving = 1;
 }
 
@@ -801,11 +818,8 @@ void Menu::RenderLoadGame(float)
             if (m_pLoadMessage)
                 m_pMediumFont->DrawTextA(Vector2(0.5f, 0.78f), Color(1.0f, 0.25f, 0.0f, 1.0f), m_pLoadMessage, -1);
         }
-        const Vector2 size(0.2f, 0.05f);
-        DrawButton(Vector2(0.125f, 0.9f), size, "Vorheriges Spiel");
-        DrawButton(Vector2(0.375f, 0.9f), size, "Spiel laden");
-        DrawButton(Vector2(0.625f, 0.9f), size, "Spiel löschen");
-        DrawButton(Vector2(0.875f, 0.9f), size, "Nächstes Spiel");
+        for (int id = MENU_BUTTON_PREVIOUS_SAVEGAME; id <= MENU_BUTTON_NEXT_SAVEGAME; ++id)
+            DrawMenuButton(id);
     }
-    DrawButton(Vector2(0.5f, 0.9625f), Vector2(0.2f, 0.05f), "Zurück");
+    DrawMenuButton(MENU_BUTTON_LOAD_GAME_BACK);
 }

@@ -33,6 +33,31 @@ extern const char g_acCreditsClosing[];
 extern const char g_acWebAddress[]; // the web button's label
 extern const char g_acWebLink[];    // what it opens
 
+// The buttons of the menu's pages, as drawn and as clicked: g_aMenuButtons[id].
+enum MenuButton
+{
+    MENU_BUTTON_QUIT_YES,
+    MENU_BUTTON_QUIT_NO,
+    MENU_BUTTON_RESOLUTION,
+    MENU_BUTTON_MULTISAMPLING,
+    MENU_BUTTON_CURSOR_SPEED,
+    MENU_BUTTON_GLASSES,
+    MENU_BUTTON_APPLY,
+    MENU_BUTTON_OPTIONS_BACK,
+    MENU_BUTTON_WEB,
+    MENU_BUTTON_PREVIOUS_MAP,
+    MENU_BUTTON_PLAY_MAP,
+    MENU_BUTTON_NEXT_MAP,
+    MENU_BUTTON_NEW_GAME_BACK,
+    MENU_BUTTON_PREVIOUS_SAVEGAME,
+    MENU_BUTTON_LOAD_SAVEGAME,
+    MENU_BUTTON_DELETE_SAVEGAME,
+    MENU_BUTTON_NEXT_SAVEGAME,
+    MENU_BUTTON_LOAD_GAME_BACK,
+    MENU_BUTTON_COUNT
+};
+extern const InterfaceButton g_aMenuButtons[MENU_BUTTON_COUNT];
+
 // A map offered for a new game.
 struct MapEntry
 {
@@ -52,6 +77,8 @@ public:
     int Render(float elapsed) override;
 
     virtual void DrawButton(Vector2 centre, Vector2 size, const char* text);
+    // A button of the table, with its own label unless label is given.
+    void DrawMenuButton(int id, const char* label = nullptr);
     virtual void SetCamera(Vector3* eye, int eyeIndex);
     virtual void DrawScene(float elapsed, Vector3 eye, int pass);
     virtual void MoveMain(float elapsed);

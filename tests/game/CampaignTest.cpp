@@ -3,8 +3,11 @@
 // beyond the run, and a savegame that loads in the next run.
 
 #include "ProcessSupport.h"
+#include "Game.h"
+#include "Menu.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace
@@ -35,9 +38,22 @@ struct DemoText
         }
         return *this;
     }
+    // From one place of the screen to another (fractions of its size).
+    DemoText& MoveCursor(Vector2 from, Vector2 to)
+    {
+        const float countsPerScreen = 250.0f / 0.3f;
+        return MoveCursor(static_cast<int>(std::lround((to.x - from.x) * countsPerScreen)),
+                          static_cast<int>(std::lround((to.y - from.y) * countsPerScreen)));
+    }
     // In the game: Escape, the cursor from the middle onto "Spiel speichern",
     // a click, Return on the save page.
-    DemoText& SaveInGame() { return Press("Escape").MoveCursor(0, 334).Press("Knopf_1").Press("Return"); }
+    DemoText& SaveInGame()
+    {
+        return Press("Escape")
+            .MoveCursor(Vector2(0.5f, 0.5f), g_aGameButtons[GAME_BUTTON_SAVE].vCentre)
+            .Press("Knopf_1")
+            .Press("Return");
+    }
     void Write(const std::string& path) const { test::WriteBinary(path, text); }
 };
 
@@ -141,13 +157,15 @@ TEST(Campaign, OptionsChangedInTheMenuLastIntoTheNextStart)
     REQUIRE_PROGRAM();
     test::GameTree tree("options");
     tree.UseContent();
-    // Options page: red/green glasses (the button at (0.6, 0.65); written at
-    // once), the next resolution (0.6, 0.35) and "Übernehmen" (0.35, 0.9):
-    // the game starts anew on the options page; back, and quit through the
-    // quit page.
+    // Options page: red/green glasses (written at once), the next resolution
+    // and "Übernehmen": the game starts anew on the options page; back, and
+    // quit through the quit page.
+    const Vector2 glasses = g_aMenuButtons[MENU_BUTTON_GLASSES].vCentre;
+    const Vector2 resolution = g_aMenuButtons[MENU_BUTTON_RESOLUTION].vCentre;
+    const Vector2 apply = g_aMenuButtons[MENU_BUTTON_APPLY].vCentre;
     DemoText demo;
-    demo.SkipIntro().Press("O").Add(25).MoveCursor(83, 125).Press("Knopf_1");
-    demo.MoveCursor(0, -250).Press("Knopf_1").MoveCursor(-208, 458).Press("Knopf_1").Add(25);
+    demo.SkipIntro().Press("O").Add(25).MoveCursor(Vector2(0.5f, 0.5f), glasses).Press("Knopf_1");
+    demo.MoveCursor(glasses, resolution).Press("Knopf_1").MoveCursor(resolution, apply).Press("Knopf_1").Add(25);
     demo.Press("Escape").Add(25).Press("B").Add(25).Press("Return").Add(100);
     demo.Write(tree.root + "/options.demo");
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--timedemo", "../options.demo"}), kLongRun), 0);

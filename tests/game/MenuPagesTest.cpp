@@ -76,7 +76,7 @@ protected:
 
 TEST_F(MenuPagesFixture, CreditsTypewriterAndWebButton)
 {
-    const Vector2 button(0.5f, 0.95f);
+    const Vector2 button = g_aMenuButtons[MENU_BUTTON_WEB].vCentre;
     Start(MENU_PAGE_CREDITS, 0);
     Step(BUTTON_MOUSE_1, 1.0f, button);  // during the camera flight nothing runs
     EXPECT_EQ(m_pMenu->m_iCreditsCharacters, 0);
@@ -137,7 +137,7 @@ TEST_F(MenuPagesFixture, LoadRefusesSavegamesThatCannotBeLoaded)
     AddSavegame("Alt", Savegame("..\\maps\\Weg.hwm"));
     AddSavegame("Neu", fits);
     Start(MENU_PAGE_LOAD_GAME);
-    Step(BUTTON_MOUSE_1, 0.01f, Vector2(0.375f, 0.9f));
+    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_LOAD_SAVEGAME].vCentre);
     EXPECT_EQ(Halvoran::m_pCurrentState, m_pMenu);
     EXPECT_EQ(Halvoran::m_pSavegameFile, nullptr);
     EXPECT_STREQ(m_pMenu->m_pLoadMessage, gone);
@@ -158,7 +158,7 @@ TEST_F(MenuPagesFixture, DeleteRemovesTheFileAndTheEntry)
     ASSERT_EQ(Halvoran::m_aSavegames.GetNumElements(), 1);
     EXPECT_STREQ(Halvoran::m_aSavegames[0]->acFile, "..\\savegame\\Anna 1.ssd");
 
-    Step(BUTTON_MOUSE_1, 0.01f, Vector2(0.625f, 0.9f));
+    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_DELETE_SAVEGAME].vCentre);
     EXPECT_FALSE(std::filesystem::exists(m_Root + "/savegame/Anna 1.ssd"));
     EXPECT_EQ(Halvoran::m_aSavegames.GetNumElements(), 0);  // "Es wurden noch keine Spiele gespeichert!"
     EXPECT_EQ(m_pMenu->Render(0.01f), 1);

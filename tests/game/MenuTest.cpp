@@ -68,7 +68,7 @@ TEST_F(MenuFixture, MenuNoLeavesThePageAfterTheFlightBack)
     Menu* menu = StartMenu();
     menu->OpenPage(MENU_PAGE_QUIT);
     menu->Render(1.0f);
-    aeCursor::m_vPosition = Vector2(0.6f, 0.55f);
+    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_QUIT_NO].vCentre;
     Press(BUTTON_MOUSE_1);
     menu->Move(0.01f);
     EXPECT_EQ(menu->m_bLeaving, 1);
@@ -113,7 +113,7 @@ TEST_F(MenuFixture, MenuOptionsRightClickOnTheResolutionSelectsTheLastMode)
     Menu* menu = StartMenu();
     menu->OpenPage(MENU_PAGE_OPTIONS);
     menu->Render(1.0f);
-    aeCursor::m_vPosition = Vector2(0.6f, 0.35f);
+    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_RESOLUTION].vCentre;
     Press(BUTTON_MOUSE_2);
     menu->Move(0.0f);
     EXPECT_EQ(Options::m_iSelectedResolution, 1);
@@ -137,7 +137,7 @@ TEST_F(MenuFixture, MenuOptionsThatCannotBeSavedAreShownAndTheOptionsPageOpensAt
     const std::string before = test::ReadBinary(file);
     std::filesystem::create_symlink("/dev/full", file + ".tmp");
     const int speed = Options::m_iCursorSpeed;
-    aeCursor::m_vPosition = Vector2(0.6f, 0.55f);
+    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_CURSOR_SPEED].vCentre;
     Press(BUTTON_MOUSE_1);
     {
         test::LogCapture log;
