@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
+#include <vector>
 
 HINSTANCE Halvoran::m_hInstance = nullptr;
 IDirect3DStateBlock9* Halvoran::m_pStateBlock = nullptr;
@@ -110,11 +112,34 @@ void ReportTimedemo()
     const int frames = aeDemo::GetFrames();
     const double seconds = aeDemo::GetWallMs() / 1000.0;
     const double fps = seconds > 0.0 ? frames / seconds : 0.0;
-    char line[160];
+    char line[200];
     std::snprintf(line, sizeof(line), "Timedemo: %d Bilder in %.2f Sekunden = %.1f Bilder pro Sekunde", frames, seconds,
                   fps);
     aeLog::Write("%s", line);
     aeConsolePrint(stdout, "%s\n", line);
+
+    const std::vector<float>& times = aeDemo::GetFrameTimes();
+    const aeFrameTimeStats stats = aeDemo::GetFrameTimeStats(times);
+    std::snprintf(line, sizeof(line),
+                  "Bildzeiten in ms: min %.2f, Mittel %.2f, max %.2f, Standardabweichung %.2f, 99. Perzentil %.2f",
+                  stats.fMin, stats.fAverage, stats.fMax, stats.fStdDev, stats.fP99);
+    aeLog::Write("%s", line);
+    aeConsolePrint(stdout, "%s\n", line);
+    if (!Halvoran::m_Start.acTimedemoCsv[0])
+        return;
+    std::string csv = "Bild;Millisekunden\n";
+    char row[48];
+    for (size_t i = 0; i < times.size(); ++i)
+    {
+        std::snprintf(row, sizeof(row), "%zu;%.3f\n", i + 1, static_cast<double>(times[i]));
+        csv += row;
+    }
+    if (!aeWriteFileAtomically(Halvoran::m_Start.acTimedemoCsv, csv.data(), csv.size()))
+    {
+        AE_ERROR("Halvoran::Exit", "Die Bildzeiten konnten nicht in \"%s\" gespeichert werden!", Halvoran::m_Start.acTimedemoCsv);
+        aeConsolePrint(stderr, "Halvoran: Die Bildzeiten konnten nicht in \"%s\" gespeichert werden\n",
+                       Halvoran::m_Start.acTimedemoCsv);
+    }
 }
 
 // A screenshot that could not be written is told for a few seconds over
@@ -504,7 +529,7 @@ namespace
 {
 const char* const kUsage =
     "Aufruf: Halvoran [--windowed] [--quit-after SEKUNDEN] [--map KARTE]\n"
-    "                 [--record DEMO | --demo DEMO | --timedemo DEMO]\n"
+    "                 [--record DEMO | --demo DEMO | --timedemo DEMO [--timedemo-csv DATEI]]\n"
     "                 [--lose-device-every SEKUNDEN]\n";
 
 // A map named on the command line: a bare name ("Kerker") means the map of
@@ -530,7 +555,7 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
         const bool takesValue = std::strcmp(arg, "--quit-after") == 0 || std::strcmp(arg, "--map") == 0 ||
                                 std::strcmp(arg, "--lose-device-every") == 0 ||
                                 std::strcmp(arg, "--record") == 0 || std::strcmp(arg, "--demo") == 0 ||
-                                std::strcmp(arg, "--timedemo") == 0;
+                                std::strcmp(arg, "--timedemo") == 0 || std::strcmp(arg, "--timedemo-csv") == 0;
         if (std::strcmp(arg, "--windowed") == 0)
         {
             options->bWindowed = 1;
@@ -562,6 +587,8 @@ int HalvoranParseArguments(int argc, char** argv, HalvoranStartOptions* options)
             MapArgument(value, options->acMap, sizeof(options->acMap));
         else if (std::strcmp(arg, "--record") == 0)
             std::snprintf(options->acRecord, sizeof(options->acRecord), "%s", value);
+        else if (std::strcmp(arg, "--timedemo-csv") == 0)
+            std::snprintf(options->acTimedemoCsv, sizeof(options->acTimedemoCsv), "%s", value);
         else
         {
             std::snprintf(options->acDemo, sizeof(options->acDemo), "%s", value);

@@ -23,6 +23,7 @@ struct HalvoranStartOptions
     char acRecord[256] = {}; // record the run into this demo file
     char acDemo[256] = {};   // play this demo back
     int bTimedemo = 0;       // play it as fast as frames are drawn and report the rate
+    char acTimedemoCsv[256] = {}; // a timedemo writes every frame's time into this file
     float fLoseDevice = 0.0f; // > 0: the graphics device is lost this often, in seconds (soak runs)
 };
 

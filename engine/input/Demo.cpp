@@ -6,7 +6,9 @@
 #include "aeLog.h"
 #include "aeMain.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,10 @@ int aeDemo::m_bFinished = 0;
 int aeDemo::m_iFrames = 0;
 DWORD aeDemo::m_dwStart = 0;
 DWORD aeDemo::m_dwDue = 0;
+std::vector<float> aeDemo::m_aFrameTimes;
+uint64_t aeDemo::m_uFrameStartUs = 0;
+// No frame of a timedemo has started yet.
+static const uint64_t kNoFrameStart = ~0ull;
 std::vector<aeDemoLine> aeDemo::m_aLines;
 size_t aeDemo::m_iLine = 0;
 int aeDemo::m_iLineFrame = 0;
@@ -239,6 +245,15 @@ int aeDemo::StartPlayback(const char* path, int timedemo)
         return 0;
     m_iMode = 1;
     m_bTimedemo = timedemo ? 1 : 0;
+    m_aFrameTimes.clear();
+    m_uFrameStartUs = kNoFrameStart;
+    if (m_bTimedemo)
+    {
+        size_t frames = 0;
+        for (const aeDemoLine& line : m_aLines)
+            frames += static_cast<size_t>(line.iFrames);
+        m_aFrameTimes.reserve(frames);  // nothing allocated while frames are measured
+    }
     m_bFinished = 0;
     m_iFrames = 0;
     m_iLine = 0;
@@ -287,6 +302,33 @@ int aeDemo::Stop()
     }
     AE_ERROR("aeDemo::Stop", "Die Demo \"%s\" konnte nicht gespeichert werden!", m_acPath);
     return 0;
+}
+
+aeFrameTimeStats aeDemo::GetFrameTimeStats(const std::vector<float>& times)
+{
+    aeFrameTimeStats stats;
+    if (times.empty())
+        return stats;
+    stats.iFrames = static_cast<int>(times.size());
+    double sum = 0.0;
+    stats.fMin = stats.fMax = times[0];
+    for (float t : times)
+    {
+        sum += t;
+        stats.fMin = std::min(stats.fMin, static_cast<double>(t));
+        stats.fMax = std::max(stats.fMax, static_cast<double>(t));
+    }
+    stats.fAverage = sum / static_cast<double>(times.size());
+    double squares = 0.0;
+    for (float t : times)
+        squares += (t - stats.fAverage) * (t - stats.fAverage);
+    stats.fStdDev = std::sqrt(squares / static_cast<double>(times.size()));
+    // The nearest rank: the smallest time that 99 % of the frames do not exceed.
+    std::vector<float> sorted = times;
+    const size_t rank = static_cast<size_t>(std::ceil(0.99 * static_cast<double>(sorted.size())));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<long>(rank - 1), sorted.end());
+    stats.fP99 = sorted[rank - 1];
+    return stats;
 }
 
 DWORD aeDemo::GetWallMs()
@@ -367,5 +409,12 @@ DWORD aeDemo::FrameTime(DWORD measuredMs)
     const DWORD ms = m_aLines[m_iLine].dwMs;
     if (!m_bTimedemo)
         WaitForFrame(ms);
+    else
+    {
+        const uint64_t now = aeMicroseconds();
+        if (m_uFrameStartUs != kNoFrameStart)
+            m_aFrameTimes.push_back(static_cast<float>(static_cast<double>(now - m_uFrameStartUs) / 1000.0));
+        m_uFrameStartUs = now;
+    }
     return ms;
 }

@@ -56,6 +56,14 @@ struct aeDemoLine
     aeDemoInput Input;
 };
 
+// What a timedemo's frames took, in milliseconds.
+struct aeFrameTimeStats
+{
+    int iFrames = 0;
+    double fMin = 0.0, fAverage = 0.0, fMax = 0.0, fStdDev = 0.0;
+    double fP99 = 0.0;  // 99 of 100 frames took at most this long
+};
+
 class aeDemo
 {
 public:
@@ -83,6 +91,10 @@ public:
     // since the first of them.
     static int GetFrames() { return m_iFrames; }
     static DWORD GetWallMs();
+    // A timedemo's frame times in milliseconds, one per frame played (from
+    // the start of a frame to the start of the next), and their figures.
+    static const std::vector<float>& GetFrameTimes() { return m_aFrameTimes; }
+    static aeFrameTimeStats GetFrameTimeStats(const std::vector<float>& times);
 
     // Once per frame from the input reader, with what the devices report:
     // playback replaces it by the demo's next frame (nothing held once the
@@ -105,6 +117,8 @@ private:
     // Real-time playback: when the frame now being played is due to end.
     static DWORD m_dwDue;
     static std::vector<aeDemoLine> m_aLines;
+    static std::vector<float> m_aFrameTimes;
+    static uint64_t m_uFrameStartUs;
     static size_t m_iLine;
     static int m_iLineFrame;
     static char m_acPath[256];

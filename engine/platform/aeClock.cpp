@@ -16,6 +16,15 @@ static DWORD MonotonicMilliseconds()
     return static_cast<DWORD>(ms);
 }
 
+uint64_t aeMicroseconds()
+{
+    if (DWORD (*source)() = s_pSource.load(std::memory_order_acquire))
+        return static_cast<uint64_t>(source()) * 1000u;
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000u + static_cast<uint64_t>(ts.tv_nsec) / 1000u;
+}
+
 DWORD timeGetTime()
 {
     DWORD (*source)() = s_pSource.load(std::memory_order_acquire);

@@ -8,6 +8,10 @@ typedef uint32_t DWORD;
 // Milliseconds from a monotonic clock, truncated to 32 bits.
 DWORD timeGetTime();
 
+// Microseconds from the same monotonic clock, not truncated (for measuring
+// frames); with a replaced clock, its milliseconds times 1000.
+uint64_t aeMicroseconds();
+
 // Waits ms milliseconds.
 void aeSleep(DWORD ms);
 

@@ -50,6 +50,15 @@ TEST(AppProcess, QuitAfterEndsWithZeroAndBadArgumentsWithMinusOne)
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
     EXPECT_NE(tree.Log().find("--- Beenden ---"), std::string::npos);
     EXPECT_NE(tree.Log().find("Fenstergr"), std::string::npos);  // a window of the video mode's size
+    // A timedemo can leave every frame's time behind.
+    test::WriteBinary(tree.root + "/kurz.demo", "HALVORAN-DEMO 1\n30 50 W\n");
+    EXPECT_EQ(test::Wait(tree.Start({"--map", "Tutorial", "--timedemo", "../kurz.demo", "--timedemo-csv", "../bilder.csv"})), 0);
+    const std::string csv = test::ReadBinary(tree.root + "/bilder.csv");
+    EXPECT_EQ(csv.rfind("Bild;Millisekunden\n1;", 0), 0u) << csv;
+    EXPECT_NE(csv.find("\n29;"), std::string::npos);
+    EXPECT_EQ(csv.find("\n30;"), std::string::npos);
+    EXPECT_NE(tree.Log().find("Bildzeiten in ms: min "), std::string::npos);
+
     EXPECT_EQ(test::Wait(tree.Start({"--gibtsnicht"})), -1);
     EXPECT_NE(tree.Stderr().find("unbekanntes Argument: --gibtsnicht"), std::string::npos);
     EXPECT_EQ(test::Wait(tree.Start({"--quit-after", "bald"})), -1);

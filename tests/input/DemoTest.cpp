@@ -163,3 +163,52 @@ TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecording)
     EXPECT_LT(took, 20600u);
     aeDemo::Stop();
 }
+
+TEST(Demo, TimedemoMeasuresEveryFrameAndSumsThemUp)
+{
+    struct Case
+    {
+        std::vector<float> times;
+        double min, average, max, stddev, p99;
+    };
+    std::vector<float> hundred, twoHundred;
+    for (int i = 1; i <= 100; ++i)
+        hundred.push_back(static_cast<float>(i));
+    for (int i = 1; i <= 200; ++i)
+        twoHundred.push_back(static_cast<float>(201 - i));  // in any order
+    const Case kCases[] = {
+        {{}, 0, 0, 0, 0, 0},
+        {{8.0f}, 8, 8, 8, 0, 8},
+        {{1, 2, 3, 4}, 1, 2.5, 4, 1.1180340, 4},
+        {hundred, 1, 50.5, 100, 28.866070, 99},
+        {twoHundred, 1, 100.5, 200, 57.734305, 198},
+    };
+    for (const Case& c : kCases)
+    {
+        const aeFrameTimeStats s = aeDemo::GetFrameTimeStats(c.times);
+        EXPECT_EQ(s.iFrames, static_cast<int>(c.times.size()));
+        EXPECT_DOUBLE_EQ(s.fMin, c.min);
+        EXPECT_DOUBLE_EQ(s.fAverage, c.average);
+        EXPECT_DOUBLE_EQ(s.fMax, c.max);
+        EXPECT_NEAR(s.fStdDev, c.stddev, 1e-6);
+        EXPECT_DOUBLE_EQ(s.fP99, c.p99);
+    }
+
+    // A timedemo keeps one time per frame from the start of one frame to
+    // the start of the next.
+    const std::string path = test::ScratchDir("timedemo") + "/drei.demo";
+    test::WriteBinary(path, "HALVORAN-DEMO 1\n3 50\n");
+    test::LogCapture log;
+    test::FakeClock clock(0, 0);
+    aeMain::m_bActive = 1;
+    ASSERT_EQ(aeDemo::StartPlayback(path.c_str(), 1), 1);
+    for (DWORD work : {7u, 12u, 9u})
+    {
+        aeDemoInput input = {};
+        aeDemo::TakeInput(&input);
+        aeDemo::FrameTime(1);
+        test::FakeClock::Advance(work);
+    }
+    EXPECT_EQ(aeDemo::GetFrameTimes(), (std::vector<float>{7.0f, 12.0f}));
+    aeDemo::Stop();
+}
