@@ -84,8 +84,12 @@ void main()
 #if RHW
     // Screen positions in pixels from the top-left corner, depth 0 to 1.
     float w = aPos.w > 0.0 ? 1.0 / aPos.w : 1.0;
-    // Direct3D puts pixel centres at whole coordinates, OpenGL half a pixel on.
-    vec2 ndc = vec2((aPos.x + 0.5 - uScreen.x) * uScreen.z - 1.0, 1.0 - (aPos.y + 0.5 - uScreen.y) * uScreen.w);
+    // Direct3D puts pixel centres at whole coordinates, OpenGL half a pixel
+    // on. Rows are turned over on the way; the nudge of 1/256 pixel upwards
+    // keeps Direct3D's rule for edges through pixel centres (top edge in,
+    // bottom edge out).
+    vec2 ndc = vec2((aPos.x + 0.5 - uScreen.x) * uScreen.z - 1.0,
+                    1.0 - (aPos.y + 0.5 - 1.0 / 256.0 - uScreen.y) * uScreen.w);
     gl_Position = vec4(ndc, aPos.z * 2.0 - 1.0, 1.0) * w;
     vFog = w;
     vec4 pv = vec4(0.0);
