@@ -7,8 +7,10 @@
 #include <epoxy/gl.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "aeWindow.h"
@@ -334,11 +336,15 @@ public:
     // Makes the device's OpenGL context current on this thread.
     void MakeCurrent();
     // A device made with D3DCREATE_MULTITHREADED serves one call at a time,
-    // from whichever thread makes it: Enter takes the device's lock and makes
-    // the context current on the calling thread, the outermost Leave gives the
-    // context up again, so that another thread can take it. Other devices
-    // belong to one thread and do nothing here.
-    void Enter();
+    // from whichever thread makes it. Enter takes the device's lock; the
+    // OpenGL context, which can be current on one thread only, stays with the
+    // thread that last drew until that thread ends a frame or a resource call
+    // (handBack: EndScene, Present, Reset, creating, locking, releasing) or
+    // another thread waits for it; a waiting thread gets it at the end of the
+    // holder's next call. Drawing without giving the context up keeps a frame
+    // from being flushed call by call. Other devices belong to one thread and
+    // do nothing here.
+    void Enter(bool handBack);
     void Leave();
     bool IsMultithreaded() const { return m_bMultithreaded; }
     // Copies a state in (taking references), as a state block applies it.
@@ -376,7 +382,11 @@ private:
     Direct3D* m_pD3D;
     const bool m_bMultithreaded;
     std::recursive_mutex m_Lock;
+    std::condition_variable_any m_Handover;
+    std::thread::id m_Owner;   // the thread the context is current on
     int m_iLockDepth = 0;
+    int m_iWaiters = 0;
+    bool m_bHandBack = false;
     HWND m_hWindow = nullptr;
     SDL_GLContext m_Context = nullptr;
     D3DPRESENT_PARAMETERS m_Params{};
@@ -438,10 +448,11 @@ private:
 class DeviceLock
 {
 public:
-    explicit DeviceLock(Device* device) : m_pDevice(device && device->IsMultithreaded() ? device : nullptr)
+    explicit DeviceLock(Device* device, bool handBack = false)
+        : m_pDevice(device && device->IsMultithreaded() ? device : nullptr)
     {
         if (m_pDevice)
-            m_pDevice->Enter();
+            m_pDevice->Enter(handBack);
     }
     ~DeviceLock()
     {
@@ -466,6 +477,7 @@ DeviceObject<Base>::DeviceObject(Device* device, D3DPOOL pool) : m_pDevice(devic
 template <class Base>
 DWORD DeviceObject<Base>::AddRef()
 {
+    DeviceLock lock(m_pDevice, true);
     const DWORD refs = ++m_uRefs;
     if (refs == 1)
     {
@@ -480,20 +492,22 @@ DWORD DeviceObject<Base>::AddRef()
 template <class Base>
 DWORD DeviceObject<Base>::Release()
 {
-    const DWORD refs = --m_uRefs;
-    if (refs == 0)
+    Device* device = m_pDevice;
+    DWORD refs;
     {
-        Device* device = m_pDevice;
+        DeviceLock lock(device, true);
+        refs = --m_uRefs;
+        if (refs == 0)
         {
-            DeviceLock lock(device);
             // For Reset the object is gone, even while the device holds it.
             if (m_Pool == D3DPOOL_DEFAULT)
                 device->m_iDefaultPoolObjects--;
             if (m_uHolds == 0)
                 delete this;
         }
-        device->Release();
     }
+    if (refs == 0)
+        device->Release();
     return refs;
 }
 

@@ -38,21 +38,37 @@ void Device::MakeCurrent()
 {
     if (SDL_GL_GetCurrentContext() != m_Context)
         SDL_GL_MakeCurrent(m_hWindow->pSdl, m_Context);
+    if (m_bMultithreaded)
+        m_Owner = std::this_thread::get_id();
 }
 
-void Device::Enter()
+void Device::Enter(bool handBack)
 {
     m_Lock.lock();
-    if (m_iLockDepth++ == 0 && m_Context)
-        MakeCurrent();
+    if (m_iLockDepth == 0 && m_Owner != std::thread::id() && m_Owner != std::this_thread::get_id())
+    {
+        // The context is current on another thread, which gives it up at the
+        // end of its next call.
+        m_iWaiters++;
+        m_Handover.wait(m_Lock, [this] { return m_Owner == std::thread::id(); });
+        m_iWaiters--;
+    }
+    m_iLockDepth++;
+    m_bHandBack = m_bHandBack || handBack;
 }
 
 void Device::Leave()
 {
-    // A context can be current on one thread only; it is given up after every
-    // call, as nobody can tell which thread comes next.
-    if (--m_iLockDepth == 0 && m_Context && SDL_GL_GetCurrentContext() == m_Context)
-        SDL_GL_MakeCurrent(m_hWindow->pSdl, nullptr);
+    if (--m_iLockDepth == 0)
+    {
+        if (m_Owner == std::this_thread::get_id() && (m_bHandBack || m_iWaiters > 0))
+        {
+            SDL_GL_MakeCurrent(m_hWindow->pSdl, nullptr);
+            m_Owner = std::thread::id();
+            m_Handover.notify_all();
+        }
+        m_bHandBack = false;
+    }
     m_Lock.unlock();
 }
 
@@ -113,23 +129,14 @@ HRESULT Device::Create(HWND window, D3DPRESENT_PARAMETERS& params)
     m_bHeadless = IsHeadless();
 
     SetContextAttributes();
-    if (m_bMultithreaded)
-    {
-        // The context changes hands after every call; where OpenGL allows it,
-        // giving it up does not flush the commands sent so far.
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_RELEASE_BEHAVIOR, SDL_GL_CONTEXT_RELEASE_BEHAVIOR_NONE);
-        m_Context = SDL_GL_CreateContext(window->pSdl);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_RELEASE_BEHAVIOR, SDL_GL_CONTEXT_RELEASE_BEHAVIOR_FLUSH);
-    }
-    if (!m_Context)
-        m_Context = SDL_GL_CreateContext(window->pSdl);
+    m_Context = SDL_GL_CreateContext(window->pSdl);
     if (!m_Context)
     {
         AE_ERROR("IDirect3D9::CreateDevice", "Der OpenGL-Kontext konnte nicht erstellt werden: %s", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
-    SDL_GL_MakeCurrent(window->pSdl, m_Context);
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
+    MakeCurrent();
     SetupWindow();
     if (!CreateTargets())
         return D3DERR_OUTOFVIDEOMEMORY;
@@ -238,7 +245,7 @@ bool Device::CheckWindowLoss()
 
 HRESULT Device::TestCooperativeLevel()
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!CheckWindowLoss())
         return D3D_OK;
     if (g_bCreationBlocked || (!m_Params.Windowed && m_hWindow->bMinimized))
@@ -278,7 +285,7 @@ HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode)
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!params)
         return D3DERR_INVALIDCALL;
     // As on Direct3D, every resource of the default pool must be gone.
@@ -312,7 +319,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
 
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (CheckWindowLoss())
         return D3DERR_DEVICELOST;
     MakeCurrent();
@@ -376,7 +383,7 @@ void Device::ForgetFrames()
 
 void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     MakeCurrent();
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
@@ -430,7 +437,7 @@ HRESULT Device::BeginScene()
 
 HRESULT Device::EndScene()
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!m_bInScene)
         return D3DERR_INVALIDCALL;
     m_bInScene = false;
@@ -515,7 +522,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DTexture9** texture, HANDLE*)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!texture)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -547,7 +554,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                    IDirect3DVertexBuffer9** buffer, HANDLE*)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!buffer)
         return D3DERR_INVALIDCALL;
     *buffer = nullptr;
@@ -567,7 +574,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DIndexBuffer9** buffer, HANDLE*)
 {
-    DeviceLock lock(this);
+    DeviceLock lock(this, true);
     if (!buffer)
         return D3DERR_INVALIDCALL;
     *buffer = nullptr;

@@ -130,7 +130,7 @@ HRESULT DeviceBuffer<Interface>::GetDevice(IDirect3DDevice9** device)
 template <class Interface>
 HRESULT DeviceBuffer<Interface>::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
-    DeviceLock lock(m_pDevice);
+    DeviceLock lock(m_pDevice, true);
     const HRESULT hr = LockRange(m_Data, offset, size, data, &m_uLockOffset, &m_uLockSize);
     if (SUCCEEDED(hr))
     {
@@ -143,7 +143,7 @@ HRESULT DeviceBuffer<Interface>::Lock(UINT offset, UINT size, void** data, DWORD
 template <class Interface>
 HRESULT DeviceBuffer<Interface>::Unlock()
 {
-    DeviceLock lock(m_pDevice);
+    DeviceLock lock(m_pDevice, true);
     if (m_iLocks == 0)
         return D3DERR_INVALIDCALL;
     if (--m_iLocks == 0 && !(m_dwLockFlags & D3DLOCK_READONLY) && m_uLockSize > 0)
@@ -245,7 +245,7 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface)
 
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 {
-    DeviceLock lock(m_pDevice);
+    DeviceLock lock(m_pDevice, true);
     if (!locked || level >= m_uLevels)
         return D3DERR_INVALIDCALL;
     RECT r = {0, 0, static_cast<LONG>(LevelWidth(level)), static_cast<LONG>(LevelHeight(level))};
@@ -270,7 +270,7 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
 
 HRESULT Texture::UnlockRect(UINT level)
 {
-    DeviceLock lock(m_pDevice);
+    DeviceLock lock(m_pDevice, true);
     if (level >= m_uLevels || m_LockRects[level].left > m_LockRects[level].right)
         return D3DERR_INVALIDCALL;
     RECT r = m_LockRects[level];
@@ -336,7 +336,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc)
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 {
-    DeviceLock lock(m_pDevice);
+    DeviceLock lock(m_pDevice, true);
     if (m_pTexture)
         return m_pTexture->LockRect(m_uLevel, locked, rect, flags);
     if (!locked || m_bLocked)

@@ -504,7 +504,7 @@ StateBlock::StateBlock(Device* device, D3DSTATEBLOCKTYPE type) : m_pDevice(devic
 StateBlock::~StateBlock()
 {
     {
-        DeviceLock lock(m_pDevice);
+        DeviceLock lock(m_pDevice, true);
         ReleaseStateRefs(m_State);
     }
     m_pDevice->Release();
