@@ -2,8 +2,10 @@
 // counts, untextured stages, the light formulas, pixel centres of
 // pre-transformed vertices, text under a colour write mask.
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "D3D9TestSupport.h"
@@ -28,6 +30,22 @@ protected:
             texture->UnlockRect(0);
         }
         return texture;
+    }
+
+    static DWORD PixelOf(IDirect3DDevice9* device, int x, int y)
+    {
+        IDirect3DSurface9* surface = nullptr;
+        DWORD value = 0xdeadbeef;
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface))
+            && SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
+        {
+            memcpy(&value, static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+            surface->UnlockRect();
+        }
+        if (surface)
+            surface->Release();
+        return value & 0xffffff;
     }
 
     // The public count as Release reports it, left unchanged.
@@ -136,6 +154,33 @@ TEST_F(D3D9Fidelity, BindingsKeepTheCountAndReleasedObjectsStayUsable)
     IDirect3DBaseTexture9* bound = reinterpret_cast<IDirect3DBaseTexture9*>(1);
     EXPECT_EQ(m_pDevice->GetTexture(0, &bound), D3D_OK);
     EXPECT_EQ(bound, nullptr);
+}
+
+TEST_F(D3D9Fidelity, MultithreadedDeviceServesWhicheverThreadCalls)
+{
+    D3DPRESENT_PARAMETERS params = WindowedParams(kWidth, kHeight);
+    IDirect3DDevice9* device = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MULTITHREADED, &params, &device), D3D_OK);
+    std::atomic<int> step{0};
+    std::thread drawer([&] {
+        device->BeginScene();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0);
+        step = 1;
+        // In the middle of its frame; the other thread gets the device between two calls.
+        while (step < 2)
+            device->SetRenderState(D3DRS_AMBIENT, 0);
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    });
+    while (step < 1)
+        std::this_thread::yield();
+    const D3DRECT left = {0, 0, 64, 96};
+    EXPECT_EQ(device->Clear(1, &left, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), D3D_OK);
+    EXPECT_EQ(PixelOf(device, 10, 10), 0x00ff00u);
+    step = 2;
+    drawer.join();
+    EXPECT_EQ(PixelOf(device, 100, 10), 0x0000ffu);
+    EXPECT_EQ(device->Release(), 0u);
 }
 
 TEST_F(D3D9Fidelity, StagesThatReadAMissingTexturePassTheColourThrough)

@@ -63,7 +63,9 @@ void Device::Leave()
     {
         if (m_Owner == std::this_thread::get_id() && (m_bHandBack || m_iWaiters > 0))
         {
-            SDL_GL_MakeCurrent(m_hWindow->pSdl, nullptr);
+            // (Another device may have made its own context current here since.)
+            if (SDL_GL_GetCurrentContext() == m_Context)
+                SDL_GL_MakeCurrent(m_hWindow->pSdl, nullptr);
             m_Owner = std::thread::id();
             m_Handover.notify_all();
         }
