@@ -181,7 +181,7 @@ int StartDevice(bool fullScreen)
 }
 }
 
-int aeGrafik::Init(const char* title, HICON)
+int aeGrafik::Init(const char* title, HICON icon)
 {
     if (m_bInitialized)
         Exit();
@@ -195,6 +195,9 @@ int aeGrafik::Init(const char* title, HICON)
         }
         aeLog::Write("Das Fenster wurde erstellt!");
     }
+    // The icon belongs to the engine's window, also to one made by an earlier start.
+    if (icon)
+        aeSetWindowIcon(m_hWindow, icon);
     return StartDevice(true);
 }
 

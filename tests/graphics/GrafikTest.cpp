@@ -1,6 +1,7 @@
 #include "GrafikTestSupport.h"
 #include "TestSupport.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "VFile.h"
@@ -354,4 +355,148 @@ TEST_F(GrafikFixture, FontsScaleFromTheReferenceScreen)
     EXPECT_NEAR(static_cast<double>(large) / small, 53.0 / 40.0, 0.08);
     aeFont none;
     EXPECT_EQ(none.Init(nullptr, 30.0f, 0, 0.0f), 0);
+}
+
+TEST_F(GrafikFixture, TextureReleasedCompletelyWhileBoundStaysDrawable)
+{
+    OpenDevice();
+    ASSERT_EQ(aeTextureManager::Init(), 1);
+    const auto bmp = test::MakeBmp(2, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000});
+    VFile image(bmp.data(), static_cast<int>(bmp.size()));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(aeTextureManager::AddTexture(&image, "red.bmp", 0, &texture), 1);
+    aeGrafik::SetTexture(texture, 0);
+    aeGrafik::SetTSS(D3DTSS_COLOROP, D3DTOP_SELECTARG1, 0);
+    aeGrafik::SetTSS(D3DTSS_COLORARG1, D3DTA_TEXTURE, 0);
+    // The manager's complete release ends the program's count; the device's
+    // binding keeps the texture until it is unbound.
+    aeTextureManager::DeleteTexture(0);
+    struct V
+    {
+        float x, y, z, rhw;
+        D3DCOLOR c;
+        float u, v;
+    };
+    const V quad[4] = {{0, 240, 0, 1, ~0u, 0, 1}, {0, 0, 0, 1, ~0u, 0, 0}, {320, 240, 0, 1, ~0u, 1, 1}, {320, 0, 0, 1, ~0u, 1, 0}};
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    aeGrafik::SetRS(D3DRS_ZENABLE, FALSE);
+    aeGrafik::SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    ASSERT_EQ(aeGrafik::GetDevice()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V)), D3D_OK);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 160, 120), 0xFF0000u);
+    aeGrafik::Reset();
+    aeTextureManager::Exit();
+}
+
+TEST_F(GrafikFixture, RectangleWithoutTextureShowsItsTint)
+{
+    OpenDevice();
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f, 0);
+    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.0f, 0.0f), Vector2(0.5f, 1.0f), nullptr, 0, Color(0.25f, 0.5f, 1.0f, 1.0f),
+                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
+              1);
+    // The menu's shading: half-transparent black over the picture.
+    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.5f, 0.0f), Vector2(1.0f, 1.0f), nullptr, 1, Color(0.0f, 0.0f, 0.0f, 0.5f),
+                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
+              1);
+    const auto pixels = ReadBackBuffer();
+    const uint32_t tint = Pixel(pixels, 80, 120), shaded = Pixel(pixels, 240, 120);
+    EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
+    EXPECT_NEAR(static_cast<int>((tint >> 8) & 0xFF), 128, 2);
+    EXPECT_EQ(tint & 0xFF, 0xFFu);
+    EXPECT_NEAR(static_cast<int>(shaded & 0xFF), 128, 2);
+}
+
+TEST_F(GrafikFixture, WindowsKeepTheirSizeAndTakeTheIcon)
+{
+    // A window smaller than the video mode: the device scales into it.
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    aeConfig::m_VideoMode = {320, 240, 60, D3DFMT_X8R8G8B8};
+    aeConfig::m_ZStencilBufferFormat = D3DFMT_D24S8;
+    aeConfig::m_MultiSampling = D3DMULTISAMPLE_NONE;
+    m_hWindow = aeCreateWindow("Halvoran-Test", 200, 150, nullptr);
+    ASSERT_NE(m_hWindow, nullptr);
+    ASSERT_EQ(aeGrafik::Init(m_hWindow), 1);
+    EXPECT_EQ(aeGrafik::Present(), 1);
+    // A windowed device without a back-buffer size takes the window's size.
+    D3DPRESENT_PARAMETERS pp = aeGrafik::m_PresentParams;
+    pp.BackBufferWidth = pp.BackBufferHeight = 0;
+    IDirect3DDevice9* probe = nullptr;
+    ASSERT_EQ(aeGrafik::GetD3D()->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, 0, &pp, &probe), D3D_OK);
+    EXPECT_EQ(pp.BackBufferWidth, 200u);
+    EXPECT_EQ(pp.BackBufferHeight, 150u);
+    probe->Release();
+    aeGrafik::Exit();
+    aeDestroyWindow(m_hWindow);
+    m_hWindow = nullptr;
+    aeGrafik::m_hWindow = nullptr;
+
+    // The full-screen start puts the given icon on its window.
+    const auto icon = test::MakeBmp(16, 16, std::vector<uint32_t>(256, 0x3366CC));
+    ASSERT_EQ(aeGrafik::Init("Halvoran-Test", const_cast<unsigned char*>(icon.data())), 1);
+    m_hWindow = aeGrafik::GetWindow();
+    int w = 0, h = 0;
+    EXPECT_EQ(aeGetWindowIcon(m_hWindow, &w, &h), 1);
+    EXPECT_EQ(w, 16);
+    EXPECT_EQ(h, 16);
+}
+
+namespace
+{
+std::atomic<int> g_iRenderedFrames{0};
+std::atomic<int> g_iPresented{0};
+std::atomic<uint32_t> g_uCentre{0}, g_uCorner{0};
+
+int IdleMove(float)
+{
+    return 1;
+}
+
+// One frame on the render thread: a clear, an untextured rectangle, the pixels
+// read back, the frame shown; then the loop ends.
+int RenderOnce(float)
+{
+    if (g_iRenderedFrames++ > 0)
+        return 1;
+    IDirect3DDevice9* device = aeGrafik::GetDevice();
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
+    aeGrafik::BeginScene();
+    aeGrafik::DrawTexturedRect(Vector2(0.25f, 0.25f), Vector2(0.75f, 0.75f), nullptr, 0, Color(1.0f, 0.0f, 0.0f, 1.0f),
+                               Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
+    aeGrafik::EndScene();
+    IDirect3DSurface9* surface = nullptr;
+    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)))
+    {
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
+        {
+            auto at = [&](int x, int y) {
+                uint32_t value;
+                std::memcpy(&value, static_cast<const char*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
+                return value & 0xFFFFFF;
+            };
+            g_uCentre = at(160, 120);
+            g_uCorner = at(5, 5);
+            surface->UnlockRect();
+        }
+        surface->Release();
+    }
+    g_iPresented = aeGrafik::Present();
+    aeMain::QuitGame();
+    return 1;
+}
+}
+
+TEST_F(GrafikFixture, MultiThreadedLoopDrawsOnTheRenderThread)
+{
+    OpenDevice();
+    g_iRenderedFrames = 0;
+    g_iPresented = 0;
+    ASSERT_EQ(aeMain::DoMessageLoop(IdleMove, RenderOnce, 1), 1);
+    EXPECT_EQ(g_iPresented, 1);
+    EXPECT_EQ(g_uCentre, 0xFF0000u);
+    EXPECT_EQ(g_uCorner, 0x204060u);
+    // Back on the main thread the device still draws.
+    aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 5, 5), 0x00FF00u);
+    EXPECT_EQ(aeGrafik::Present(), 1);
 }

@@ -7,7 +7,10 @@
 #include <epoxy/gl.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "aeWindow.h"
@@ -20,6 +23,7 @@ struct aeWindow
     WNDPROC pfnProc;
     Uint32 uId;
     int bMinimized;
+    int iIconWidth = 0, iIconHeight = 0;   // 0: no icon of its own
 };
 
 namespace d3d9
@@ -75,6 +79,29 @@ uint32_t UnpackPixel(D3DFORMAT format, const uint8_t* in);
 
 class Device;
 
+// What textures and buffers share: the count that AddRef and Release keep, as
+// the program sees it, and the device's own holds (bindings, state blocks),
+// which Release never reports. An object whose count reaches 0 while the device
+// still holds it stays alive until the last hold goes; the device reference it
+// took at creation is given back with the count.
+template <class Base>
+class DeviceObject : public Base
+{
+public:
+    DeviceObject(Device* device, D3DPOOL pool);
+    DWORD AddRef() override;
+    DWORD Release() override;
+    void Hold() { ++m_uHolds; }
+    void Drop();
+
+    Device* m_pDevice;
+    D3DPOOL m_Pool;
+
+protected:
+    std::atomic<DWORD> m_uRefs{1};
+    std::atomic<DWORD> m_uHolds{0};
+};
+
 // ---------------------------------------------------------------------------
 // Resources
 // ---------------------------------------------------------------------------
@@ -82,7 +109,7 @@ class Device;
 // What vertex and index buffers share: a copy in memory that locks hand out,
 // the OpenGL buffer that unlocking updates, and the device reference.
 template <class Interface>
-class DeviceBuffer : public RefCounted<Interface>
+class DeviceBuffer : public DeviceObject<Interface>
 {
 public:
     DeviceBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool);
@@ -91,11 +118,11 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags) override;
     HRESULT Unlock() override;
 
-    Device* m_pDevice;
+    using DeviceObject<Interface>::m_pDevice;
+    using DeviceObject<Interface>::m_Pool;
     GLuint m_uBuffer = 0;
     std::vector<uint8_t> m_Data;
     DWORD m_dwUsage;
-    D3DPOOL m_Pool;
     UINT m_uLockOffset = 0, m_uLockSize = 0;
     int m_iLocks = 0;
     DWORD m_dwLockFlags = 0;
@@ -127,7 +154,7 @@ public:
     D3DFORMAT m_Format;
 };
 
-class Texture final : public RefCounted<IDirect3DTexture9>
+class Texture final : public DeviceObject<IDirect3DTexture9>
 {
 public:
     Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
@@ -144,12 +171,10 @@ public:
     UINT LevelHeight(UINT level) const { return (m_uHeight >> level) ? (m_uHeight >> level) : 1; }
     UINT LevelPitch(UINT level) const { return LevelWidth(level) * BytesPerPixel(m_Format); }
 
-    Device* m_pDevice;
     GLuint m_uTexture = 0;
     UINT m_uWidth, m_uHeight, m_uLevels;
     DWORD m_dwUsage;
     D3DFORMAT m_Format;
-    D3DPOOL m_Pool;
     std::vector<std::vector<uint8_t>> m_Levels;   // the system copy of every level
     std::vector<RECT> m_LockRects;                // per level; left > right when not locked
 };
@@ -202,7 +227,7 @@ struct DeviceState
     D3DVIEWPORT9 Viewport;
 };
 
-// Holds a reference on every object a state names.
+// The device's hold on every object a state names (not seen by Release).
 void AddStateRefs(const DeviceState& state);
 void ReleaseStateRefs(const DeviceState& state);
 
@@ -254,7 +279,7 @@ class Direct3D;
 class Device final : public RefCounted<IDirect3DDevice9>
 {
 public:
-    Device(Direct3D* d3d);
+    Device(Direct3D* d3d, bool multithreaded);
     ~Device() override;
     HRESULT Create(HWND window, D3DPRESENT_PARAMETERS& params);
 
@@ -310,6 +335,18 @@ public:
 
     // Makes the device's OpenGL context current on this thread.
     void MakeCurrent();
+    // A device made with D3DCREATE_MULTITHREADED serves one call at a time,
+    // from whichever thread makes it. Enter takes the device's lock; the
+    // OpenGL context, which can be current on one thread only, stays with the
+    // thread that last drew until that thread ends a frame or a resource call
+    // (handBack: EndScene, Present, Reset, creating, locking, releasing) or
+    // another thread waits for it; a waiting thread gets it at the end of the
+    // holder's next call. Drawing without giving the context up keeps a frame
+    // from being flushed call by call. Other devices belong to one thread and
+    // do nothing here.
+    void Enter(bool handBack);
+    void Leave();
+    bool IsMultithreaded() const { return m_bMultithreaded; }
     // Copies a state in (taking references), as a state block applies it.
     void ApplyState(const DeviceState& state);
     const DeviceState& State() const { return m_State; }
@@ -343,6 +380,13 @@ private:
     void ForgetFrames();
 
     Direct3D* m_pD3D;
+    const bool m_bMultithreaded;
+    std::recursive_mutex m_Lock;
+    std::condition_variable_any m_Handover;
+    std::thread::id m_Owner;   // the thread the context is current on
+    int m_iLockDepth = 0;
+    int m_iWaiters = 0;
+    bool m_bHandBack = false;
     HWND m_hWindow = nullptr;
     SDL_GLContext m_Context = nullptr;
     D3DPRESENT_PARAMETERS m_Params{};
@@ -384,7 +428,7 @@ private:
     // derived values
     float m_afWorldView[16] = {};
     float m_afLightPos[kMaxActiveLights][4];
-    float m_afLightDir[kMaxActiveLights][4];
+    float m_afLightDir[kMaxActiveLights][4] = {};
     int m_iLightCount = 0;
 
     struct GlCache
@@ -399,6 +443,80 @@ private:
         float depthMin = -1, depthMax = -1;
     } m_Gl;
 };
+
+// Holds a device's lock for one call (see Device::Enter).
+class DeviceLock
+{
+public:
+    explicit DeviceLock(Device* device, bool handBack = false)
+        : m_pDevice(device && device->IsMultithreaded() ? device : nullptr)
+    {
+        if (m_pDevice)
+            m_pDevice->Enter(handBack);
+    }
+    ~DeviceLock()
+    {
+        if (m_pDevice)
+            m_pDevice->Leave();
+    }
+    DeviceLock(const DeviceLock&) = delete;
+    DeviceLock& operator=(const DeviceLock&) = delete;
+
+private:
+    Device* m_pDevice;
+};
+
+template <class Base>
+DeviceObject<Base>::DeviceObject(Device* device, D3DPOOL pool) : m_pDevice(device), m_Pool(pool)
+{
+    m_pDevice->AddRef();
+    if (pool == D3DPOOL_DEFAULT)
+        m_pDevice->m_iDefaultPoolObjects++;
+}
+
+template <class Base>
+DWORD DeviceObject<Base>::AddRef()
+{
+    DeviceLock lock(m_pDevice, true);
+    const DWORD refs = ++m_uRefs;
+    if (refs == 1)
+    {
+        // Taken back from a binding (GetTexture and the like).
+        m_pDevice->AddRef();
+        if (m_Pool == D3DPOOL_DEFAULT)
+            m_pDevice->m_iDefaultPoolObjects++;
+    }
+    return refs;
+}
+
+template <class Base>
+DWORD DeviceObject<Base>::Release()
+{
+    Device* device = m_pDevice;
+    DWORD refs;
+    {
+        DeviceLock lock(device, true);
+        refs = --m_uRefs;
+        if (refs == 0)
+        {
+            // For Reset the object is gone, even while the device holds it.
+            if (m_Pool == D3DPOOL_DEFAULT)
+                device->m_iDefaultPoolObjects--;
+            if (m_uHolds == 0)
+                delete this;
+        }
+    }
+    if (refs == 0)
+        device->Release();
+    return refs;
+}
+
+template <class Base>
+void DeviceObject<Base>::Drop()
+{
+    if (--m_uHolds == 0 && m_uRefs == 0)
+        delete this;
+}
 
 class Direct3D final : public RefCounted<IDirect3D9>
 {

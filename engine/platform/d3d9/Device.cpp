@@ -9,7 +9,7 @@
 
 namespace d3d9
 {
-Device::Device(Direct3D* d3d) : m_pD3D(d3d)
+Device::Device(Direct3D* d3d, bool multithreaded) : m_pD3D(d3d), m_bMultithreaded(multithreaded)
 {
     m_pD3D->AddRef();
     memset(&m_State, 0, sizeof(m_State));
@@ -38,6 +38,40 @@ void Device::MakeCurrent()
 {
     if (SDL_GL_GetCurrentContext() != m_Context)
         SDL_GL_MakeCurrent(m_hWindow->pSdl, m_Context);
+    if (m_bMultithreaded)
+        m_Owner = std::this_thread::get_id();
+}
+
+void Device::Enter(bool handBack)
+{
+    m_Lock.lock();
+    if (m_iLockDepth == 0 && m_Owner != std::thread::id() && m_Owner != std::this_thread::get_id())
+    {
+        // The context is current on another thread, which gives it up at the
+        // end of its next call.
+        m_iWaiters++;
+        m_Handover.wait(m_Lock, [this] { return m_Owner == std::thread::id(); });
+        m_iWaiters--;
+    }
+    m_iLockDepth++;
+    m_bHandBack = m_bHandBack || handBack;
+}
+
+void Device::Leave()
+{
+    if (--m_iLockDepth == 0)
+    {
+        if (m_Owner == std::this_thread::get_id() && (m_bHandBack || m_iWaiters > 0))
+        {
+            // (Another device may have made its own context current here since.)
+            if (SDL_GL_GetCurrentContext() == m_Context)
+                SDL_GL_MakeCurrent(m_hWindow->pSdl, nullptr);
+            m_Owner = std::thread::id();
+            m_Handover.notify_all();
+        }
+        m_bHandBack = false;
+    }
+    m_Lock.unlock();
 }
 
 HRESULT Device::CheckParams(HWND window, D3DPRESENT_PARAMETERS& params)
@@ -76,11 +110,10 @@ HRESULT Device::CheckParams(HWND window, D3DPRESENT_PARAMETERS& params)
 void Device::SetupWindow()
 {
     SDL_Window* sdl = m_hWindow->pSdl;
+    // A windowed device keeps the window as its owner made it; Present scales
+    // the back buffer to it.
     if (m_Params.Windowed)
-    {
         SDL_SetWindowFullscreen(sdl, 0);
-        SDL_SetWindowSize(sdl, static_cast<int>(m_Params.BackBufferWidth), static_cast<int>(m_Params.BackBufferHeight));
-    }
     else
         SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
     const UINT interval = m_Params.PresentationInterval;
@@ -104,7 +137,8 @@ HRESULT Device::Create(HWND window, D3DPRESENT_PARAMETERS& params)
         AE_ERROR("IDirect3D9::CreateDevice", "Der OpenGL-Kontext konnte nicht erstellt werden: %s", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
-    SDL_GL_MakeCurrent(window->pSdl, m_Context);
+    DeviceLock lock(this, true);
+    MakeCurrent();
     SetupWindow();
     if (!CreateTargets())
         return D3DERR_OUTOFVIDEOMEMORY;
@@ -213,6 +247,7 @@ bool Device::CheckWindowLoss()
 
 HRESULT Device::TestCooperativeLevel()
 {
+    DeviceLock lock(this, true);
     if (!CheckWindowLoss())
         return D3D_OK;
     if (g_bCreationBlocked || (!m_Params.Windowed && m_hWindow->bMinimized))
@@ -222,6 +257,7 @@ HRESULT Device::TestCooperativeLevel()
 
 HRESULT Device::GetDirect3D(IDirect3D9** d3d)
 {
+    DeviceLock lock(this);
     if (!d3d)
         return D3DERR_INVALIDCALL;
     m_pD3D->AddRef();
@@ -231,11 +267,13 @@ HRESULT Device::GetDirect3D(IDirect3D9** d3d)
 
 HRESULT Device::GetDeviceCaps(D3DCAPS9* caps)
 {
+    DeviceLock lock(this);
     return m_pD3D->GetDeviceCaps(0, D3DDEVTYPE_HAL, caps);
 }
 
 HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode)
 {
+    DeviceLock lock(this);
     if (swapChain != 0 || !mode)
         return D3DERR_INVALIDCALL;
     if (m_Params.Windowed)
@@ -249,6 +287,7 @@ HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode)
 
 HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
 {
+    DeviceLock lock(this, true);
     if (!params)
         return D3DERR_INVALIDCALL;
     // As on Direct3D, every resource of the default pool must be gone.
@@ -282,6 +321,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params)
 
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
 {
+    DeviceLock lock(this, true);
     if (CheckWindowLoss())
         return D3DERR_DEVICELOST;
     MakeCurrent();
@@ -345,6 +385,7 @@ void Device::ForgetFrames()
 
 void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
 {
+    DeviceLock lock(this, true);
     MakeCurrent();
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
@@ -377,6 +418,7 @@ void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
 
 HRESULT Device::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface)
 {
+    DeviceLock lock(this);
     if (!surface)
         return D3DERR_INVALIDCALL;
     *surface = nullptr;
@@ -388,6 +430,7 @@ HRESULT Device::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYP
 
 HRESULT Device::BeginScene()
 {
+    DeviceLock lock(this);
     if (m_bInScene)
         return D3DERR_INVALIDCALL;
     m_bInScene = true;
@@ -396,6 +439,7 @@ HRESULT Device::BeginScene()
 
 HRESULT Device::EndScene()
 {
+    DeviceLock lock(this, true);
     if (!m_bInScene)
         return D3DERR_INVALIDCALL;
     m_bInScene = false;
@@ -404,6 +448,7 @@ HRESULT Device::EndScene()
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
+    DeviceLock lock(this);
     if ((flags & ~7u) || (count > 0 && !rects))
         return D3DERR_INVALIDCALL;
     if (((flags & D3DCLEAR_ZBUFFER) && !m_bHasDepth) || ((flags & D3DCLEAR_STENCIL) && !m_bHasStencil))
@@ -479,6 +524,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DTexture9** texture, HANDLE*)
 {
+    DeviceLock lock(this, true);
     if (!texture)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -510,6 +556,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                    IDirect3DVertexBuffer9** buffer, HANDLE*)
 {
+    DeviceLock lock(this, true);
     if (!buffer)
         return D3DERR_INVALIDCALL;
     *buffer = nullptr;
@@ -529,6 +576,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                   IDirect3DIndexBuffer9** buffer, HANDLE*)
 {
+    DeviceLock lock(this, true);
     if (!buffer)
         return D3DERR_INVALIDCALL;
     *buffer = nullptr;

@@ -453,7 +453,7 @@ HRESULT Direct3D::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps)
     return D3D_OK;
 }
 
-HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD,
+HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviour,
                                D3DPRESENT_PARAMETERS* params, IDirect3DDevice9** device)
 {
     if (!device)
@@ -464,7 +464,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
     HWND window = params->hDeviceWindow ? params->hDeviceWindow : focusWindow;
     if (!aeIsWindow(window))
         return D3DERR_INVALIDCALL;
-    Device* created = new Device(this);
+    Device* created = new Device(this, (behaviour & D3DCREATE_MULTITHREADED) != 0);
     const HRESULT hr = created->Create(window, *params);   // fills in what was left to the device
     if (FAILED(hr))
     {

@@ -426,6 +426,16 @@ void Device::UpdateDerived()
                 pos[1] = p.x * v._12 + p.y * v._22 + p.z * v._32 + v._42;
                 pos[2] = p.x * v._13 + p.y * v._23 + p.z * v._33 + v._43;
                 pos[3] = 1.f;
+                // Where a spot light points, in view space.
+                const D3DVECTOR& d = light.Direction;
+                float* dir = m_afLightDir[n];
+                dir[0] = d.x * v._11 + d.y * v._21 + d.z * v._31;
+                dir[1] = d.x * v._12 + d.y * v._22 + d.z * v._32;
+                dir[2] = d.x * v._13 + d.y * v._23 + d.z * v._33;
+                const float length = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
+                for (int k = 0; k < 3; k++)
+                    dir[k] = length > 0.f ? dir[k] / length : 0.f;
+                dir[3] = 0.f;
             }
             n++;
         }
@@ -498,6 +508,7 @@ bool Device::PrepareDraw(DWORD fvf, GLuint buffer, UINT offset, UINT stride)
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT count)
 {
+    DeviceLock lock(this);
     GLsizei vertices = 0;
     const GLenum mode = PrimitiveMode(type, count, &vertices);
     VertexBuffer* vb = m_State.pStream;
@@ -521,6 +532,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT coun
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT, UINT, UINT startIndex,
                                      UINT count)
 {
+    DeviceLock lock(this);
     GLsizei indices = 0;
     const GLenum mode = PrimitiveMode(type, count, &indices);
     VertexBuffer* vb = m_State.pStream;
@@ -571,6 +583,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* data, UINT stride)
 {
+    DeviceLock lock(this);
     GLsizei vertices = 0;
     const GLenum mode = PrimitiveMode(type, count, &vertices);
     if (!mode || !data || stride == 0 || count == 0)

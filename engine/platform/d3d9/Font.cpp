@@ -293,6 +293,12 @@ void Font::Quad(const Glyph& g, float x, float y, D3DCOLOR color, const RECT* cl
             y2 = cb;
         }
     }
+    // Pixel edges lie half a pixel before the pixel centres, so that each
+    // texel of the atlas falls onto one pixel.
+    x1 -= 0.5f;
+    y1 -= 0.5f;
+    x2 -= 0.5f;
+    y2 -= 0.5f;
     const ScreenVertex a = {x1, y1, 0.f, 1.f, color, u1, v1}, b = {x2, y1, 0.f, 1.f, color, u2, v1};
     const ScreenVertex c = {x1, y2, 0.f, 1.f, color, u1, v2}, d = {x2, y2, 0.f, 1.f, color, u2, v2};
     m_Vertices.push_back(a);
@@ -305,6 +311,7 @@ void Font::Quad(const Glyph& g, float x, float y, D3DCOLOR color, const RECT* cl
 
 INT Font::DrawTextA(LPD3DXSPRITE, LPCSTR text, INT count, LPRECT rect, DWORD format, D3DCOLOR color)
 {
+    DeviceLock lock(m_pDevice);
     if (!text || !rect)
         return 0;
     const int length = count < 0 ? static_cast<int>(strlen(text)) : static_cast<int>(strnlen(text, static_cast<size_t>(count)));
@@ -401,6 +408,7 @@ INT Font::DrawTextA(LPD3DXSPRITE, LPCSTR text, INT count, LPRECT rect, DWORD for
     d->SetRenderState(D3DRS_FOGENABLE, FALSE);
     d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
     d->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    d->SetRenderState(D3DRS_COLORWRITEENABLE, 0xf);
     d->SetTexture(0, m_pAtlas);
     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);

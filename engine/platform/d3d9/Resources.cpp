@@ -102,11 +102,8 @@ void TextureFormat(D3DFORMAT format, GLenum* internal, GLenum* pixelFormat, GLen
 
 template <class Interface>
 DeviceBuffer<Interface>::DeviceBuffer(Device* device, UINT length, DWORD usage, D3DPOOL pool)
-    : m_pDevice(device), m_Data(length), m_dwUsage(usage), m_Pool(pool)
+    : DeviceObject<Interface>(device, pool), m_Data(length), m_dwUsage(usage)
 {
-    m_pDevice->AddRef();
-    if (pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects++;
     glGenBuffers(1, &m_uBuffer);
     glBindBuffer(GL_COPY_WRITE_BUFFER, m_uBuffer);
     glBufferData(GL_COPY_WRITE_BUFFER, length, m_Data.data(),
@@ -118,9 +115,6 @@ DeviceBuffer<Interface>::~DeviceBuffer()
 {
     m_pDevice->MakeCurrent();
     glDeleteBuffers(1, &m_uBuffer);
-    if (m_Pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects--;
-    m_pDevice->Release();
 }
 
 template <class Interface>
@@ -136,6 +130,7 @@ HRESULT DeviceBuffer<Interface>::GetDevice(IDirect3DDevice9** device)
 template <class Interface>
 HRESULT DeviceBuffer<Interface>::Lock(UINT offset, UINT size, void** data, DWORD flags)
 {
+    DeviceLock lock(m_pDevice, true);
     const HRESULT hr = LockRange(m_Data, offset, size, data, &m_uLockOffset, &m_uLockSize);
     if (SUCCEEDED(hr))
     {
@@ -148,6 +143,7 @@ HRESULT DeviceBuffer<Interface>::Lock(UINT offset, UINT size, void** data, DWORD
 template <class Interface>
 HRESULT DeviceBuffer<Interface>::Unlock()
 {
+    DeviceLock lock(m_pDevice, true);
     if (m_iLocks == 0)
         return D3DERR_INVALIDCALL;
     if (--m_iLocks == 0 && !(m_dwLockFlags & D3DLOCK_READONLY) && m_uLockSize > 0)
@@ -182,12 +178,9 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc)
 // ---------------------------------------------------------------------------
 
 Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : m_pDevice(device), m_uWidth(width), m_uHeight(height), m_uLevels(levels), m_dwUsage(usage), m_Format(format),
-      m_Pool(pool)
+    : DeviceObject(device, pool), m_uWidth(width), m_uHeight(height), m_uLevels(levels), m_dwUsage(usage),
+      m_Format(format)
 {
-    m_pDevice->AddRef();
-    if (pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects++;
     m_Levels.resize(levels);
     m_LockRects.assign(levels, RECT{1, 0, 0, 0});
     GLenum internal, pixelFormat, type;
@@ -219,9 +212,6 @@ Texture::~Texture()
 {
     m_pDevice->MakeCurrent();
     glDeleteTextures(1, &m_uTexture);
-    if (m_Pool == D3DPOOL_DEFAULT)
-        m_pDevice->m_iDefaultPoolObjects--;
-    m_pDevice->Release();
 }
 
 HRESULT Texture::GetDevice(IDirect3DDevice9** device)
@@ -255,6 +245,7 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface)
 
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 {
+    DeviceLock lock(m_pDevice, true);
     if (!locked || level >= m_uLevels)
         return D3DERR_INVALIDCALL;
     RECT r = {0, 0, static_cast<LONG>(LevelWidth(level)), static_cast<LONG>(LevelHeight(level))};
@@ -279,6 +270,7 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
 
 HRESULT Texture::UnlockRect(UINT level)
 {
+    DeviceLock lock(m_pDevice, true);
     if (level >= m_uLevels || m_LockRects[level].left > m_LockRects[level].right)
         return D3DERR_INVALIDCALL;
     RECT r = m_LockRects[level];
@@ -344,6 +336,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc)
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
 {
+    DeviceLock lock(m_pDevice, true);
     if (m_pTexture)
         return m_pTexture->LockRect(m_uLevel, locked, rect, flags);
     if (!locked || m_bLocked)

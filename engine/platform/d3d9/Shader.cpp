@@ -5,6 +5,8 @@
 // parameters) are uniforms, uploaded only when they changed since the program
 // last saw them.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -19,7 +21,7 @@ const char* const kUniformNames[] = {"uWorldView", "uProj",        "uScreen",   
                                      "uMatDiffuse", "uMatAmbient", "uMatSpecular",   "uMatEmissive",  "uPower",
                                      "uLightCount", "uLightPos",   "uLightDiffuse",  "uLightSpecular", "uLightAmbient",
                                      "uLightAtt",   "uTex0",       "uTFactor",       "uFogColor",     "uFog",
-                                     "uAlphaRef"};
+                                     "uAlphaRef",   "uLightDir",   "uLightSpot"};
 enum
 {
     L_WORLDVIEW,
@@ -43,6 +45,8 @@ enum
     L_FOGCOLOR,
     L_FOG,
     L_ALPHAREF,
+    L_LIGHTDIR,
+    L_LIGHTSPOT,
     L_COUNT
 };
 static_assert(L_COUNT <= 24, "uniform table size");
@@ -67,7 +71,10 @@ uniform int uLightCount;
 uniform vec4 uLightPos[8];
 uniform vec4 uLightDiffuse[8];
 uniform vec4 uLightSpecular[8];
+uniform vec4 uLightAmbient[8];
 uniform vec4 uLightAtt[8];
+uniform vec4 uLightDir[8];
+uniform vec4 uLightSpot[8];
 out vec4 vDiffuse;
 out vec4 vSpecular;
 out vec2 vTex;
@@ -77,7 +84,12 @@ void main()
 #if RHW
     // Screen positions in pixels from the top-left corner, depth 0 to 1.
     float w = aPos.w > 0.0 ? 1.0 / aPos.w : 1.0;
-    vec2 ndc = vec2((aPos.x - uScreen.x) * uScreen.z - 1.0, 1.0 - (aPos.y - uScreen.y) * uScreen.w);
+    // Direct3D puts pixel centres at whole coordinates, OpenGL half a pixel
+    // on. Rows are turned over on the way; the nudge of 1/256 pixel upwards
+    // keeps Direct3D's rule for edges through pixel centres (top edge in,
+    // bottom edge out).
+    vec2 ndc = vec2((aPos.x + 0.5 - uScreen.x) * uScreen.z - 1.0,
+                    1.0 - (aPos.y + 0.5 - 1.0 / 256.0 - uScreen.y) * uScreen.w);
     gl_Position = vec4(ndc, aPos.z * 2.0 - 1.0, 1.0) * w;
     vFog = w;
     vec4 pv = vec4(0.0);
@@ -112,6 +124,7 @@ void main()
     vec3 s = vec3(0.0);
 #if NORMAL
     vec3 n = normalize(mat3(uWorldView) * aNormal);
+#endif
     for (int i = 0; i < uLightCount; i++)
     {
         vec3 l;
@@ -120,12 +133,27 @@ void main()
             l = uLightPos[i].xyz;
         else
         {
+            // Point and spot lights: nothing beyond the range, then the
+            // attenuation and the cone, which the light's ambient part obeys too.
             vec3 d = uLightPos[i].xyz - pv.xyz;
             float dist = length(d);
-            l = d / max(dist, 1e-6);
             vec4 a = uLightAtt[i];
-            att = dist > a.w ? 0.0 : 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-6);
+            if (dist > a.w)
+                continue;
+            l = d / max(dist, 1e-6);
+            att = 1.0 / max(a.x + a.y * dist + a.z * dist * dist, 1e-6);
+            vec4 cone = uLightSpot[i];
+            if (cone.w != 0.0)
+            {
+                float rho = dot(-l, uLightDir[i].xyz);
+                if (rho <= cone.y)
+                    continue;
+                if (rho <= cone.x)
+                    att *= pow((rho - cone.y) / max(cone.x - cone.y, 1e-6), cone.z);
+            }
         }
+        c += att * uLightAmbient[i].rgb * ma.rgb;
+#if NORMAL
         float nl = max(dot(n, l), 0.0);
         c += att * uLightDiffuse[i].rgb * md.rgb * nl;
 #if SPECULAR
@@ -135,8 +163,8 @@ void main()
             s += att * uLightSpecular[i].rgb * ms.rgb * pow(max(dot(n, h), 0.0), uPower);
         }
 #endif
-    }
 #endif
+    }
     vDiffuse = clamp(vec4(c, md.a), 0.0, 1.0);
     vSpecular = vec4(clamp(s, 0.0, 1.0), 0.0);
 #else
@@ -171,7 +199,7 @@ void main()
 #if TEXBOUND
     vec4 tex = texture(uTex0, vTex);
 #else
-    vec4 tex = vec4(0.0, 0.0, 0.0, 1.0);
+    vec4 tex = current;   // not read: a stage that needs a texture passes the colour on
 #endif
     vec4 result = vec4((COLOR_OP).rgb, (ALPHA_OP).a);
 #if SPECULAR
@@ -422,12 +450,30 @@ uint64_t Device::ProgramKey(DWORD fvf) const
             return arg == 2;
         return true;
     };
+    // A stage that reads the texture while none is bound passes the current
+    // colour (for stage 0 the diffuse colour) through, as drivers do.
+    DWORD colorArg1 = tss[D3DTSS_COLORARG1], colorArg2 = tss[D3DTSS_COLORARG2];
+    DWORD alphaArg1 = tss[D3DTSS_ALPHAARG1], alphaArg2 = tss[D3DTSS_ALPHAARG2];
+    auto readsTexture = [&](DWORD op, DWORD arg1, DWORD arg2) {
+        return op == D3DTOP_BLENDTEXTUREALPHA || (uses(op, 1) && (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
+               || (uses(op, 2) && (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE);
+    };
+    if (!texture && readsTexture(colorOp, colorArg1, colorArg2))
+    {
+        colorOp = D3DTOP_SELECTARG1;
+        colorArg1 = D3DTA_CURRENT;
+    }
+    if (!texture && readsTexture(alphaOp, alphaArg1, alphaArg2))
+    {
+        alphaOp = D3DTOP_SELECTARG1;
+        alphaArg1 = D3DTA_CURRENT;
+    }
     set(14, colorOp);
-    set(19, uses(colorOp, 1) ? tss[D3DTSS_COLORARG1] & 0x3f : 0);
-    set(25, uses(colorOp, 2) ? tss[D3DTSS_COLORARG2] & 0x3f : 0);
+    set(19, uses(colorOp, 1) ? colorArg1 & 0x3f : 0);
+    set(25, uses(colorOp, 2) ? colorArg2 & 0x3f : 0);
     set(31, alphaOp);
-    set(36, uses(alphaOp, 1) ? tss[D3DTSS_ALPHAARG1] & 0x3f : 0);
-    set(42, uses(alphaOp, 2) ? tss[D3DTSS_ALPHAARG2] & 0x3f : 0);
+    set(36, uses(alphaOp, 1) ? alphaArg1 & 0x3f : 0);
+    set(42, uses(alphaOp, 2) ? alphaArg2 & 0x3f : 0);
     if (rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS)
     {
         set(48, 1);
@@ -469,15 +515,13 @@ void Device::UploadUniforms(Program* p, DWORD)
         float ambient[3] = {((a >> 16) & 0xff) / 255.f, ((a >> 8) & 0xff) / 255.f, (a & 0xff) / 255.f};
         float lightAmbient[kMaxActiveLights][4];
         float diffuse[kMaxActiveLights][4], specular[kMaxActiveLights][4], attenuation[kMaxActiveLights][4];
+        float cone[kMaxActiveLights][4];
         int n = 0;
         for (int i = 0; i < kLights && n < kMaxActiveLights; i++)
         {
             if (!m_State.abLightOn[i])
                 continue;
             const D3DLIGHT9& light = m_State.aLights[i];
-            ambient[0] += light.Ambient.r;
-            ambient[1] += light.Ambient.g;
-            ambient[2] += light.Ambient.b;
             memcpy(lightAmbient[n], &light.Ambient, 16);
             memcpy(diffuse[n], &light.Diffuse, 16);
             memcpy(specular[n], &light.Specular, 16);
@@ -485,6 +529,12 @@ void Device::UploadUniforms(Program* p, DWORD)
             attenuation[n][1] = light.Attenuation1;
             attenuation[n][2] = light.Attenuation2;
             attenuation[n][3] = light.Range > 0.f ? light.Range : 1e30f;
+            const bool spot = light.Type == D3DLIGHT_SPOT;
+            const float phi = std::clamp(light.Phi, 0.f, 3.14159265f), theta = std::clamp(light.Theta, 0.f, phi);
+            cone[n][0] = std::cos(theta / 2.f);
+            cone[n][1] = std::cos(phi / 2.f);
+            cone[n][2] = light.Falloff;
+            cone[n][3] = spot ? 1.f : 0.f;
             n++;
         }
         glUniform4f(loc[L_AMBIENT], ambient[0], ambient[1], ambient[2], 1.f);
@@ -502,6 +552,8 @@ void Device::UploadUniforms(Program* p, DWORD)
             glUniform4fv(loc[L_LIGHTSPECULAR], n, &specular[0][0]);
             glUniform4fv(loc[L_LIGHTAMBIENT], n, &lightAmbient[0][0]);
             glUniform4fv(loc[L_LIGHTATT], n, &attenuation[0][0]);
+            glUniform4fv(loc[L_LIGHTDIR], n, &m_afLightDir[0][0]);
+            glUniform4fv(loc[L_LIGHTSPOT], n, &cone[0][0]);
         }
     }
     if (stale(U_TFACTOR, loc[L_TFACTOR]))

@@ -25,22 +25,22 @@ void AddStateRefs(const DeviceState& state)
 {
     for (IDirect3DBaseTexture9* texture : state.apTextures)
         if (texture)
-            texture->AddRef();
+            static_cast<Texture*>(texture)->Hold();
     if (state.pStream)
-        state.pStream->AddRef();
+        state.pStream->Hold();
     if (state.pIndices)
-        state.pIndices->AddRef();
+        state.pIndices->Hold();
 }
 
 void ReleaseStateRefs(const DeviceState& state)
 {
     for (IDirect3DBaseTexture9* texture : state.apTextures)
         if (texture)
-            texture->Release();
+            static_cast<Texture*>(texture)->Drop();
     if (state.pStream)
-        state.pStream->Release();
+        state.pStream->Drop();
     if (state.pIndices)
-        state.pIndices->Release();
+        state.pIndices->Drop();
 }
 
 void Device::SetDefaultState()
@@ -136,6 +136,7 @@ void Device::ApplyState(const DeviceState& state)
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
+    DeviceLock lock(this);
     if (static_cast<DWORD>(state) >= kRenderStates)
         return D3DERR_INVALIDCALL;
     if (m_State.adwRS[state] == value)
@@ -184,6 +185,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 {
+    DeviceLock lock(this);
     if (!value || static_cast<DWORD>(state) >= kRenderStates)
         return D3DERR_INVALIDCALL;
     *value = m_State.adwRS[state];
@@ -192,6 +194,7 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value)
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
+    DeviceLock lock(this);
     if (stage >= kStages || static_cast<DWORD>(type) >= kStageStates)
         return D3DERR_INVALIDCALL;
     m_State.adwTSS[stage][type] = value;
@@ -200,6 +203,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 
 HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value)
 {
+    DeviceLock lock(this);
     if (!value || stage >= kStages || static_cast<DWORD>(type) >= kStageStates)
         return D3DERR_INVALIDCALL;
     *value = m_State.adwTSS[stage][type];
@@ -208,6 +212,7 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
+    DeviceLock lock(this);
     if (sampler >= kStages || static_cast<DWORD>(type) >= kSamplerStates)
         return D3DERR_INVALIDCALL;
     if (m_State.adwSamp[sampler][type] != value)
@@ -220,6 +225,7 @@ HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD v
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value)
 {
+    DeviceLock lock(this);
     if (!value || sampler >= kStages || static_cast<DWORD>(type) >= kSamplerStates)
         return D3DERR_INVALIDCALL;
     *value = m_State.adwSamp[sampler][type];
@@ -228,6 +234,7 @@ HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* 
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix)
 {
+    DeviceLock lock(this);
     if (!matrix)
         return D3DERR_INVALIDCALL;
     const int index = static_cast<int>(state);
@@ -261,6 +268,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
 
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 {
+    DeviceLock lock(this);
     if (!matrix)
         return D3DERR_INVALIDCALL;
     const int index = static_cast<int>(state);
@@ -279,6 +287,7 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
 
 HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport)
 {
+    DeviceLock lock(this);
     if (!viewport || viewport->Width == 0 || viewport->Height == 0
         || static_cast<uint64_t>(viewport->X) + viewport->Width > m_Params.BackBufferWidth
         || static_cast<uint64_t>(viewport->Y) + viewport->Height > m_Params.BackBufferHeight
@@ -292,6 +301,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport)
 
 HRESULT Device::GetViewport(D3DVIEWPORT9* viewport)
 {
+    DeviceLock lock(this);
     if (!viewport)
         return D3DERR_INVALIDCALL;
     *viewport = m_State.Viewport;
@@ -300,6 +310,7 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* viewport)
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* material)
 {
+    DeviceLock lock(this);
     if (!material)
         return D3DERR_INVALIDCALL;
     m_State.Material = *material;
@@ -309,6 +320,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL9* material)
 
 HRESULT Device::GetMaterial(D3DMATERIAL9* material)
 {
+    DeviceLock lock(this);
     if (!material)
         return D3DERR_INVALIDCALL;
     *material = m_State.Material;
@@ -317,6 +329,7 @@ HRESULT Device::GetMaterial(D3DMATERIAL9* material)
 
 HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light)
 {
+    DeviceLock lock(this);
     if (!light || index >= kLights || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
     m_State.aLights[index] = *light;
@@ -327,6 +340,7 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light)
 
 HRESULT Device::GetLight(DWORD index, D3DLIGHT9* light)
 {
+    DeviceLock lock(this);
     if (!light || index >= kLights || !m_State.abLightSet[index])
         return D3DERR_INVALIDCALL;
     *light = m_State.aLights[index];
@@ -335,6 +349,7 @@ HRESULT Device::GetLight(DWORD index, D3DLIGHT9* light)
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable)
 {
+    DeviceLock lock(this);
     if (index >= kLights)
         return D3DERR_INVALIDCALL;
     if (!m_State.abLightSet[index])
@@ -355,6 +370,7 @@ HRESULT Device::LightEnable(DWORD index, BOOL enable)
 
 HRESULT Device::GetLightEnable(DWORD index, BOOL* enable)
 {
+    DeviceLock lock(this);
     if (!enable || index >= kLights || !m_State.abLightSet[index])
         return D3DERR_INVALIDCALL;
     *enable = m_State.abLightOn[index];
@@ -363,6 +379,7 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* enable)
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
 {
+    DeviceLock lock(this);
     if (stage >= kStages)
         return D3DERR_INVALIDCALL;
     if (texture && static_cast<Texture*>(texture)->m_pDevice != this)
@@ -371,15 +388,16 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture)
     if (slot == texture)
         return D3D_OK;
     if (texture)
-        texture->AddRef();
+        static_cast<Texture*>(texture)->Hold();
     if (slot)
-        slot->Release();
+        static_cast<Texture*>(slot)->Drop();
     slot = texture;
     return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture)
 {
+    DeviceLock lock(this);
     if (!texture || stage >= kStages)
         return D3DERR_INVALIDCALL;
     *texture = m_State.apTextures[stage];
@@ -390,12 +408,14 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture)
 
 HRESULT Device::SetFVF(DWORD fvf)
 {
+    DeviceLock lock(this);
     m_State.dwFVF = fvf;
     return D3D_OK;
 }
 
 HRESULT Device::GetFVF(DWORD* fvf)
 {
+    DeviceLock lock(this);
     if (!fvf)
         return D3DERR_INVALIDCALL;
     *fvf = m_State.dwFVF;
@@ -404,15 +424,16 @@ HRESULT Device::GetFVF(DWORD* fvf)
 
 HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride)
 {
+    DeviceLock lock(this);
     if (stream != 0)
         return D3DERR_INVALIDCALL;
     VertexBuffer* vb = static_cast<VertexBuffer*>(buffer);
     if (vb && vb->m_pDevice != this)
         return D3DERR_INVALIDCALL;
     if (vb)
-        vb->AddRef();
+        vb->Hold();
     if (m_State.pStream)
-        m_State.pStream->Release();
+        m_State.pStream->Drop();
     m_State.pStream = vb;
     m_State.uStreamOffset = offset;
     m_State.uStreamStride = stride;
@@ -421,6 +442,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UIN
 
 HRESULT Device::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride)
 {
+    DeviceLock lock(this);
     if (stream != 0 || !buffer || !offset || !stride)
         return D3DERR_INVALIDCALL;
     *buffer = m_State.pStream;
@@ -433,19 +455,21 @@ HRESULT Device::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UI
 
 HRESULT Device::SetIndices(IDirect3DIndexBuffer9* buffer)
 {
+    DeviceLock lock(this);
     IndexBuffer* ib = static_cast<IndexBuffer*>(buffer);
     if (ib && ib->m_pDevice != this)
         return D3DERR_INVALIDCALL;
     if (ib)
-        ib->AddRef();
+        ib->Hold();
     if (m_State.pIndices)
-        m_State.pIndices->Release();
+        m_State.pIndices->Drop();
     m_State.pIndices = ib;
     return D3D_OK;
 }
 
 HRESULT Device::GetIndices(IDirect3DIndexBuffer9** buffer)
 {
+    DeviceLock lock(this);
     if (!buffer)
         return D3DERR_INVALIDCALL;
     *buffer = m_State.pIndices;
@@ -456,6 +480,7 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer9** buffer)
 
 HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9** block)
 {
+    DeviceLock lock(this);
     if (!block)
         return D3DERR_INVALIDCALL;
     *block = nullptr;
@@ -478,7 +503,10 @@ StateBlock::StateBlock(Device* device, D3DSTATEBLOCKTYPE type) : m_pDevice(devic
 
 StateBlock::~StateBlock()
 {
-    ReleaseStateRefs(m_State);
+    {
+        DeviceLock lock(m_pDevice, true);
+        ReleaseStateRefs(m_State);
+    }
     m_pDevice->Release();
 }
 
@@ -493,6 +521,7 @@ HRESULT StateBlock::GetDevice(IDirect3DDevice9** device)
 
 HRESULT StateBlock::Capture()
 {
+    DeviceLock lock(m_pDevice);
     const DeviceState& current = m_pDevice->State();
     AddStateRefs(current);
     ReleaseStateRefs(m_State);
@@ -502,6 +531,7 @@ HRESULT StateBlock::Capture()
 
 HRESULT StateBlock::Apply()
 {
+    DeviceLock lock(m_pDevice);
     m_pDevice->ApplyState(m_State);
     return D3D_OK;
 }

@@ -9,6 +9,7 @@
 #include "D3D9Internal.h"
 #include "aeConsole.h"
 #include "aeError.h"
+#include "aeImageDecode.h"
 #include "aeText.h"
 #include "aeInputDevice.h"
 #include "aeWindowHooks.h"
@@ -184,6 +185,47 @@ HWND aeCreateWindow(const char* title, int width, int height, WNDPROC procedure)
         s_bHooksInstalled = true;
     }
     return window;
+}
+
+int aeSetWindowIcon(HWND window, const void* picture)
+{
+    if (!aeIsWindow(window) || !picture)
+        return 0;
+    // A BMP file starts with "BM" and its size; the size bounds what is read.
+    const uint8_t* bytes = static_cast<const uint8_t*>(picture);
+    if (bytes[0] != 'B' || bytes[1] != 'M')
+    {
+        AE_ERROR("aeSetWindowIcon", "Das Symbol ist kein BMP-Bild!");
+        return 0;
+    }
+    const UINT size = static_cast<UINT>(bytes[2]) | static_cast<UINT>(bytes[3]) << 8 | static_cast<UINT>(bytes[4]) << 16
+                      | static_cast<UINT>(bytes[5]) << 24;
+    aeDecodedImage image;
+    if (size > (16u << 20) || FAILED(aeDecodeImage(picture, size, 0, &image, 1 << 20)))
+    {
+        AE_ERROR("aeSetWindowIcon", "Das Symbol konnte nicht gelesen werden!");
+        return 0;
+    }
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(image.aPixels.data(), image.iWidth, image.iHeight, 32,
+                                                              image.iWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface)
+        return 0;
+    SDL_SetWindowIcon(window->pSdl, surface);
+    SDL_FreeSurface(surface);
+    window->iIconWidth = image.iWidth;
+    window->iIconHeight = image.iHeight;
+    return 1;
+}
+
+int aeGetWindowIcon(HWND window, int* width, int* height)
+{
+    if (!aeIsWindow(window) || window->iIconWidth == 0)
+        return 0;
+    if (width)
+        *width = window->iIconWidth;
+    if (height)
+        *height = window->iIconHeight;
+    return 1;
 }
 
 void aeDestroyWindow(HWND window)

@@ -59,6 +59,11 @@ void aeDestroyWindow(HWND window);
 void aeSetWindowProc(HWND window, WNDPROC procedure);
 WNDPROC aeGetWindowProc(HWND window);
 int aeIsWindow(HWND window);
+// Sets the window's icon from a picture file in memory (BMP, TGA, PNG or JPEG,
+// as a program's ICON resource holds it); a BMP file tells its own size. 0 when
+// the picture cannot be read. aeGetWindowIcon tells the size of the icon set.
+int aeSetWindowIcon(HWND window, const void* picture);
+int aeGetWindowIcon(HWND window, int* width, int* height);
 
 // Sends a message straight to the window's procedure; 0 without one.
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
