@@ -90,6 +90,7 @@ int InitGraphics()
                                   static_cast<int>(aeConfig::m_VideoMode.Height), &Halvoran::WindowProc);
     if (!s_hOwnWindow)
         return 0;
+    aeSetWindowIcon(s_hOwnWindow, LoadProgramIcon());
     return aeGrafik::Init(s_hOwnWindow);
 }
 

@@ -26,6 +26,13 @@ struct aeWindow
     int iIconWidth = 0, iIconHeight = 0;   // 0: no icon of its own
 };
 
+// A packed A8R8G8B8 colour as four floats of 0 to 1.
+inline D3DCOLORVALUE UnpackColor(D3DCOLOR c)
+{
+    return D3DCOLORVALUE{static_cast<float>((c >> 16) & 0xff) / 255.f, static_cast<float>((c >> 8) & 0xff) / 255.f,
+                         static_cast<float>(c & 0xff) / 255.f, static_cast<float>(c >> 24) / 255.f};
+}
+
 namespace d3d9
 {
 // SDL's video subsystem, counted: every window and Direct3D object holds it.

@@ -460,8 +460,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     if (flags & D3DCLEAR_TARGET)
     {
         mask |= GL_COLOR_BUFFER_BIT;
-        glClearColor(((color >> 16) & 0xff) / 255.f, ((color >> 8) & 0xff) / 255.f, (color & 0xff) / 255.f,
-                     (color >> 24) / 255.f);
+        const D3DCOLORVALUE c = UnpackColor(color);
+        glClearColor(c.r, c.g, c.b, c.a);
         // Clearing is not limited by the colour write mask.
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
         m_Gl.colorMask = -1;

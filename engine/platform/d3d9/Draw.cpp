@@ -279,8 +279,8 @@ void Device::ApplyRaster()
             gl.blendOpA = static_cast<int>(opA);
             glBlendEquationSeparate(op, opA);
         }
-        const DWORD f = rs[D3DRS_BLENDFACTOR];
-        glBlendColor(((f >> 16) & 0xff) / 255.f, ((f >> 8) & 0xff) / 255.f, (f & 0xff) / 255.f, (f >> 24) / 255.f);
+        const D3DCOLORVALUE f = UnpackColor(rs[D3DRS_BLENDFACTOR]);
+        glBlendColor(f.r, f.g, f.b, f.a);
     }
 
     // Direct3D culls by the winding on screen; the picture is not mirrored on
@@ -365,10 +365,8 @@ void Device::ApplySampler(int stage)
     }
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSU])));
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSV])));
-    const DWORD b = s[D3DSAMP_BORDERCOLOR];
-    const float border[4] = {((b >> 16) & 0xff) / 255.f, ((b >> 8) & 0xff) / 255.f, (b & 0xff) / 255.f,
-                             (b >> 24) / 255.f};
-    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    const D3DCOLORVALUE border = UnpackColor(s[D3DSAMP_BORDERCOLOR]);
+    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, &border.r);
     float bias;
     memcpy(&bias, &s[D3DSAMP_MIPMAPLODBIAS], 4);
     glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);

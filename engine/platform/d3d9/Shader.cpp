@@ -11,6 +11,7 @@
 #include <string>
 
 #include "D3D9Internal.h"
+#include "ShaderKey.h"
 #include "aeError.h"
 
 namespace d3d9
@@ -332,32 +333,26 @@ GLuint Compile(GLenum type, const std::string& source)
 }
 }   // namespace
 
-// Key layout: bit 0 pre-transformed, 1 normal, 2 diffuse, 3 specular part,
-// 4 lighting, 5–7 material sources from the vertex (diffuse, ambient,
-// specular), 8 specular enabled, 9 texture transform, 10–11 fog mode, 12 fog
-// from depth, 13 texture bound, 14–18 colour op, 19–24 and 25–30 its
-// arguments, 31–35 alpha op, 36–41 and 42–47 its arguments, 48 alpha test,
-// 49–52 alpha function.
+// The program for a key of ShaderKey's packing.
 Program* Device::GetProgram(uint64_t key)
 {
     for (Program& program : m_Programs)
         if (program.uKey == key)
             return &program;
 
-    auto bit = [key](int b) { return static_cast<int>((key >> b) & 1); };
-    auto field = [key](int b, int n) { return static_cast<DWORD>((key >> b) & ((1u << n) - 1)); };
+    const ShaderKey k = ShaderKey::Unpack(key);
     char defines[512];
     snprintf(defines, sizeof(defines),
              "#version 330 core\n#define RHW %d\n#define NORMAL %d\n#define LIGHTING %d\n"
              "#define DIFFUSE_FROM_VERTEX %d\n#define AMBIENT_FROM_VERTEX %d\n#define SPECULAR_FROM_VERTEX %d\n"
              "#define SPECULAR %d\n#define TEXTRANSFORM %d\n#define FOG %d\n#define FOG_Z %d\n#define TEXBOUND %d\n"
              "#define ALPHATEST %d\n",
-             bit(0), bit(1), bit(4), bit(5), bit(6), bit(7), bit(8), bit(9), static_cast<int>(field(10, 2)), bit(12),
-             bit(13), bit(48));
+             k.bRhw, k.bNormal, k.bLighting, k.bDiffuseFromVertex, k.bAmbientFromVertex, k.bSpecularFromVertex,
+             k.bSpecular, k.bTexTransform, k.uFogMode, k.bFogFromDepth, k.bTexture, k.bAlphaTest);
     std::string fragment = defines;
-    fragment += "#define COLOR_OP " + Operation(field(14, 5), field(19, 6), field(25, 6)) + "\n";
-    fragment += "#define ALPHA_OP " + Operation(field(31, 5), field(36, 6), field(42, 6)) + "\n";
-    fragment += std::string("#define ALPHA_CMP ") + Comparison(field(49, 4)) + "\n";
+    fragment += "#define COLOR_OP " + Operation(k.uColorOp, k.uColorArg1, k.uColorArg2) + "\n";
+    fragment += "#define ALPHA_OP " + Operation(k.uAlphaOp, k.uAlphaArg1, k.uAlphaArg2) + "\n";
+    fragment += std::string("#define ALPHA_CMP ") + Comparison(k.uAlphaFunc) + "\n";
     fragment += kFragmentSource;
 
     Program program{};
@@ -409,31 +404,30 @@ uint64_t Device::ProgramKey(DWORD fvf) const
     DescribeFVF(fvf, &layout);
     const DWORD* rs = m_State.adwRS;
     const DWORD* tss = m_State.adwTSS[0];
-    uint64_t key = 0;
-    auto set = [&key](int b, uint64_t value) { key |= value << b; };
+    ShaderKey key;
     const bool rhw = layout.bRhw;
-    set(0, rhw);
-    set(1, layout.iNormal >= 0);
-    set(2, layout.iDiffuse >= 0);
-    set(3, layout.iSpecular >= 0);
+    key.bRhw = rhw;
+    key.bNormal = layout.iNormal >= 0;
+    key.bDiffuse = layout.iDiffuse >= 0;
+    key.bSpecularPart = layout.iSpecular >= 0;
     const bool lighting = !rhw && rs[D3DRS_LIGHTING];
-    set(4, lighting);
+    key.bLighting = lighting;
     if (lighting && rs[D3DRS_COLORVERTEX])
     {
-        set(5, layout.iDiffuse >= 0 && rs[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1);
-        set(6, layout.iDiffuse >= 0 && rs[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR1);
-        set(7, layout.iSpecular >= 0 && rs[D3DRS_SPECULARMATERIALSOURCE] == D3DMCS_COLOR2);
+        key.bDiffuseFromVertex = layout.iDiffuse >= 0 && rs[D3DRS_DIFFUSEMATERIALSOURCE] == D3DMCS_COLOR1;
+        key.bAmbientFromVertex = layout.iDiffuse >= 0 && rs[D3DRS_AMBIENTMATERIALSOURCE] == D3DMCS_COLOR1;
+        key.bSpecularFromVertex = layout.iSpecular >= 0 && rs[D3DRS_SPECULARMATERIALSOURCE] == D3DMCS_COLOR2;
     }
-    set(8, rs[D3DRS_SPECULARENABLE] != 0);
-    set(9, !rhw && (tss[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xff) != D3DTTFF_DISABLE);
+    key.bSpecular = rs[D3DRS_SPECULARENABLE] != 0;
+    key.bTexTransform = !rhw && (tss[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xff) != D3DTTFF_DISABLE;
     if (rs[D3DRS_FOGENABLE])
     {
         DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
-        set(10, mode & 3);
-        set(12, !rhw && m_State.Projection._34 == 0.f);
+        key.uFogMode = mode & 3;
+        key.bFogFromDepth = !rhw && m_State.Projection._34 == 0.f;
     }
     const bool texture = m_State.apTextures[0] != nullptr;
-    set(13, texture);
+    key.bTexture = texture;
     DWORD colorOp = tss[D3DTSS_COLOROP], alphaOp = tss[D3DTSS_ALPHAOP];
     if (colorOp < D3DTOP_DISABLE || colorOp > D3DTOP_LERP)
         colorOp = D3DTOP_MODULATE;
@@ -468,18 +462,18 @@ uint64_t Device::ProgramKey(DWORD fvf) const
         alphaOp = D3DTOP_SELECTARG1;
         alphaArg1 = D3DTA_CURRENT;
     }
-    set(14, colorOp);
-    set(19, uses(colorOp, 1) ? colorArg1 & 0x3f : 0);
-    set(25, uses(colorOp, 2) ? colorArg2 & 0x3f : 0);
-    set(31, alphaOp);
-    set(36, uses(alphaOp, 1) ? alphaArg1 & 0x3f : 0);
-    set(42, uses(alphaOp, 2) ? alphaArg2 & 0x3f : 0);
+    key.uColorOp = colorOp;
+    key.uColorArg1 = uses(colorOp, 1) ? colorArg1 & 0x3f : 0;
+    key.uColorArg2 = uses(colorOp, 2) ? colorArg2 & 0x3f : 0;
+    key.uAlphaOp = alphaOp;
+    key.uAlphaArg1 = uses(alphaOp, 1) ? alphaArg1 & 0x3f : 0;
+    key.uAlphaArg2 = uses(alphaOp, 2) ? alphaArg2 & 0x3f : 0;
     if (rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS)
     {
-        set(48, 1);
-        set(49, rs[D3DRS_ALPHAFUNC] & 0xf);
+        key.bAlphaTest = 1;
+        key.uAlphaFunc = rs[D3DRS_ALPHAFUNC] & 0xf;
     }
-    return key;
+    return key.Pack();
 }
 
 void Device::UploadUniforms(Program* p, DWORD)
@@ -492,10 +486,7 @@ void Device::UploadUniforms(Program* p, DWORD)
         return location >= 0;
     };
     auto color = [](GLint location, const D3DCOLORVALUE& c) { glUniform4f(location, c.r, c.g, c.b, c.a); };
-    auto packed = [](GLint location, DWORD c) {
-        glUniform4f(location, ((c >> 16) & 0xff) / 255.f, ((c >> 8) & 0xff) / 255.f, (c & 0xff) / 255.f,
-                    (c >> 24) / 255.f);
-    };
+    auto packed = [&color](GLint location, DWORD c) { color(location, UnpackColor(c)); };
     const DWORD* rs = m_State.adwRS;
     if (stale(U_WORLDVIEW, loc[L_WORLDVIEW]))
         glUniformMatrix4fv(loc[L_WORLDVIEW], 1, GL_FALSE, m_afWorldView);
@@ -511,8 +502,8 @@ void Device::UploadUniforms(Program* p, DWORD)
         glUniformMatrix4fv(loc[L_TEXMATRIX], 1, GL_FALSE, &m_State.aTexture[0]._11);
     if (stale(U_LIGHTING, loc[L_AMBIENT]))
     {
-        const DWORD a = rs[D3DRS_AMBIENT];
-        float ambient[3] = {((a >> 16) & 0xff) / 255.f, ((a >> 8) & 0xff) / 255.f, (a & 0xff) / 255.f};
+        const D3DCOLORVALUE a = UnpackColor(rs[D3DRS_AMBIENT]);
+        const float ambient[3] = {a.r, a.g, a.b};
         float lightAmbient[kMaxActiveLights][4];
         float diffuse[kMaxActiveLights][4], specular[kMaxActiveLights][4], attenuation[kMaxActiveLights][4];
         float cone[kMaxActiveLights][4];
