@@ -47,6 +47,7 @@ TEST_F(NetClose, PacketsBeforeAClientsOrderlyCloseAreProcessedBeforeItsRemoval)
     ASSERT_EQ(aeMultiplayer::Process(), 1);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
     aeHostClient* client = aeHost::GetClient(closing);
+    ASSERT_NE(client, nullptr);
     ASSERT_EQ(client->GetNumPackets(), 3);
     EXPECT_EQ(Text(client->GetPacket(0)) + Text(client->GetPacket(1)) + Text(client->GetPacket(2)), "einszweidrei");
     client->DeleteData();
