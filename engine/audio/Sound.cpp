@@ -285,7 +285,7 @@ int aeSound::Play(DWORD buffer, DWORD /*priority*/, DWORD flags, Vector3 startVe
         {
             AE_ERROR("aeSound::Play",
                      "Das Soundgerät \"%s\" spielt schon %d Sounds gleichzeitig, für %s ist keine Stimme mehr frei!",
-                     m_pDevice->GetName(), aeAudioDevice::kMaxVoices, m_acName);
+                     m_pDevice->GetName(), m_pDevice->GetNumBusyVoices(), m_acName);
             return 0;
         }
         if (FAILED(hr))

@@ -79,9 +79,8 @@ aeAudioDevice::~aeAudioDevice()
     ALCcontext* context = static_cast<ALCcontext*>(m_pContext);
     if (context)
     {
+        // Every sound holds the device, so no voice is held any more.
         MakeCurrent();
-        for (const auto& busy : m_pVoices->busy)
-            *busy.second = 0;
         for (const auto& busy : m_pVoices->busy)
             m_pVoices->free.push_back(busy.first);
         if (!m_pVoices->free.empty())
