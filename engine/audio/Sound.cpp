@@ -8,6 +8,8 @@
 
 // Marks a buffer that was started and has not been stopped.
 static const DWORD kSounding = 0x80000000u;
+// Marks a buffer that was started at least once (its start time counts).
+static const DWORD kStarted = 0x40000000u;
 // A buffer counts as playing for this long after Play, whatever the output says.
 static const DWORD kStartGrace = 50;
 // Distances a 3D buffer starts with.
@@ -123,8 +125,6 @@ void aeSound::Release()
     StopAll();
     if (m_pDevice)
     {
-        for (int i = 0; i < m_auiVoices.GetNumElements(); ++i)
-            m_pDevice->DeleteVoice(m_auiVoices[i]);
         m_pDevice->DeleteSampleBlock(m_uiSampleBlock);
         m_pDevice->Release();
     }
@@ -155,8 +155,9 @@ static int LoadRVSFile(aeAudioDevice* device, VFile* file, aeRVSHeader* header, 
     file->Seek(bytes, 0);
     if (!device)
         return 1;
-    const HRESULT hr = device->CreateSampleBlock(header->nChannels, header->wBitsPerSample,
-                                                 static_cast<int>(header->nSamplesPerSec), data, bytes, block);
+    const HRESULT hr =
+        device->CreateSampleBlock(header->nChannels, header->wBitsPerSample, static_cast<int>(header->nSamplesPerSec),
+                                  data, bytes, header->dw3D != 0, block);
     if (FAILED(hr))
     {
         AE_DXERROR("LoadRVSFile", "pDevice->CreateSampleBlock", hr);
@@ -229,22 +230,11 @@ int aeSound::Init(VFile* file, const char* name)
         return 0;
     }
     m_dwNumBuffers = h.dwNumBuffers;
+    // Voices are taken from the device only while a buffer plays.
     for (int i = 0; i < count; ++i)
-        m_adwFrequencies[i] = m_dwSampleRate;
-    if (m_pDevice)
     {
-        // Every buffer is a voice of its own on the one sample block.
-        for (int i = 0; i < count; ++i)
-        {
-            const HRESULT hr = m_pDevice->CreateVoice(m_uiSampleBlock, count3D > 0, m_fMinDistance, m_fMaxDistance,
-                                                      &m_auiVoices[i]);
-            if (FAILED(hr))
-            {
-                AE_DXERROR("aeSound::Init", "m_pDevice->CreateVoice", hr);
-                Release();
-                return 0;
-            }
-        }
+        m_adwFrequencies[i] = m_dwSampleRate;
+        m_auiVoices[i] = 0;
     }
     std::strncpy(m_acName, name, sizeof(m_acName) - 1);
     m_acName[sizeof(m_acName) - 1] = 0;
@@ -275,7 +265,29 @@ int aeSound::Play(DWORD buffer, DWORD /*priority*/, DWORD flags, Vector3 startVe
         m_avStartVelocities[i] = startVelocity;
     if (m_pDevice)
     {
-        const HRESULT hr = m_pDevice->PlayVoice(m_auiVoices[i], (flags & AE_DSBPLAY_LOOPING) != 0);
+        // The buffer's settings go to the voice it plays on.
+        aeAudioDevice::VoiceSetup setup;
+        setup.loop = (flags & AE_DSBPLAY_LOOPING) != 0;
+        setup.gain = (m_dwFlags & AE_DSBCAPS_CTRLVOLUME) ? VolumeToGain(m_alVolumes[i]) : 1.0f;
+        setup.pitch = static_cast<float>(m_adwFrequencies[i]) / static_cast<float>(m_dwSampleRate);
+        if (m_dwFlags & AE_DSBCAPS_CTRL3D)
+        {
+            setup.positioned = 1;
+            setup.minDistance = m_fMinDistance;
+            setup.maxDistance = m_fMaxDistance;
+            const Vector3& p = m_avOldPositions[i];
+            const Vector3& v = m_avVelocities[i];
+            setup.position[0] = p.x, setup.position[1] = p.y, setup.position[2] = p.z;
+            setup.velocity[0] = v.x, setup.velocity[1] = v.y, setup.velocity[2] = v.z;
+        }
+        const HRESULT hr = m_pDevice->PlayVoice(m_uiSampleBlock, setup, &m_auiVoices[i]);
+        if (hr == aeAudioDevice::kNoFreeVoice)
+        {
+            AE_ERROR("aeSound::Play",
+                     "Das Soundgerät \"%s\" spielt schon %d Sounds gleichzeitig, für %s ist keine Stimme mehr frei!",
+                     m_pDevice->GetName(), m_pDevice->GetNumBusyVoices(), m_acName);
+            return 0;
+        }
         if (FAILED(hr))
         {
             AE_DXERROR("aeSound::Play", "m_pDevice->PlayVoice", hr);
@@ -285,7 +297,7 @@ int aeSound::Play(DWORD buffer, DWORD /*priority*/, DWORD flags, Vector3 startVe
     const DWORD now = timeGetTime();
     if (m_dwFlags & AE_DSBCAPS_CTRL3D)
         m_adwTimeStamps[i] = now;
-    m_adwPlayState[i] = (flags & AE_DSBPLAY_LOOPING) | kSounding;
+    m_adwPlayState[i] = (flags & AE_DSBPLAY_LOOPING) | kSounding | kStarted;
     m_bJustStarted = 1;
     m_adwStartTimes[i] = now;
     return 1;
@@ -305,7 +317,7 @@ int aeSound::GetAvailableBuffer()
     for (DWORD b = 0; b < m_dwNumBuffers; ++b)
     {
         const int i = static_cast<int>(b);
-        if ((m_adwPlayState[i] & kSounding) && now - m_adwStartTimes[i] <= kStartGrace)
+        if ((m_adwPlayState[i] & kStarted) && now - m_adwStartTimes[i] <= kStartGrace)
             continue;
         if (!(GetStatus(b) & AE_DSBSTATUS_PLAYING))
             return i;
@@ -319,11 +331,12 @@ DWORD aeSound::GetStatus(DWORD buffer)
         return 0;
     const int i = static_cast<int>(buffer);
     const DWORD state = m_adwPlayState[i];
+    // Playing for the first 50 ms after Play, even if stopped since.
+    const DWORD elapsed = timeGetTime() - m_adwStartTimes[i];
+    if ((state & kStarted) && elapsed < kStartGrace)
+        return AE_DSBSTATUS_PLAYING;
     if (!(state & kSounding))
         return 0;
-    const DWORD elapsed = timeGetTime() - m_adwStartTimes[i];
-    if (elapsed < kStartGrace)
-        return AE_DSBSTATUS_PLAYING;
     if (!(state & AE_DSBPLAY_LOOPING))
     {
         // The data has ended by the clock (at the buffer's present rate, with
@@ -331,10 +344,15 @@ DWORD aeSound::GetStatus(DWORD buffer)
         const unsigned long long played =
             static_cast<unsigned long long>(elapsed - kStartGrace) * m_adwFrequencies[i] / m_dwSampleRate;
         if (played >= m_dwLength)
+        {
+            // A voice the device has finished with goes back to the pool.
+            if (m_pDevice)
+                m_pDevice->IsVoicePlaying(&m_auiVoices[i]);
             return 0;
+        }
     }
     // ... or by the device.
-    if (m_pDevice && !m_pDevice->IsVoicePlaying(m_auiVoices[i]))
+    if (m_pDevice && !m_pDevice->IsVoicePlaying(&m_auiVoices[i]))
         return 0;
     return (state & AE_DSBPLAY_LOOPING) ? AE_DSBSTATUS_PLAYING | AE_DSBSTATUS_LOOPING
                                          : static_cast<DWORD>(AE_DSBSTATUS_PLAYING);
@@ -347,7 +365,7 @@ int aeSound::Stop(DWORD buffer)
     const int i = static_cast<int>(buffer);
     m_adwPlayState[i] &= ~kSounding;
     if (m_pDevice)
-        m_pDevice->StopVoice(m_auiVoices[i]);
+        m_pDevice->StopVoice(&m_auiVoices[i]);
     return 1;
 }
 
@@ -357,7 +375,7 @@ int aeSound::StopAll()
     {
         m_adwPlayState[i] &= ~kSounding;
         if (m_pDevice && i < m_auiVoices.GetNumElements())
-            m_pDevice->StopVoice(m_auiVoices[i]);
+            m_pDevice->StopVoice(&m_auiVoices[i]);
     }
     return 1;
 }

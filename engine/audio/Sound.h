@@ -3,15 +3,16 @@
 // effect can sound several times at once, optionally placed in 3D; and the
 // registry of loaded sounds with the listener.
 //
-// A sound's sample data is one block on the audio device; each buffer is one
-// voice playing that block. Volume, pan and frequency are handled in the units
+// A sound's sample data is one block on the audio device; a buffer plays it
+// on a voice that it takes from the device's pool when it starts and gives
+// back when it ends, so loaded sounds cost no voices, only playing ones. Volume, pan and frequency are handled in the units
 // of DirectSound buffers (hundredths of a decibel of attenuation, 0 = full;
 // pan -10000 ... 10000; frequency in Hz, 0 = the rate of the file).
 //
 // Besides the device, every buffer keeps its own bookkeeping from the engine's
 // clock: it counts as playing from its Play until its sample data has ended
 // (for ever while it loops) or until Stop, and for the first 50 ms after Play
-// whatever the device says. A sound loaded while the sound manager has no
+// whatever the device says (also when it is stopped within them). A sound loaded while the sound manager has no
 // device (before its Init) has this bookkeeping only and stays silent.
 
 #include "DynList.h"
@@ -116,7 +117,7 @@ public:
     DWORD GetSampleRate() const { return m_dwSampleRate; }
     // Length of the sample data in milliseconds.
     DWORD GetLength() const { return m_dwLength; }
-    // The voice of a buffer on the audio device (0 without a device).
+    // The voice a buffer plays on (0 while it has none: not playing, or no device).
     unsigned GetVoice(DWORD buffer) const;
     aeAudioDevice* GetDevice() const { return m_pDevice; }
 
@@ -130,6 +131,8 @@ public:
     DynArray<DWORD> m_adwPlayState;
     DynArray<LONG> m_alVolumes;
     DynArray<DWORD> m_adwFrequencies;
+    // Each buffer's hold on its voice; the device clears it when it takes
+    // back an ended voice.
     DynArray<unsigned> m_auiVoices;
     DWORD m_dwNumBuffers;
     DWORD m_dwFlags;

@@ -1,6 +1,7 @@
 #include "aeLog.h"
 #include "aeError.h"
 #include "aeFileSystem.h"
+#include "aeLogFile.h"
 #include "aeText.h"
 
 #include <cstdarg>
@@ -159,7 +160,7 @@ int aeLog::Init(const char* programName, const char* fileName)
     // The name is cut so that the extension always fits the buffer.
     char path[NAME_BUFFER];
     std::snprintf(path, sizeof(path), "%.*s.log", NAME_BUFFER - 5, fileName);
-    FILE* file = aeFileOpen(path, "wcb");
+    FILE* file = aeLogFileOpen(path);
     if (!file)
         return 0;
     char header[NAME_BUFFER];

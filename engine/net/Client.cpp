@@ -11,6 +11,7 @@ VFile aeClient::m_IncompletelyReceivedData;
 DynArrayEx<VFile> aeClient::m_aReceivedData;
 VFile aeClient::m_UnsentData;
 int aeClient::m_iConnection = 0;
+int aeClient::m_bHostClosed = 0;
 
 static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
 
@@ -21,6 +22,7 @@ static void CloseConnection()
     aeClient::m_UnsentData.Close();
     aeSocketClose(aeClient::m_HostSocket);
     aeClient::m_HostSocket = INVALID_SOCKET;
+    aeClient::m_bHostClosed = 0;
     aeClient::m_bInitialized = 0;
     aeMultiplayer::m_iState = 1;
 }
@@ -60,6 +62,7 @@ int aeClient::Init(aeIPAddress host, WORD port)
     m_IncompletelyReceivedData.Close();
     m_UnsentData.Close();
     DeleteData();
+    m_bHostClosed = 0;
     ++m_iConnection;
     aeMultiplayer::m_iState = 3;
     m_bInitialized = 1;
@@ -134,6 +137,12 @@ int aeClient::Process()
         return 0;
     }
     const int connection = m_iConnection;
+    if (m_bHostClosed)
+    {
+        // The packets that came before the end have been delivered.
+        ConnectionLost(connection);
+        return 0;
+    }
     const aeReceiveResult r = aeReceivePackets(m_HostSocket, m_IncompletelyReceivedData, m_aReceivedData);
     if (r.bInvalidPacket || r.bOversizedPacket)
         AE_ERROR("aeClient::Process", "Ungültiges Packet empfangen!");
@@ -149,6 +158,14 @@ int aeClient::Process()
     case AE_SOCKET_WOULD_BLOCK:
         break;
     case AE_SOCKET_CLOSED:
+        // An orderly end after complete packets: they are delivered first.
+        if (m_aReceivedData.GetNumElements() > 0)
+        {
+            m_bHostClosed = 1;
+            return 1;
+        }
+        ConnectionLost(connection);
+        return 0;
     case AE_SOCKET_RESET:
         ConnectionLost(connection);
         return 0;

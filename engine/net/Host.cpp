@@ -14,7 +14,7 @@ static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unte
 // ---------------------------------------------------------------------------
 // aeHostClient
 
-aeHostClient::aeHostClient() : m_Socket(INVALID_SOCKET), m_wPort(0) {}
+aeHostClient::aeHostClient() : m_Socket(INVALID_SOCKET), m_wPort(0), m_bPeerClosed(0) {}
 
 aeHostClient::~aeHostClient()
 {
@@ -29,6 +29,7 @@ int aeHostClient::Init(SOCKET socket, const aeSocketAddress& address)
     m_Socket = socket;
     m_IPAddress = aeIPAddress(address.dwAddress);
     m_wPort = address.wPort;
+    m_bPeerClosed = 0;
     // A new connection starts a new stream.
     m_IncompletelyReceivedData.Close();
     m_UnsentData.Close();
@@ -86,6 +87,15 @@ int aeHostClient::Send(VFile& packet)
 
 int aeHostClient::Process()
 {
+    if (m_bPeerClosed)
+    {
+        // The packets that came before the end have been delivered; they stay
+        // readable until the host removes the client.
+        m_UnsentData.Close();
+        aeSocketClose(m_Socket);
+        m_Socket = INVALID_SOCKET;
+        return 0;
+    }
     const aeReceiveResult r = aeReceivePackets(m_Socket, m_IncompletelyReceivedData, m_aReceivedData);
     if (r.bInvalidPacket || r.bOversizedPacket)
         AE_ERROR("aeHostClient::Process", "Ungültiges Packet empfangen!");
@@ -101,8 +111,16 @@ int aeHostClient::Process()
     case AE_SOCKET_WOULD_BLOCK:
         break;
     case AE_SOCKET_CLOSED:
+        // An orderly end after complete packets: they are delivered first.
+        if (m_aReceivedData.GetNumElements() > 0)
+        {
+            m_bPeerClosed = 1;
+            return 1;
+        }
+        Exit();
+        return 0;
     case AE_SOCKET_RESET:
-        // The peer has gone, in order or not: the host removes the client.
+        // The peer has gone: the host removes the client.
         Exit();
         return 0;
     case AE_SOCKET_NETWORK_DOWN:

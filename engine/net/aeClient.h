@@ -21,7 +21,9 @@ public:
     static void Exit();
     static int Send(VFile& packet);
     // Receives what has arrived; 0 on failure or when the host has gone (then
-    // the callback has had code 1 and the client is shut down).
+    // the callback has had code 1 and the client is shut down). Packets that
+    // came before the host ended the connection in order are delivered first:
+    // that call returns 1, the next one reports the end.
     static int Process();
     static void DeleteData();
 
@@ -36,6 +38,8 @@ public:
     // Counts connections, so that Process notices when its callback has
     // already replaced the connection it was working on.
     static int m_iConnection;
+    // The host has ended the connection in order after the packets still held.
+    static int m_bHostClosed;
 
     // Milliseconds a connect may take.
     static constexpr int AE_CONNECT_TIMEOUT = 20000;

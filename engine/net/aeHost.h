@@ -29,6 +29,8 @@ public:
     int Init(SOCKET socket, const aeSocketAddress& address);
     int Send(VFile& packet);
     // Receives what has arrived; 0 when the connection is gone or failed.
+    // Packets that came before the peer ended the connection in order are
+    // delivered first: that call returns 1, the next one 0.
     int Process();
     void DeleteData();
     void Exit();
@@ -41,6 +43,8 @@ public:
 
 private:
     WORD m_wPort;
+    // The peer has ended the connection in order after the packets held.
+    int m_bPeerClosed;
 };
 
 class aeHost

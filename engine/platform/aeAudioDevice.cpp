@@ -11,6 +11,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace
@@ -19,9 +20,9 @@ std::mutex g_SharedMutex;
 aeAudioDevice* g_pShared = nullptr;
 std::string g_PlaybackName;
 
-// Voices of all sounds together; the default of OpenAL Soft (256) is soon
-// used up by maps with many effects of several buffers each.
-const ALCint kMonoSources = 2048;
+// Sources of the context: the voices of the sound effects, and beyond them
+// room for the music streams, which make their sources themselves.
+const ALCint kMonoSources = aeAudioDevice::kMaxVoices;
 const ALCint kStereoSources = 256;
 
 LPALCLOOPBACKOPENDEVICESOFT LoopbackOpen()
@@ -56,8 +57,19 @@ struct aeAudioDevice::Streams
     std::vector<aeAudioStream*> list;
 };
 
+// The voice pool: sources made so far, either free or held by a buffer
+// through its hold variable.
+struct aeAudioDevice::Voices
+{
+    std::mutex mutex;
+    std::vector<ALuint> free;
+    std::unordered_map<ALuint, unsigned*> busy;
+    int made = 0;
+};
+
 aeAudioDevice::aeAudioDevice()
-    : m_pDevice(nullptr), m_pContext(nullptr), m_iReferences(1), m_bLoopback(0), m_pStreams(new Streams)
+    : m_pDevice(nullptr), m_pContext(nullptr), m_iReferences(1), m_bLoopback(0), m_pStreams(new Streams),
+      m_pVoices(new Voices)
 {
     m_acName[0] = 0;
 }
@@ -67,6 +79,13 @@ aeAudioDevice::~aeAudioDevice()
     ALCcontext* context = static_cast<ALCcontext*>(m_pContext);
     if (context)
     {
+        // Every sound holds the device, so no voice is held any more.
+        MakeCurrent();
+        for (const auto& busy : m_pVoices->busy)
+            m_pVoices->free.push_back(busy.first);
+        if (!m_pVoices->free.empty())
+            alDeleteSources(static_cast<ALsizei>(m_pVoices->free.size()), m_pVoices->free.data());
+        alGetError();
         if (alcGetCurrentContext() == context)
             alcMakeContextCurrent(nullptr);
         alcDestroyContext(context);
@@ -74,6 +93,7 @@ aeAudioDevice::~aeAudioDevice()
     if (m_pDevice)
         alcCloseDevice(static_cast<ALCdevice*>(m_pDevice));
     delete m_pStreams;
+    delete m_pVoices;
 }
 
 void aeAudioDevice::SetPlaybackDeviceName(const char* name)
@@ -245,13 +265,35 @@ int aeAudioDevice::IsPlayableFormat(int channels, int bits, int rate)
 }
 
 HRESULT aeAudioDevice::CreateSampleBlock(int channels, int bits, int rate, const void* data, int bytes,
-                                         unsigned* block)
+                                         int positioned, unsigned* block)
 {
     if (!block || !IsPlayableFormat(channels, bits, rate) || bytes < 0 || (bytes > 0 && !data))
         return E_INVALIDARG;
     *block = 0;
-    const int frameBytes = channels * bits / 8;
+    int frameBytes = channels * bits / 8;
     bytes -= bytes % frameBytes;
+    std::vector<unsigned char> widened;
+    if (channels == 1 && !positioned)
+    {
+        // Every frame twice, once for each channel.
+        try
+        {
+            widened.resize(static_cast<size_t>(bytes) * 2);
+        }
+        catch (const std::bad_alloc&)
+        {
+            return E_OUTOFMEMORY;
+        }
+        const unsigned char* from = static_cast<const unsigned char*>(data);
+        for (int i = 0; i < bytes; i += frameBytes)
+        {
+            std::memcpy(&widened[static_cast<size_t>(i) * 2], from + i, static_cast<size_t>(frameBytes));
+            std::memcpy(&widened[static_cast<size_t>(i) * 2 + frameBytes], from + i, static_cast<size_t>(frameBytes));
+        }
+        channels = 2;
+        bytes *= 2;
+        data = widened.data();
+    }
     const ALenum format = channels == 1 ? (bits == 8 ? AL_FORMAT_MONO8 : AL_FORMAT_MONO16)
                                         : (bits == 8 ? AL_FORMAT_STEREO8 : AL_FORMAT_STEREO16);
     MakeCurrent();
@@ -282,88 +324,140 @@ void aeAudioDevice::DeleteSampleBlock(unsigned block)
     alGetError();
 }
 
-HRESULT aeAudioDevice::CreateVoice(unsigned block, int positioned, float minDistance, float maxDistance,
-                                   unsigned* voice)
+HRESULT aeAudioDevice::PlayVoice(unsigned block, const VoiceSetup& setup, unsigned* voice)
 {
     if (!voice)
         return E_INVALIDARG;
-    *voice = 0;
     MakeCurrent();
     alGetError();
     ALuint source = 0;
-    alGenSources(1, &source);
-    HRESULT hr = FromAlError(alGetError());
-    if (FAILED(hr))
-        return hr;
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(block));
-    hr = FromAlError(alGetError());
-    if (FAILED(hr))
     {
-        alDeleteSources(1, &source);
-        return hr;
+        std::lock_guard<std::mutex> lock(m_pVoices->mutex);
+        Voices& v = *m_pVoices;
+        auto held = *voice ? v.busy.find(*voice) : v.busy.end();
+        if (held != v.busy.end() && held->second == voice)
+            source = held->first; // started again while it holds one
+        else
+        {
+            *voice = 0;
+            if (v.free.empty() && v.made < kMaxVoices)
+            {
+                ALuint made = 0;
+                alGenSources(1, &made);
+                if (alGetError() == AL_NO_ERROR)
+                {
+                    v.free.push_back(made);
+                    ++v.made;
+                }
+            }
+            if (v.free.empty())
+            {
+                // Take back the voices whose blocks have ended.
+                for (auto it = v.busy.begin(); it != v.busy.end();)
+                {
+                    ALint state = AL_STOPPED;
+                    alGetSourcei(it->first, AL_SOURCE_STATE, &state);
+                    if (state == AL_PLAYING)
+                    {
+                        ++it;
+                        continue;
+                    }
+                    alSourcei(it->first, AL_BUFFER, 0);
+                    *it->second = 0;
+                    v.free.push_back(it->first);
+                    it = v.busy.erase(it);
+                }
+                alGetError();
+            }
+            if (v.free.empty())
+                return kNoFreeVoice;
+            source = v.free.back();
+            v.free.pop_back();
+            v.busy[source] = voice;
+            *voice = source;
+        }
     }
-    if (positioned)
+    alSourceStop(source);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(block));
+    const bool directChannels = alIsExtensionPresent("AL_SOFT_direct_channels");
+    if (setup.positioned)
     {
         alSourcei(source, AL_SOURCE_RELATIVE, AL_FALSE);
-        alSourcef(source, AL_REFERENCE_DISTANCE, minDistance);
-        alSourcef(source, AL_MAX_DISTANCE, maxDistance);
+        alSourcef(source, AL_REFERENCE_DISTANCE, setup.minDistance);
+        alSourcef(source, AL_MAX_DISTANCE, setup.maxDistance);
         alSourcef(source, AL_ROLLOFF_FACTOR, 1.0f);
+        ALfloat p[3], vel[3];
+        ToAl(setup.position, p);
+        ToAl(setup.velocity, vel);
+        alSourcefv(source, AL_POSITION, p);
+        alSourcefv(source, AL_VELOCITY, vel);
+        if (directChannels)
+            alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_FALSE);
     }
     else
     {
-        // At the listener, whatever it does: no distance, no Doppler effect.
+        // At the listener, whatever it does: no distance, no Doppler effect;
+        // the channels go to the speakers as they are.
         alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
         alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
         alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
         alSource3f(source, AL_VELOCITY, 0.0f, 0.0f, 0.0f);
-        // Stereo data goes to the speakers as it is.
-        if (alIsExtensionPresent("AL_SOFT_direct_channels"))
+        if (directChannels)
             alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     }
-    alGetError();
-    *voice = source;
-    return S_OK;
+    alSourcef(source, AL_GAIN, setup.gain);
+    alSourcef(source, AL_PITCH, setup.pitch);
+    alSourcei(source, AL_LOOPING, setup.loop ? AL_TRUE : AL_FALSE);
+    alSourceRewind(source);
+    alSourcePlay(source);
+    const HRESULT hr = FromAlError(alGetError());
+    if (FAILED(hr))
+        StopVoice(voice);
+    return hr;
 }
 
-void aeAudioDevice::DeleteVoice(unsigned voice)
+void aeAudioDevice::StopVoice(unsigned* voice)
 {
-    if (!voice)
+    if (!voice || !*voice)
         return;
     MakeCurrent();
-    ALuint source = voice;
-    alSourceStop(source);
-    alDeleteSources(1, &source);
-    alGetError();
+    std::lock_guard<std::mutex> lock(m_pVoices->mutex);
+    auto held = m_pVoices->busy.find(*voice);
+    if (held != m_pVoices->busy.end() && held->second == voice)
+    {
+        alSourceStop(held->first);
+        alSourcei(held->first, AL_BUFFER, 0);
+        alGetError();
+        m_pVoices->free.push_back(held->first);
+        m_pVoices->busy.erase(held);
+    }
+    *voice = 0;
 }
 
-HRESULT aeAudioDevice::PlayVoice(unsigned voice, int loop)
+int aeAudioDevice::IsVoicePlaying(unsigned* voice)
 {
-    MakeCurrent();
-    alGetError();
-    alSourceRewind(voice);
-    alSourcei(voice, AL_LOOPING, loop ? AL_TRUE : AL_FALSE);
-    alSourcePlay(voice);
-    return FromAlError(alGetError());
-}
-
-HRESULT aeAudioDevice::StopVoice(unsigned voice)
-{
-    MakeCurrent();
-    alGetError();
-    alSourceStop(voice);
-    return FromAlError(alGetError());
-}
-
-int aeAudioDevice::IsVoicePlaying(unsigned voice)
-{
+    if (!voice || !*voice)
+        return 0;
     MakeCurrent();
     ALint state = AL_STOPPED;
-    alGetSourcei(voice, AL_SOURCE_STATE, &state);
-    return state == AL_PLAYING;
+    alGetSourcei(*voice, AL_SOURCE_STATE, &state);
+    alGetError();
+    if (state == AL_PLAYING)
+        return 1;
+    StopVoice(voice);
+    return 0;
+}
+
+int aeAudioDevice::GetNumBusyVoices()
+{
+    std::lock_guard<std::mutex> lock(m_pVoices->mutex);
+    return static_cast<int>(m_pVoices->busy.size());
 }
 
 HRESULT aeAudioDevice::SetVoiceGain(unsigned voice, float gain)
 {
+    if (!voice)
+        return S_OK;
     MakeCurrent();
     alGetError();
     alSourcef(voice, AL_GAIN, gain);
@@ -372,6 +466,8 @@ HRESULT aeAudioDevice::SetVoiceGain(unsigned voice, float gain)
 
 HRESULT aeAudioDevice::SetVoicePitch(unsigned voice, float pitch)
 {
+    if (!voice)
+        return S_OK;
     MakeCurrent();
     alGetError();
     alSourcef(voice, AL_PITCH, pitch);
@@ -380,6 +476,8 @@ HRESULT aeAudioDevice::SetVoicePitch(unsigned voice, float pitch)
 
 HRESULT aeAudioDevice::SetVoicePosition(unsigned voice, const float position[3])
 {
+    if (!voice)
+        return S_OK;
     MakeCurrent();
     alGetError();
     ALfloat p[3];
@@ -390,6 +488,8 @@ HRESULT aeAudioDevice::SetVoicePosition(unsigned voice, const float position[3])
 
 HRESULT aeAudioDevice::SetVoiceVelocity(unsigned voice, const float velocity[3])
 {
+    if (!voice)
+        return S_OK;
     MakeCurrent();
     alGetError();
     ALfloat v[3];

@@ -13,7 +13,7 @@
 // game runs silently. Tests render through it and look at the samples.
 //
 // Results are HRESULT codes of the error table: S_OK, E_INVALIDARG (a value
-// OpenAL refuses), E_OUTOFMEMORY, E_FAIL.
+// OpenAL refuses), E_OUTOFMEMORY, E_FAIL; and kNoFreeVoice.
 
 #include "aeWinTypes.h"
 
@@ -52,18 +52,44 @@ public:
     // 1 for PCM that a voice can play: 8-bit unsigned or 16-bit signed, mono
     // or stereo, 100 to 200000 samples per second.
     static int IsPlayableFormat(int channels, int bits, int rate);
-    // A sample block holding bytes of such PCM (whole frames only).
-    HRESULT CreateSampleBlock(int channels, int bits, int rate, const void* data, int bytes, unsigned* block);
+    // A sample block holding bytes of such PCM (whole frames only). A block
+    // for voices that are not positioned keeps mono data as stereo, the same
+    // samples on both channels: such voices go straight to the speakers, so a
+    // mono sound plays at full level left and right, as stereo data does.
+    HRESULT CreateSampleBlock(int channels, int bits, int rate, const void* data, int bytes, int positioned,
+                              unsigned* block);
     void DeleteSampleBlock(unsigned block);
 
-    // A voice plays one sample block; any number of voices share one block.
-    // A positioned voice sounds from its position, the others at the listener.
-    HRESULT CreateVoice(unsigned block, int positioned, float minDistance, float maxDistance, unsigned* voice);
-    void DeleteVoice(unsigned voice);
-    // Starts a voice from the beginning of its block.
-    HRESULT PlayVoice(unsigned voice, int loop);
-    HRESULT StopVoice(unsigned voice);
-    int IsVoicePlaying(unsigned voice);
+    // How a voice plays its block. A positioned voice sounds from its
+    // position (inverse distance between the two distances, Doppler effect
+    // from the velocities), the others at the listener.
+    struct VoiceSetup
+    {
+        int positioned = 0;
+        float minDistance = 1.0f, maxDistance = 1000000000.0f;
+        float gain = 1.0f, pitch = 1.0f;
+        float position[3] = {}, velocity[3] = {};
+        int loop = 0;
+    };
+    // Voices come from a pool of the device and only while they sound: a
+    // buffer takes one when it starts and gives it back when it ends, so only
+    // what really plays at once counts against the device's limit of
+    // kMaxVoices. *voice is the buffer's hold on its voice (0 for none); the
+    // device clears it when it takes back a voice whose block has ended, so
+    // the variable must stay where it is until StopVoice.
+    static constexpr int kMaxVoices = 2048;
+    // Result of PlayVoice when every voice is sounding.
+    static constexpr HRESULT kNoFreeVoice = static_cast<HRESULT>(0x8878000Au);
+    // Starts block from its beginning on the voice *voice holds, or on one
+    // from the pool.
+    HRESULT PlayVoice(unsigned block, const VoiceSetup& setup, unsigned* voice);
+    // Silences the voice and gives it back (*voice becomes 0).
+    void StopVoice(unsigned* voice);
+    // 1 while the voice sounds; an ended voice is given back (*voice 0).
+    int IsVoicePlaying(unsigned* voice);
+    // Voices taken from the pool and not given back.
+    int GetNumBusyVoices();
+    // Changes of a sounding voice; 0 (no voice) is accepted and does nothing.
     HRESULT SetVoiceGain(unsigned voice, float gain);
     HRESULT SetVoicePitch(unsigned voice, float pitch);
     HRESULT SetVoicePosition(unsigned voice, const float position[3]);
@@ -89,4 +115,6 @@ private:
     char m_acName[256];
     struct Streams;
     Streams* m_pStreams;
+    struct Voices;
+    Voices* m_pVoices;
 };

@@ -55,6 +55,34 @@ const KeyCode s_aKeyCodes[] = {
     {SDL_SCANCODE_LGUI, 0xDB}, {SDL_SCANCODE_RGUI, 0xDC}, {SDL_SCANCODE_APPLICATION, 0xDD}};
 }
 
+namespace
+{
+const unsigned char* SystemKeyState(int* count)
+{
+    return SDL_GetKeyboardState(count);
+}
+aeKeyStateSource s_pfnKeyState = SystemKeyState;
+
+// The keys the window system holds down now, e.g. those that went down while
+// another window had the focus and are still held when ours gets it back.
+void ReadHeldKeys()
+{
+    std::memset(s_Device.abyKeys, 0, sizeof(s_Device.abyKeys));
+    int count = 0;
+    const unsigned char* state = s_pfnKeyState(&count);
+    if (!state)
+        return;
+    for (const KeyCode& k : s_aKeyCodes)
+        if (k.scancode < count && state[k.scancode])
+            s_Device.abyKeys[k.code] = 0x80;
+}
+}
+
+void aeInputDeviceSetKeyStateSource(aeKeyStateSource source)
+{
+    s_pfnKeyState = source ? source : SystemKeyState;
+}
+
 unsigned char aeScancodeToKeyCode(int scancode)
 {
     for (const KeyCode& k : s_aKeyCodes)
@@ -131,7 +159,11 @@ void aeInputDeviceHandleEvent(const void* data)
             std::memset(s_Device.abyKeys, 0, sizeof(s_Device.abyKeys));
         }
         else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+        {
+            // Keys pressed elsewhere and still held read as held at once.
             s_Device.bFocus = true;
+            ReadHeldKeys();
+        }
         break;
     default:
         break;

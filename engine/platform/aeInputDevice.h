@@ -30,3 +30,9 @@ void aeInputDeviceHandleEvent(const void* event);
 
 // The DirectInput key code of a key position (an SDL scan code); 0 for none.
 unsigned char aeScancodeToKeyCode(int scancode);
+
+// Where the keys held at a focus gain are read from: the window system's key
+// state, indexed by SDL scan code (count entries). Tests hand in their own;
+// null restores the window system's.
+using aeKeyStateSource = const unsigned char* (*)(int* count);
+void aeInputDeviceSetKeyStateSource(aeKeyStateSource source);

@@ -127,15 +127,54 @@ WORD aeSocketGetLocalPort(SOCKET socket)
     return ntohs(a.sin_port);
 }
 
+static int s_iInjectedAcceptError = 0;
+static int s_iInjectedAcceptErrors = 0;
+
+void aeSocketInjectAcceptErrors(int error, int count)
+{
+    s_iInjectedAcceptError = error;
+    s_iInjectedAcceptErrors = count > 0 ? count : 0;
+}
+
+// Errors accept hands over for one incoming connection that failed before it
+// was taken (Linux passes pending network errors of the new connection on).
+static bool IsErrorOfOneConnection(int error)
+{
+    switch (error)
+    {
+    case ECONNABORTED:
+    case EPROTO:
+    case ENOPROTOOPT:
+    case ENETDOWN:
+    case ENETUNREACH:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENONET:
+    case EOPNOTSUPP:
+        return true;
+    default:
+        return false;
+    }
+}
+
 aeSocketResult aeSocketAccept(SOCKET listenSocket, SOCKET* accepted, aeSocketAddress* peer)
 {
     *accepted = INVALID_SOCKET;
     sockaddr_in a;
-    for (;;)
+    // However many connections failed, the call ends: the backlog is finite.
+    for (int passedOver = 0; passedOver < 4096;)
     {
         socklen_t length = sizeof(a);
         std::memset(&a, 0, sizeof(a));
-        const int s = accept4(listenSocket, reinterpret_cast<sockaddr*>(&a), &length, SOCK_CLOEXEC);
+        int s;
+        if (s_iInjectedAcceptErrors > 0)
+        {
+            --s_iInjectedAcceptErrors;
+            errno = s_iInjectedAcceptError;
+            s = -1;
+        }
+        else
+            s = accept4(listenSocket, reinterpret_cast<sockaddr*>(&a), &length, SOCK_CLOEXEC);
         if (s >= 0)
         {
             *accepted = s;
@@ -146,9 +185,12 @@ aeSocketResult aeSocketAccept(SOCKET listenSocket, SOCKET* accepted, aeSocketAdd
             }
             return AE_SOCKET_DONE;
         }
-        if (errno != EINTR)
+        if (IsErrorOfOneConnection(errno))
+            ++passedOver;
+        else if (errno != EINTR)
             return FromErrno(errno);
     }
+    return AE_SOCKET_WOULD_BLOCK;
 }
 
 aeSocketResult aeSocketConnect(SOCKET socket, DWORD address, WORD port, int timeoutMs)

@@ -56,7 +56,13 @@ aeSocketResult aeSocketListen(SOCKET socket);
 WORD aeSocketGetLocalPort(SOCKET socket);
 
 // One pending connection; the new socket keeps the system's default (blocking).
+// Errors that belong to a single incoming connection (it was aborted, or its
+// network or host became unreachable before it was taken) are not the
+// listening socket's: that connection is passed over and the next one taken.
 aeSocketResult aeSocketAccept(SOCKET listenSocket, SOCKET* accepted, aeSocketAddress* peer);
+// For tests: the next count accept calls fail with error (an errno value) as
+// if the system had reported it.
+void aeSocketInjectAcceptErrors(int error, int count);
 
 // Connects and waits for the result at most timeoutMs milliseconds; the socket
 // is blocking again afterwards.

@@ -37,6 +37,26 @@ TEST_F(SoundBuffers, ThreeBuffersAndAFourthRequestWithinTheGrace)
     EXPECT_EQ(s->IsPlaying(1), 0);
 }
 
+TEST_F(SoundBuffers, StoppedWithinTheGraceAStartedBufferStillCountsAsPlaying)
+{
+    test::FakeClock clock(5000, 0);
+    aeSound* s = Add(SineRvs(false, 2, 1000.0, 1.0));
+    EXPECT_EQ(s->GetStatus(0), 0u); // never started
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->Stop(0), 1);
+    const struct
+    {
+        DWORD now, status;
+        int available;
+    } steps[] = {{5000, AE_DSBSTATUS_PLAYING, 1}, {5049, AE_DSBSTATUS_PLAYING, 1}, {5050, 0, 1}, {5051, 0, 0}};
+    for (const auto& step : steps)
+    {
+        test::FakeClock::Set(step.now);
+        EXPECT_EQ(s->GetStatus(0), step.status) << step.now;
+        EXPECT_EQ(s->GetAvailableBuffer(), step.available) << step.now;
+    }
+}
+
 TEST_F(SoundBuffers, MixedToItsEndABufferIsFreeBeforeTheClockSaysSo)
 {
     test::FakeClock clock(7000, 0);

@@ -137,9 +137,12 @@ TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGive)
     EXPECT_EQ(s->GetAlgorithm(), 2u);
     EXPECT_EQ(s->GetMinDistance(), 10.0f);
     EXPECT_EQ(s->GetMaxDistance(), 1000.0f);
-    // Eight buffers, eight voices on one sample block.
+    // Eight buffers on one sample block; a voice only while a buffer plays.
     for (DWORD b = 0; b < 8; ++b)
-        EXPECT_NE(s->GetVoice(b), 0u);
+        EXPECT_EQ(s->GetVoice(b), 0u);
+    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->Play(7, 0, 0, Vector3(0.0f)), 1);
+    EXPECT_NE(s->GetVoice(0), 0u);
     EXPECT_NE(s->GetVoice(0), s->GetVoice(7));
     EXPECT_EQ(s->GetVoice(8), 0u);
 }
@@ -263,26 +266,42 @@ TEST(SoundManager, SoundsKeptElsewhereOutliveTheManager)
     aeAudioDevice::SetPlaybackDeviceName(nullptr);
 }
 
-TEST_F(SoundFile, RunningOutOfVoicesIsReportedAndLeavesNothingBehind)
+TEST_F(SoundFile, OnlySoundsPlayingAtOnceCountAgainstTheVoices)
 {
-    // The device is opened for 2048 + 256 voices: eleven sounds of 200
-    // buffers fit, the twelfth gets 104 voices and is refused.
-    const std::string bytes = SineRvs(false, 200, 1000.0, 0.01).Bytes();
-    test::LogCapture log("voices");
-    int added = 0;
-    for (; added < 20; ++added)
+    // 300 sounds of 8 buffers load (more buffers than the device has voices).
+    test::FakeClock clock(1000, 0);
+    aeAudioDevice* device = aeSoundManager::GetDSound();
+    const std::string bytes[2] = {SineRvs(false, 8, 1000.0, 0.02).Bytes(), SineRvs(true, 8, 1000.0, 0.02).Bytes()};
+    for (int i = 0; i < 300; ++i)
     {
-        VFile file(bytes.data(), static_cast<int>(bytes.size()));
-        if (!aeSoundManager::AddSound(&file, "many.rvs", nullptr))
-            break;
+        VFile file(bytes[i % 2].data(), static_cast<int>(bytes[i % 2].size()));
+        ASSERT_EQ(aeSoundManager::AddSound(&file, "many.rvs", nullptr), 1) << i;
     }
-    EXPECT_EQ(added, 11);
-    EXPECT_EQ(aeSoundManager::GetNumSounds(), added);
-    EXPECT_TRUE(log.Contains("Der Aufruf von m_pDevice->CreateVoice verursachte den DirectX-Fehler"));
-    // The refused sound gave its 104 voices back.
-    const std::string rest = SineRvs(false, 104, 1000.0, 0.01).Bytes();
-    VFile file(rest.data(), static_cast<int>(rest.size()));
-    EXPECT_EQ(aeSoundManager::AddSound(&file, "rest.rvs", nullptr), 1);
-    VFile one(rest.data(), static_cast<int>(rest.size()));
-    EXPECT_EQ(aeSoundManager::AddSound(&one, "one.rvs", nullptr), 0);
+    EXPECT_EQ(device->GetNumBusyVoices(), 0);
+    // One buffer of each plays; ended, they give their voices back.
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(aeSoundManager::GetSound(i)->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 0) << i;
+    EXPECT_EQ(device->GetNumBusyVoices(), 300);
+    EXPECT_GT(RenderMs(10).Peak(), 1000);
+    RenderMs(50);
+    test::FakeClock::Set(1100);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(aeSoundManager::GetSound(i)->GetStatus(0), 0u);
+    EXPECT_EQ(device->GetNumBusyVoices(), 0);
+
+    // All 2400 buffers at once: the voices run out, and the refusal names
+    // the sound device.
+    test::LogCapture log("voices");
+    int played = 0;
+    for (int i = 0; i < 300; ++i)
+        for (DWORD b = 0; b < 8; ++b)
+            played += aeSoundManager::GetSound(i)->Play(b, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f));
+    EXPECT_EQ(played, aeAudioDevice::kMaxVoices);
+    EXPECT_TRUE(log.Contains("Das Soundgerät \"Loopback\" spielt schon 2048 Sounds gleichzeitig")) << log.Text();
+    EXPECT_FALSE(log.Contains("Direct3D"));
+    // A stopped buffer makes room for another.
+    ASSERT_EQ(aeSoundManager::GetSound(0)->Stop(0), 1);
+    EXPECT_EQ(aeSoundManager::GetSound(299)->Play(7, 0, 0, Vector3(0.0f)), 1);
+    aeSoundManager::DeleteSounds();
+    EXPECT_EQ(device->GetNumBusyVoices(), 0);
 }

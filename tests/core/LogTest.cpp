@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <thread>
 #include <vector>
 
@@ -7,6 +11,8 @@
 #include "aeError.h"
 #include "aeLock.h"
 #include "aeLog.h"
+#include "aeFileSystem.h"
+#include "aeLogFile.h"
 
 TEST(CoreLog, HeaderEntriesBannersAndSummary)
 {
@@ -44,6 +50,37 @@ TEST(CoreLog, TimeStampsSplitByTruncationAndHoursDoNotWrap)
     const std::string text = log.Text();
     EXPECT_NE(text.find("1h 2m 5s a\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("25h 0m 59s b\r\n"), std::string::npos) << text;
+}
+
+// A second program started in the same folder while the first one writes its
+// log (stood in for by a descriptor with the lock a running log holds) gets a
+// numbered log of its own; once the first has ended, its name is free again.
+TEST(CoreLog, ProgramsInOneFolderKeepTheirOwnLogs)
+{
+    const std::string dir = test::ScratchDir("two");
+    test::WriteBinary(dir + "/prog.log", "erstes Programm\r\n");
+    const int other = open((dir + "/prog.log").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX | LOCK_NB), 0);
+    ASSERT_EQ(aeLog::Init("Zweites", (dir + "/prog").c_str()), 1);
+    EXPECT_EQ(std::string(aeLogFileName()), dir + "/prog-2.log");
+    // A third one while both run.
+    FILE* third = aeLogFileOpen((dir + "/prog.log").c_str());
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(std::string(aeLogFileName()), dir + "/prog-3.log");
+    aeFileClose(third);
+    aeLog::Write("zweiter Eintrag");
+    aeLog::Exit();
+    EXPECT_EQ(test::ReadBinary(dir + "/prog.log"), "erstes Programm\r\n");
+    const std::string second = test::ReadBinary(dir + "/prog-2.log");
+    EXPECT_EQ(second.rfind("--- Logbuch zum Programm \"Zweites\" ---\r\n", 0), 0u) << second;
+    EXPECT_NE(second.find("zweiter Eintrag"), std::string::npos);
+
+    close(other);
+    ASSERT_EQ(aeLog::Init("Drittes", (dir + "/prog").c_str()), 1);
+    EXPECT_EQ(std::string(aeLogFileName()), dir + "/prog.log");
+    aeLog::Exit();
+    EXPECT_EQ(test::ReadBinary(dir + "/prog.log").rfind("--- Logbuch zum Programm \"Drittes\"", 0), 0u);
 }
 
 TEST(CoreLog, OffWithoutFileNameAndSilentWhenClosed)

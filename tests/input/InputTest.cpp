@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "aeFont.h"
 #include "aeInput.h"
+#include "aeInputDevice.h"
 #include "aeWindow.h"
 #include "aeWindowHooks.h"
 
@@ -163,6 +164,31 @@ TEST_F(InputButtons, KeysReadUpWithoutFocus)
     Key(SDL_SCANCODE_S, true);
     Frame();
     EXPECT_EQ(aeInput::IsButtonDown(58), 2);
+}
+
+// A key pressed while another window had the focus and still held when ours
+// gets it back reads as held at once, without a key event of its own.
+TEST_F(InputButtons, KeysHeldAtFocusGainReadHeld)
+{
+    static const unsigned char* (*const kHeldD)(int*) = [](int* count) -> const unsigned char* {
+        static unsigned char keys[SDL_NUM_SCANCODES] = {};
+        keys[SDL_SCANCODE_D] = 1;
+        *count = SDL_NUM_SCANCODES;
+        return keys;
+    };
+    Focus(false);
+    Frame();
+    aeInputDeviceSetKeyStateSource(kHeldD);
+    Focus(true);
+    Frame();
+    aeInputDeviceSetKeyStateSource(nullptr);
+    EXPECT_EQ(aeInput::IsButtonDown(43), 2);
+    EXPECT_EQ(aeInput::IsButtonDown(58), 0);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(43), 1);
+    Key(SDL_SCANCODE_D, false);
+    Frame();
+    EXPECT_EQ(aeInput::IsButtonDown(43), 0);
 }
 
 TEST(InputTable, NamesAndCharacters)

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "Engine.h"
+#include "aeLogFile.h"
 #include "aeText.h"
 
 namespace
@@ -193,8 +194,10 @@ int main(int argc, char** argv)
     if (port < 0)
         return Usage();
 
-    // Errors of the layer go to netchat.log in the working directory.
+    // Errors of the layer go to netchat.log in the working directory (or to
+    // netchat-2.log and so on while other netchats write the first ones).
     aeLog::Init("netchat", "netchat");
+    const std::string log = aeLogFileName();
     aeMultiplayer::Init(&OnEvent);
     char text[16];
     if (host)
@@ -202,8 +205,8 @@ int main(int argc, char** argv)
         if (!aeMultiplayer::Host(static_cast<WORD>(port)))
         {
             // The program's own texts are Windows-1252; the terminal takes UTF-8.
-            std::fprintf(stderr, "%s",
-                         aeCp1252ToUtf8("Der Port kann nicht geöffnet werden (siehe netchat.log).\n").c_str());
+            std::fprintf(stderr, "%s (siehe %s).\n", aeCp1252ToUtf8("Der Port kann nicht geöffnet werden").c_str(),
+                         log.c_str());
             aeMultiplayer::Exit();
             aeLog::Exit();
             return 1;
@@ -215,7 +218,7 @@ int main(int argc, char** argv)
     {
         if (!aeMultiplayer::Connect(address, static_cast<WORD>(port)))
         {
-            std::fprintf(stderr, "Keine Verbindung zu %s:%d (siehe netchat.log).\n", address.ToString(text), port);
+            std::fprintf(stderr, "Keine Verbindung zu %s:%d (siehe %s).\n", address.ToString(text), port, log.c_str());
             aeMultiplayer::Exit();
             aeLog::Exit();
             return 1;
