@@ -13,7 +13,6 @@ VFile aeClient::m_UnsentData;
 int aeClient::m_iConnection = 0;
 int aeClient::m_bHostClosed = 0;
 
-static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
 
 static void CloseConnection()
 {
@@ -92,32 +91,7 @@ int aeClient::Send(VFile& packet)
         AE_ERROR("aeClient::Send", "Fehler beim senden der Daten!");
         return 0;
     }
-    aeSocketResult error;
-    switch (aeSendPacket(m_HostSocket, packet, m_UnsentData, &error))
-    {
-    case AE_SEND_DONE:
-    case AE_SEND_DROPPED:
-        return 1;
-    case AE_SEND_EMPTY:
-        AE_INVALID_PARAMETER("aeClient::Send");
-        return 0;
-    case AE_SEND_TOO_LARGE:
-        AE_ERROR("aeClient::Send", "Das Packet ist zu groß (%d Bytes, höchstens %d Bytes)!", packet.GetSize(),
-                 AE_MAX_PACKET_SIZE);
-        return 0;
-    case AE_SEND_NO_MEMORY:
-        return 0;
-    case AE_SEND_SOCKET_ERROR:
-        break;
-    }
-    if (aeIsNetworkFailure(error))
-    {
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeClient::Send", "%s", s_pcConnectionLost);
-    }
-    else
-        AE_ERROR("aeClient::Send", "Fehler beim senden der Daten!");
-    return 0;
+    return AE_SEND_AND_REPORT(m_HostSocket, packet, m_UnsentData, "aeClient::Send");
 }
 
 // Callback 1, then the client part is shut down, unless the callback has
@@ -171,7 +145,7 @@ int aeClient::Process()
         return 0;
     case AE_SOCKET_NETWORK_DOWN:
         aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeClient::Process", "%s", s_pcConnectionLost);
+        AE_ERROR("aeClient::Process", "%s", g_pcConnectionLost);
         return 0;
     default:
         AE_ERROR("aeClient::Process", "Fehler beim empfangen der Daten!");
@@ -191,7 +165,7 @@ int aeClient::Process()
     if (aeIsNetworkFailure(flushed))
     {
         aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeClient::Process", "%s", s_pcConnectionLost);
+        AE_ERROR("aeClient::Process", "%s", g_pcConnectionLost);
     }
     else
         AE_ERROR("aeClient::Process", "Fehler beim senden der Daten!");

@@ -9,7 +9,6 @@ SOCKET aeHost::m_ListenSocket = INVALID_SOCKET;
 int aeHost::m_bAcceptConnections = 1;
 DynList<aeHostClient> aeHost::m_aClients;
 
-static const char* const s_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
 
 // ---------------------------------------------------------------------------
 // aeHostClient
@@ -57,32 +56,7 @@ VFile* aeHostClient::GetPacket(int index) const
 
 int aeHostClient::Send(VFile& packet)
 {
-    aeSocketResult error;
-    switch (aeSendPacket(m_Socket, packet, m_UnsentData, &error))
-    {
-    case AE_SEND_DONE:
-    case AE_SEND_DROPPED:
-        return 1;
-    case AE_SEND_EMPTY:
-        AE_INVALID_PARAMETER("aeHostClient::Send");
-        return 0;
-    case AE_SEND_TOO_LARGE:
-        AE_ERROR("aeHostClient::Send", "Das Packet ist zu groß (%d Bytes, höchstens %d Bytes)!", packet.GetSize(),
-                 AE_MAX_PACKET_SIZE);
-        return 0;
-    case AE_SEND_NO_MEMORY:
-        return 0;
-    case AE_SEND_SOCKET_ERROR:
-        break;
-    }
-    if (aeIsNetworkFailure(error))
-    {
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHostClient::Send", "%s", s_pcConnectionLost);
-    }
-    else
-        AE_ERROR("aeHostClient::Send", "Fehler beim senden der Daten!");
-    return 0;
+    return AE_SEND_AND_REPORT(m_Socket, packet, m_UnsentData, "aeHostClient::Send");
 }
 
 int aeHostClient::Process()
@@ -125,7 +99,7 @@ int aeHostClient::Process()
         return 0;
     case AE_SOCKET_NETWORK_DOWN:
         aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHostClient::Process", "%s", s_pcConnectionLost);
+        AE_ERROR("aeHostClient::Process", "%s", g_pcConnectionLost);
         return 0;
     default:
         AE_ERROR("aeHostClient::Process", "Fehler beim empfangen der Daten!");
@@ -142,7 +116,7 @@ int aeHostClient::Process()
     else if (aeIsNetworkFailure(flushed))
     {
         aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHostClient::Process", "%s", s_pcConnectionLost);
+        AE_ERROR("aeHostClient::Process", "%s", g_pcConnectionLost);
     }
     else
         AE_ERROR("aeHostClient::Process", "Fehler beim senden der Daten!");
@@ -261,7 +235,7 @@ int aeHost::Process()
     if (r == AE_SOCKET_NETWORK_DOWN || r == AE_SOCKET_NETWORK_UNREACHABLE)
     {
         aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHost::Process", "%s", s_pcConnectionLost);
+        AE_ERROR("aeHost::Process", "%s", g_pcConnectionLost);
         return 0;
     }
     if (r != AE_SOCKET_DONE || !aeSocketSetNonBlocking(s))

@@ -1,4 +1,5 @@
 #include "aePacketStream.h"
+#include "aeError.h"
 #include "aeMultiplayer.h"
 
 #include <cstdlib>
@@ -236,4 +237,36 @@ aeSendOutcome aeSendPacket(SOCKET socket, const VFile& packet, VFile& unsent, ae
     }
     std::free(block);
     return outcome;
+}
+
+const char* const g_pcConnectionLost = "Die Netzwerkverbindung wurde unterbrochen!";
+
+int aeSendAndReport(SOCKET socket, VFile& packet, VFile& unsent, const char* file, int line, const char* function)
+{
+    aeSocketResult error = AE_SOCKET_DONE;
+    switch (aeSendPacket(socket, packet, unsent, &error))
+    {
+    case AE_SEND_DONE:
+    case AE_SEND_DROPPED:
+        return 1;
+    case AE_SEND_EMPTY:
+        aeReportInvalidParameter(file, line, function);
+        return 0;
+    case AE_SEND_TOO_LARGE:
+        aeReportError(file, line, function, "Das Packet ist zu groß (%d Bytes, höchstens %d Bytes)!", packet.GetSize(),
+                      AE_MAX_PACKET_SIZE);
+        return 0;
+    case AE_SEND_NO_MEMORY:
+        return 0;
+    case AE_SEND_SOCKET_ERROR:
+        break;
+    }
+    if (aeIsNetworkFailure(error))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        aeReportError(file, line, function, "%s", g_pcConnectionLost);
+    }
+    else
+        aeReportError(file, line, function, "Fehler beim senden der Daten!");
+    return 0;
 }

@@ -46,6 +46,17 @@ enum aeSendOutcome
 // if that cannot finish now, the new packet is dropped.
 aeSendOutcome aeSendPacket(SOCKET socket, const VFile& packet, VFile& unsent, aeSocketResult* error);
 
+// "Die Netzwerkverbindung wurde unterbrochen!"
+extern const char* const g_pcConnectionLost;
+
+// Sends one packet as aeSendPacket does and reports what went wrong in the
+// caller's name (file, line, function): an empty or oversized packet, and a
+// failed socket, which is a network failure (callback 0) or a send error.
+// 1 when the packet went out or was dropped for now.
+int aeSendAndReport(SOCKET socket, VFile& packet, VFile& unsent, const char* file, int line, const char* function);
+#define AE_SEND_AND_REPORT(socket, packet, unsent, function) \
+    aeSendAndReport(socket, packet, unsent, __FILE_NAME__, __LINE__, function)
+
 // Sends what is left of a frame. DONE when nothing is left, WOULD_BLOCK while
 // some is, otherwise the failure.
 aeSocketResult aeFlushUnsent(SOCKET socket, VFile& unsent);
