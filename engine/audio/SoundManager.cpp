@@ -1,3 +1,4 @@
+#include "aeRegistry.h"
 #include "Sound.h"
 #include "VFile.h"
 #include "aeAudioDevice.h"
@@ -93,98 +94,12 @@ int aeSoundManager::SetListener(const Vector3& position, const Matrix& view, flo
                        velocityFactor);
 }
 
-int aeSoundManager::AddSound(VFile* file, const char* name, aeSound** out)
+namespace
 {
-    if (!file || !name)
-    {
-        AE_INVALID_PARAMETER("aeSoundManager::AddSound");
-        return 0;
-    }
-    aeSound* sound = m_aSounds.Insert();
-    if (!sound)
-        return 0;
-    if (!sound->Init(file, name))
-    {
-        m_aSounds.Remove(sound);
-        return 0;
-    }
-    if (out)
-        *out = sound;
-    return 1;
+const aeRegistryText kRegistry = {"SoundManager.cpp", "aeSoundManager::AddSound", "aeSoundManager::AddSoundArchive",
+                                  "aeSoundManager::FindSound", "aeSoundManager::DeleteSound",
+                                  "Sie müssen erst den SoundManager initialisieren!", "Der SoundManager wurde noch nicht initialisiert!",
+                                  "Der Sound wurde nicht gefunden!"};
 }
 
-static void AddArchiveEntry(VFile* entry, char* name)
-{
-    aeSoundManager::AddSound(entry, name, nullptr);
-}
-
-int aeSoundManager::AddSoundArchive(VFile* archive)
-{
-    if (!archive)
-    {
-        AE_INVALID_PARAMETER("aeSoundManager::AddSoundArchive");
-        return 0;
-    }
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeSoundManager::AddSoundArchive", "Sie müssen erst den SoundManager initialisieren!");
-        return 0;
-    }
-    if (!aeReadArchive(archive, AddArchiveEntry))
-    {
-        AE_ERROR("aeSoundManager::AddSoundArchive", "Fehler beim lesen des Archivs!");
-        return 0;
-    }
-    return 1;
-}
-
-int aeSoundManager::FindSound(const char* name)
-{
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeSoundManager::FindSound", "Der SoundManager wurde noch nicht initialisiert!");
-        return -1;
-    }
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeSoundManager::FindSound");
-        return -1;
-    }
-    const int count = m_aSounds.GetNumElements();
-    for (int i = 0; i < count; ++i)
-        if (std::strcmp(m_aSounds[i]->m_acName, name) == 0)
-            return i;
-    return -1;
-}
-
-aeSound* aeSoundManager::GetSound(const char* name)
-{
-    const int index = FindSound(name);
-    return index < 0 ? nullptr : m_aSounds.GetElement(index);
-}
-
-void aeSoundManager::DeleteSound(int index)
-{
-    if (index < 0 || index >= m_aSounds.GetNumElements())
-    {
-        AE_INVALID_PARAMETER("aeSoundManager::DeleteSound");
-        return;
-    }
-    m_aSounds.Remove(index);
-}
-
-void aeSoundManager::DeleteSound(const char* name)
-{
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeSoundManager::DeleteSound");
-        return;
-    }
-    const int index = FindSound(name);
-    if (index < 0)
-    {
-        AE_ERROR("aeSoundManager::DeleteSound", "Der Sound wurde nicht gefunden!");
-        return;
-    }
-    m_aSounds.Remove(index);
-}
+AE_REGISTRY_OPERATIONS(aeSoundManager, Sound, aeSound, m_aSounds)

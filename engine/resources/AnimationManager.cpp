@@ -1,3 +1,4 @@
+#include "aeRegistry.h"
 #include "Animation.h"
 #include "VFile.h"
 #include "aeArchive.h"
@@ -72,98 +73,12 @@ int aeAnimationManager::Restore()
     return 1;
 }
 
-int aeAnimationManager::AddAnimation(VFile* file, const char* name, aeAnimation** out)
+namespace
 {
-    if (!file || !name)
-    {
-        AE_INVALID_PARAMETER("aeAnimationManager::AddAnimation");
-        return 0;
-    }
-    aeAnimation* animation = m_aAnimations.Insert();
-    if (!animation)
-        return 0;
-    if (!animation->Init(file, name))
-    {
-        m_aAnimations.Remove(animation);
-        return 0;
-    }
-    if (out)
-        *out = animation;
-    return 1;
+const aeRegistryText kRegistry = {"AnimationManager.cpp", "aeAnimationManager::AddAnimation", "aeAnimationManager::AddAnimationArchive",
+                                  "aeAnimationManager::FindAnimation", "aeAnimationManager::DeleteAnimation",
+                                  "Sie müssen erst den AnimationManager initialisieren!", "Der AnimationManager wurde noch nicht initialisiert!",
+                                  "Die Animation wurde nicht gefunden!"};
 }
 
-static void AddArchiveEntry(VFile* entry, char* name)
-{
-    aeAnimationManager::AddAnimation(entry, name, nullptr);
-}
-
-int aeAnimationManager::AddAnimationArchive(VFile* archive)
-{
-    if (!archive)
-    {
-        AE_INVALID_PARAMETER("aeAnimationManager::AddAnimationArchive");
-        return 0;
-    }
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeAnimationManager::AddAnimationArchive", "Sie müssen erst den AnimationManager initialisieren!");
-        return 0;
-    }
-    if (!aeReadArchive(archive, AddArchiveEntry))
-    {
-        AE_ERROR("aeAnimationManager::AddAnimationArchive", "Fehler beim lesen des Archivs!");
-        return 0;
-    }
-    return 1;
-}
-
-int aeAnimationManager::FindAnimation(const char* name)
-{
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeAnimationManager::FindAnimation", "Der AnimationManager wurde noch nicht initialisiert!");
-        return -1;
-    }
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeAnimationManager::FindAnimation");
-        return -1;
-    }
-    const int count = m_aAnimations.GetNumElements();
-    for (int i = 0; i < count; ++i)
-        if (std::strcmp(m_aAnimations[i]->m_acName, name) == 0)
-            return i;
-    return -1;
-}
-
-aeAnimation* aeAnimationManager::GetAnimation(const char* name)
-{
-    const int index = FindAnimation(name);
-    return index < 0 ? nullptr : m_aAnimations.GetElement(index);
-}
-
-void aeAnimationManager::DeleteAnimation(int index)
-{
-    if (index < 0 || index >= m_aAnimations.GetNumElements())
-    {
-        AE_INVALID_PARAMETER("aeAnimationManager::DeleteAnimation");
-        return;
-    }
-    m_aAnimations.Remove(index);
-}
-
-void aeAnimationManager::DeleteAnimation(const char* name)
-{
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeAnimationManager::DeleteAnimation");
-        return;
-    }
-    const int index = FindAnimation(name);
-    if (index < 0)
-    {
-        AE_ERROR("aeAnimationManager::DeleteAnimation", "Die Animation wurde nicht gefunden!");
-        return;
-    }
-    m_aAnimations.Remove(index);
-}
+AE_REGISTRY_OPERATIONS(aeAnimationManager, Animation, aeAnimation, m_aAnimations)

@@ -1,3 +1,4 @@
+#include "aeRegistry.h"
 #include "aeModel.h"
 #include "VFile.h"
 #include "aeArchive.h"
@@ -358,101 +359,15 @@ void aeModelManager::Exit()
     m_bInitialized = 0;
 }
 
-int aeModelManager::AddModel(VFile* file, const char* name, aeModel** out)
+namespace
 {
-    if (!file || !name)
-    {
-        AE_INVALID_PARAMETER("aeModelManager::AddModel");
-        return 0;
-    }
-    aeModel* model = m_aModels.Insert();
-    if (!model)
-        return 0;
-    if (!model->Init(file, name))
-    {
-        m_aModels.Remove(model);
-        return 0;
-    }
-    if (out)
-        *out = model;
-    return 1;
+const aeRegistryText kRegistry = {"Model.cpp", "aeModelManager::AddModel", "aeModelManager::AddModelArchive",
+                                  "aeModelManager::FindModel", "aeModelManager::DeleteModel",
+                                  "Sie müssen erst den ModelManager initialisieren!", "Der ModelManager wurde noch nicht initialisiert!",
+                                  "Das Modell wurde nicht gefunden!"};
 }
 
-static void AddArchiveEntry(VFile* entry, char* name)
-{
-    aeModelManager::AddModel(entry, name, nullptr);
-}
-
-int aeModelManager::AddModelArchive(VFile* archive)
-{
-    if (!archive)
-    {
-        AE_INVALID_PARAMETER("aeModelManager::AddModelArchive");
-        return 0;
-    }
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeModelManager::AddModelArchive", "Sie müssen erst den ModelManager initialisieren!");
-        return 0;
-    }
-    if (!aeReadArchive(archive, AddArchiveEntry))
-    {
-        AE_ERROR("aeModelManager::AddModelArchive", "Fehler beim lesen des Archivs!");
-        return 0;
-    }
-    return 1;
-}
-
-int aeModelManager::FindModel(const char* name)
-{
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeModelManager::FindModel", "Der ModelManager wurde noch nicht initialisiert!");
-        return -1;
-    }
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeModelManager::FindModel");
-        return -1;
-    }
-    const int count = m_aModels.GetNumElements();
-    for (int i = 0; i < count; ++i)
-        if (std::strcmp(m_aModels[i]->m_acName, name) == 0)
-            return i;
-    return -1;
-}
-
-aeModel* aeModelManager::GetModel(const char* name)
-{
-    const int index = FindModel(name);
-    return index < 0 ? nullptr : m_aModels.GetElement(index);
-}
-
-void aeModelManager::DeleteModel(int index)
-{
-    if (index < 0 || index >= m_aModels.GetNumElements())
-    {
-        AE_INVALID_PARAMETER("aeModelManager::DeleteModel");
-        return;
-    }
-    m_aModels.Remove(index);
-}
-
-void aeModelManager::DeleteModel(const char* name)
-{
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeModelManager::DeleteModel");
-        return;
-    }
-    const int index = FindModel(name);
-    if (index < 0)
-    {
-        AE_ERROR("aeModelManager::DeleteModel", "Das Modell wurde nicht gefunden!");
-        return;
-    }
-    m_aModels.Remove(index);
-}
+AE_REGISTRY_OPERATIONS(aeModelManager, Model, aeModel, m_aModels)
 
 void aeModelManager::PrepareRestore()
 {

@@ -1,3 +1,4 @@
+#include "aeRegistry.h"
 #include "aeTextureManager.h"
 #include "VFile.h"
 #include "aeArchive.h"
@@ -123,20 +124,10 @@ int aeTextureManager::AddTextureArchive(VFile* archive, unsigned long colorKey)
 
 int aeTextureManager::FindTexture(const char* name)
 {
-    if (!m_bInitialized)
-    {
-        AE_ERROR("aeTextureManager::FindTexture", "Der TextureManager wurde noch nicht initialisiert!");
-        return -1;
-    }
-    if (!name)
-    {
-        AE_INVALID_PARAMETER("aeTextureManager::FindTexture");
-        return -1;
-    }
-    for (int i = 0; i < m_aTextures.GetNumElements(); ++i)
-        if (std::strcmp(m_aTextures[i]->acName, name) == 0)
-            return i;
-    return -1;
+    static const aeRegistryText kText = {"Textures.cpp", nullptr, nullptr, "aeTextureManager::FindTexture", nullptr,
+                                         nullptr, "Der TextureManager wurde noch nicht initialisiert!", nullptr};
+    return aeRegistryFind(m_aTextures, m_bInitialized, name, kText, __LINE__,
+                          [](const auto& entry) { return entry.acName; });
 }
 
 IDirect3DTexture9* aeTextureManager::GetTexture(int index)
