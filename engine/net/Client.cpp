@@ -117,57 +117,18 @@ int aeClient::Process()
         ConnectionLost(connection);
         return 0;
     }
-    const aeReceiveResult r = aeReceivePackets(m_HostSocket, m_IncompletelyReceivedData, m_aReceivedData);
-    if (r.bInvalidPacket || r.bOversizedPacket)
-        AE_ERROR("aeClient::Process", "Ungültiges Packet empfangen!");
-    // A frame above the limit or one that cannot be held ends the connection:
-    // the stream cannot be followed past it.
-    if (r.bOversizedPacket || r.bOutOfMemory)
+    switch (AE_SERVE_CONNECTION(m_HostSocket, m_IncompletelyReceivedData, m_aReceivedData, m_UnsentData,
+                                "aeClient::Process"))
     {
+    case AE_CONNECTION_GOES_ON:
+        return 1;
+    case AE_CONNECTION_CLOSING:
+        m_bHostClosed = 1;
+        return 1;
+    case AE_CONNECTION_ENDED:
         ConnectionLost(connection);
-        return 0;
-    }
-    switch (r.eEnd)
-    {
-    case AE_SOCKET_WOULD_BLOCK:
-        break;
-    case AE_SOCKET_CLOSED:
-        // An orderly end after complete packets: they are delivered first.
-        if (m_aReceivedData.GetNumElements() > 0)
-        {
-            m_bHostClosed = 1;
-            return 1;
-        }
-        ConnectionLost(connection);
-        return 0;
-    case AE_SOCKET_RESET:
-        ConnectionLost(connection);
-        return 0;
-    case AE_SOCKET_NETWORK_DOWN:
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeClient::Process", "%s", g_pcConnectionLost);
         return 0;
     default:
-        AE_ERROR("aeClient::Process", "Fehler beim empfangen der Daten!");
         return 0;
     }
-
-    // The rest of a frame that did not go out at once.
-    const aeSocketResult flushed = aeFlushUnsent(m_HostSocket, m_UnsentData);
-    if (flushed == AE_SOCKET_DONE || flushed == AE_SOCKET_WOULD_BLOCK)
-        return 1;
-    m_UnsentData.Close();
-    if (flushed == AE_SOCKET_RESET)
-    {
-        ConnectionLost(connection);
-        return 0;
-    }
-    if (aeIsNetworkFailure(flushed))
-    {
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeClient::Process", "%s", g_pcConnectionLost);
-    }
-    else
-        AE_ERROR("aeClient::Process", "Fehler beim senden der Daten!");
-    return 0;
 }

@@ -70,57 +70,21 @@ int aeHostClient::Process()
         m_Socket = INVALID_SOCKET;
         return 0;
     }
-    const aeReceiveResult r = aeReceivePackets(m_Socket, m_IncompletelyReceivedData, m_aReceivedData);
-    if (r.bInvalidPacket || r.bOversizedPacket)
-        AE_ERROR("aeHostClient::Process", "Ungültiges Packet empfangen!");
-    // A frame above the limit or one that cannot be held ends the connection:
-    // the stream cannot be followed past it.
-    if (r.bOversizedPacket || r.bOutOfMemory)
+    switch (AE_SERVE_CONNECTION(m_Socket, m_IncompletelyReceivedData, m_aReceivedData, m_UnsentData,
+                                "aeHostClient::Process"))
     {
-        Exit();
-        return 0;
-    }
-    switch (r.eEnd)
-    {
-    case AE_SOCKET_WOULD_BLOCK:
-        break;
-    case AE_SOCKET_CLOSED:
-        // An orderly end after complete packets: they are delivered first.
-        if (m_aReceivedData.GetNumElements() > 0)
-        {
-            m_bPeerClosed = 1;
-            return 1;
-        }
-        Exit();
-        return 0;
-    case AE_SOCKET_RESET:
+    case AE_CONNECTION_GOES_ON:
+        return 1;
+    case AE_CONNECTION_CLOSING:
+        m_bPeerClosed = 1;
+        return 1;
+    case AE_CONNECTION_ENDED:
         // The peer has gone: the host removes the client.
         Exit();
         return 0;
-    case AE_SOCKET_NETWORK_DOWN:
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHostClient::Process", "%s", g_pcConnectionLost);
-        return 0;
     default:
-        AE_ERROR("aeHostClient::Process", "Fehler beim empfangen der Daten!");
         return 0;
     }
-
-    // The rest of a frame that did not go out at once.
-    const aeSocketResult flushed = aeFlushUnsent(m_Socket, m_UnsentData);
-    if (flushed == AE_SOCKET_DONE || flushed == AE_SOCKET_WOULD_BLOCK)
-        return 1;
-    m_UnsentData.Close();
-    if (flushed == AE_SOCKET_RESET)
-        Exit();
-    else if (aeIsNetworkFailure(flushed))
-    {
-        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
-        AE_ERROR("aeHostClient::Process", "%s", g_pcConnectionLost);
-    }
-    else
-        AE_ERROR("aeHostClient::Process", "Fehler beim senden der Daten!");
-    return 0;
 }
 
 // ---------------------------------------------------------------------------

@@ -270,3 +270,55 @@ int aeSendAndReport(SOCKET socket, VFile& packet, VFile& unsent, const char* fil
         aeReportError(file, line, function, "Fehler beim senden der Daten!");
     return 0;
 }
+
+namespace
+{
+aeConnectionStep ReportFailure(aeSocketResult result, const char* description, const char* file, int line,
+                               const char* function)
+{
+    if (aeIsNetworkFailure(result))
+    {
+        aeMultiplayer::DoCallback(AE_MP_NETWORK_FAILED, nullptr);
+        aeReportError(file, line, function, "%s", g_pcConnectionLost);
+    }
+    else
+        aeReportError(file, line, function, "%s", description);
+    return AE_CONNECTION_FAILED;
+}
+}
+
+aeConnectionStep aeServeConnection(SOCKET socket, VFile& incomplete, DynArrayEx<VFile>& packets, VFile& unsent,
+                                   const char* file, int line, const char* function)
+{
+    const aeReceiveResult r = aeReceivePackets(socket, incomplete, packets);
+    if (r.bInvalidPacket || r.bOversizedPacket)
+        aeReportError(file, line, function, "Ungültiges Packet empfangen!");
+    // A frame above the limit or one that cannot be held ends the connection:
+    // the stream cannot be followed past it.
+    if (r.bOversizedPacket || r.bOutOfMemory)
+        return AE_CONNECTION_ENDED;
+    switch (r.eEnd)
+    {
+    case AE_SOCKET_WOULD_BLOCK:
+        break;
+    case AE_SOCKET_CLOSED:
+        // An orderly end after complete packets: they are delivered first.
+        return packets.GetNumElements() > 0 ? AE_CONNECTION_CLOSING : AE_CONNECTION_ENDED;
+    case AE_SOCKET_RESET:
+        return AE_CONNECTION_ENDED;
+    case AE_SOCKET_NETWORK_DOWN:
+        return ReportFailure(r.eEnd, "", file, line, function);
+    default:
+        aeReportError(file, line, function, "Fehler beim empfangen der Daten!");
+        return AE_CONNECTION_FAILED;
+    }
+
+    // The rest of a frame that did not go out at once.
+    const aeSocketResult flushed = aeFlushUnsent(socket, unsent);
+    if (flushed == AE_SOCKET_DONE || flushed == AE_SOCKET_WOULD_BLOCK)
+        return AE_CONNECTION_GOES_ON;
+    unsent.Close();
+    if (flushed == AE_SOCKET_RESET)
+        return AE_CONNECTION_ENDED;
+    return ReportFailure(flushed, "Fehler beim senden der Daten!", file, line, function);
+}

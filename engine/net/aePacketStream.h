@@ -57,6 +57,21 @@ int aeSendAndReport(SOCKET socket, VFile& packet, VFile& unsent, const char* fil
 #define AE_SEND_AND_REPORT(socket, packet, unsent, function) \
     aeSendAndReport(socket, packet, unsent, __FILE_NAME__, __LINE__, function)
 
+// One frame's work on a connection: what has arrived becomes packets, then
+// the rest of an unsent frame goes out; failures are reported in the caller's
+// name (file, line, function), a network failure also with callback 0.
+enum aeConnectionStep
+{
+    AE_CONNECTION_GOES_ON,
+    AE_CONNECTION_CLOSING,  // the peer ended in order after complete packets: deliver them, then end
+    AE_CONNECTION_ENDED,    // the peer has gone or the stream cannot be followed: end the connection
+    AE_CONNECTION_FAILED    // reported; the connection stays as it is
+};
+aeConnectionStep aeServeConnection(SOCKET socket, VFile& incomplete, DynArrayEx<VFile>& packets, VFile& unsent,
+                                   const char* file, int line, const char* function);
+#define AE_SERVE_CONNECTION(socket, incomplete, packets, unsent, function) \
+    aeServeConnection(socket, incomplete, packets, unsent, __FILE_NAME__, __LINE__, function)
+
 // Sends what is left of a frame. DONE when nothing is left, WOULD_BLOCK while
 // some is, otherwise the failure.
 aeSocketResult aeFlushUnsent(SOCKET socket, VFile& unsent);
