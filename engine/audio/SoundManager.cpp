@@ -1,4 +1,4 @@
-#include "aeRegistry.h"
+#include "aeResourceRegistry.h"
 #include "Sound.h"
 #include "VFile.h"
 #include "aeAudioDevice.h"

@@ -1,4 +1,4 @@
-#include "aeRegistry.h"
+#include "aeResourceRegistry.h"
 #include "aeTextureManager.h"
 #include "VFile.h"
 #include "aeArchive.h"
