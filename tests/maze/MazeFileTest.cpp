@@ -72,7 +72,7 @@ protected:
         m.Field(0, 0) = {0, 0, 0, 1, -1, -1, -1};
         m.Field(1, 1) = {0, -1, -1, -1, 1, 0, 0};
         m.Field(2, 1) = {0, 0, 1, 1, 1, 1, -1};
-        m.exit = true;
+        m.hasExit = true;
         m.exitX = 1;
         m.exitY = 0;
         m.next = "Level2.hwm";
@@ -195,7 +195,7 @@ TEST_F(MazeFile, MapWithoutExitAfterOneWithExitHasNoNextMap)
     ASSERT_EQ(Load(m.Build()), 1);
     EXPECT_STREQ(aeMaze::GetNextMap(), "Level2.hwm");
     aeMaze::Exit();
-    m.exit = false;
+    m.hasExit = false;
     ASSERT_EQ(Load(m.Build()), 1);
     EXPECT_STREQ(aeMaze::GetNextMap(), "");
     EXPECT_EQ(aeMaze::GetNextMapX(), 0);
@@ -223,7 +223,7 @@ TEST_F(MazeFile, ImpossibleMapsAreRefusedAndLeaveAnEmptyMaze)
         Map m;
         m.width = 2;
         m.height = 2;
-        m.exit = true;
+        m.hasExit = true;
         m.quests = {{"q", 0, 0, 1, 1}};
         m.walls.resize(1);
         m.walls[0].animation = "w";
