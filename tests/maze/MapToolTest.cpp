@@ -26,13 +26,7 @@ std::string RoundTrip(const std::string& bytes)
 Record Rec(const std::string& animation, int action = 0, int mode = 0, int automatic = 0,
            const std::string& sound = "")
 {
-    Record r;
-    r.animation = animation;
-    r.action = action;
-    r.mode = mode;
-    r.automatic = automatic;
-    r.sound = sound;
-    return r;
+    return Record{animation, action, mode, automatic, sound, {}, {0, 0, 0, 0}};
 }
 
 // A map of every block with awkward strings and floats.
