@@ -296,7 +296,7 @@ struct FileOut
     void Put(const void* p, size_t n) { file->Write(static_cast<int>(n), p); }
 };
 
-template <class Out> void Write(const aeMapData& m, Out& out)
+template <class Out> void Write(const aeMapData& m, Out& out, aeMapFieldSource source, void* user)
 {
     auto i32 = [&](int32_t v) { out.Put(&v, 4); };
     auto f32 = [&](float v) { out.Put(&v, 4); };
@@ -342,7 +342,17 @@ template <class Out> void Write(const aeMapData& m, Out& out)
                 out.Put(r.conditions.data(), r.conditions.size() * sizeof(aeMapCondition));
         }
     }
-    if (!m.fields.empty())
+    if (source)
+    {
+        const int fields = m.width > 0 && m.height > 0 ? m.width * m.height : 0;
+        for (int i = 0; i < fields; ++i)
+        {
+            aeMapField entry;
+            source(i, &entry, user);
+            out.Put(entry.data(), sizeof(entry));
+        }
+    }
+    else if (!m.fields.empty())
         out.Put(m.fields.data(), m.fields.size() * sizeof(aeMapField));
     if (m.hasExit)
     {
@@ -380,14 +390,14 @@ void aeWriteMap(const aeMapData& map, std::string* out)
     if (!out)
         return;
     StringOut sink{out};
-    Write(map, sink);
+    Write(map, sink, nullptr, nullptr);
 }
 
-int aeWriteMap(const aeMapData& map, VFile* file)
+int aeWriteMap(const aeMapData& map, VFile* file, aeMapFieldSource source, void* user)
 {
     if (!file)
         return 0;
     FileOut sink{file};
-    Write(map, sink);
+    Write(map, sink, source, user);
     return 1;
 }

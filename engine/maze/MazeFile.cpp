@@ -81,6 +81,13 @@ template <class T, class Set> void FillList(DynList<T>* list, const std::vector<
         }
 }
 
+void FieldEntry(int index, aeMapField* entry, void*)
+{
+    const aeMazeField& field = aeMaze::m_pFields[index];
+    *entry = {field.m_iFloor,     field.m_iCeiling,   field.m_aiWalls[0], field.m_aiWalls[1],
+              field.m_aiWalls[2], field.m_aiWalls[3], field.m_iObject};
+}
+
 aeMapRecord RecordOf(const aeMazeRecord* record)
 {
     aeMapRecord to;
@@ -255,19 +262,11 @@ int aeMaze::Save(VFile* file)
         map.ceilings.push_back(RecordOf(m_aCeilings[i]));
         map.ceilings.back().lead[0] = m_aCeilings[i]->m_fHeight;
     }
-    const int fields = m_pFields ? m_iWidth * m_iHeight : 0;
-    map.fields.resize(static_cast<size_t>(fields));
-    for (int i = 0; i < fields; ++i)
-    {
-        const aeMazeField& field = m_pFields[i];
-        map.fields[static_cast<size_t>(i)] = {field.m_iFloor,     field.m_iCeiling,   field.m_aiWalls[0],
-                                              field.m_aiWalls[1], field.m_aiWalls[2], field.m_aiWalls[3],
-                                              field.m_iObject};
-    }
     // The exit block is always written; a maze without one leads nowhere.
     map.hasExit = true;
     map.exitX = m_iNextMapX;
     map.exitY = m_iNextMapY;
     map.next = m_acNextMap;
-    return aeWriteMap(map, file);
+    // The grid goes out field by field, without a copy of it.
+    return aeWriteMap(map, file, m_pFields ? FieldEntry : nullptr, nullptr);
 }

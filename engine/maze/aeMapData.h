@@ -129,7 +129,12 @@ inline int aeCheckMap(const unsigned char* data, int size, aeMapProblemCallback 
     return aeParseMap(data, size, nullptr, callback, user, result);
 }
 
+// Gives entry index (row by row) of a field table that is kept elsewhere.
+typedef void (*aeMapFieldSource)(int index, aeMapField* entry, void* user);
+
 // The bytes of a map: appended to *out, or written at the file's cursor.
-// Strings longer than 255 characters are cut there.
+// Strings longer than 255 characters are cut there. With a source, the field
+// table is its width x height entries instead of map.fields (a grid held
+// elsewhere need not be copied first).
 void aeWriteMap(const aeMapData& map, std::string* out);
-int aeWriteMap(const aeMapData& map, VFile* file);
+int aeWriteMap(const aeMapData& map, VFile* file, aeMapFieldSource source = nullptr, void* user = nullptr);
