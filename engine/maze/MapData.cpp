@@ -66,7 +66,7 @@ public:
         unsigned char n = 0;
         if (!m_In.Read(1, &n))
             return Ends(where);
-        if (m_In.GetRemaining() < n)
+        if (!m_In.Fits(n, 1))
         {
             Report(AE_MAP_BROKEN, "Die Zeichenkette %s (%d Zeichen) reicht über das Dateiende hinaus!", where, n);
             return false;
@@ -222,7 +222,7 @@ public:
                 return false;
 
         const long long tableBytes = static_cast<long long>(width) * height * kFieldBytes;
-        if (tableBytes > m_In.GetRemaining())
+        if (!m_In.Fits(static_cast<long long>(width) * height, kFieldBytes))
         {
             Report(AE_MAP_BROKEN, "Die Karte endet vor dem Ende der Feldtabelle (%lld Bytes nötig, %d vorhanden)!",
                    tableBytes, m_In.GetRemaining());
