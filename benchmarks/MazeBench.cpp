@@ -10,96 +10,59 @@
 
 namespace
 {
-struct Bytes
-{
-    std::string s;
-    void I(int32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); }
-    void F(float v) { s.append(reinterpret_cast<const char*>(&v), 4); }
-    void Str(const std::string& v)
-    {
-        s.push_back(static_cast<char>(v.size()));
-        s += v;
-    }
-};
-
 // 512 x 512 fields; 100 quests, 50 objects, 200 walls, 100 floors, 50
 // ceilings, each record with two conditions. Every field has a floor and a
 // ceiling, every fourth a wall, every 16th an object.
 std::string BigMap()
 {
     const int n = 512;
-    Bytes b;
-    b.I(n);
-    b.I(n);
-    b.F(10.0f);
-    b.F(10.0f);
-    b.F(0.05f);
-    b.I(n / 2);
-    b.I(n / 2);
-    b.Str("");
-    b.Str("/nonexistent/halvoran-bench-data/");
-    b.Str("");
-    b.I(100);
+    aeMapData m;
+    m.width = m.height = n;
+    m.startX = m.startY = n / 2;
+    m.data = "/nonexistent/halvoran-bench-data/";
     for (int i = 0; i < 100; ++i)
-    {
-        b.Str("Quest " + std::to_string(i));
-        b.I(i);
-        b.I(i);
-        b.I(n - 1 - i);
-        b.I(i);
-    }
-    auto tail = [&](int i) {
-        b.Str("anim" + std::to_string(i % 7) + ".ran");
-        b.I(i % 5 == 2 ? 0 : i % 5);
-        b.I(i % 3);
-        b.I(i % 2);
-        b.Str(i % 4 ? "" : "sound.rvs");
-        b.I(2);
+        m.quests.push_back({"Quest " + std::to_string(i), i, i, n - 1 - i, i});
+    auto record = [&](int i, float lead0, float lead1, float lead2, float lead3) {
+        aeMapRecord r;
+        r.lead[0] = lead0;
+        r.lead[1] = lead1;
+        r.lead[2] = lead2;
+        r.lead[3] = lead3;
+        r.animation = "anim" + std::to_string(i % 7) + ".ran";
+        r.action = i % 5 == 2 ? 0 : i % 5;
+        r.mode = i % 3;
+        r.automatic = i % 2;
+        r.sound = i % 4 ? "" : "sound.rvs";
         for (int c = 0; c < 2; ++c)
-        {
-            b.I((i * 7 + c) % n);
-            b.I((i * 13 + c) % n);
-            b.I(c + 1);
-            b.I(0);
-        }
+            r.conditions.push_back({(i * 7 + c) % n, (i * 13 + c) % n, c + 1, 0});
+        return r;
     };
     const int counts[4] = {50, 200, 100, 50};
-    b.I(counts[0]);
     for (int i = 0; i < counts[0]; ++i)
-    {
-        b.F(-3.0f);
-        b.F(-3.0f);
-        b.F(3.0f);
-        b.F(3.0f);
-        tail(i);
-    }
-    b.I(counts[1]);
+        m.objects.push_back(record(i, -3.0f, -3.0f, 3.0f, 3.0f));
     for (int i = 0; i < counts[1]; ++i)
-    {
-        b.F(0.5f);
-        tail(i);
-    }
-    b.I(counts[2]);
+        m.walls.push_back(record(i, 0.5f, 0.0f, 0.0f, 0.0f));
     for (int i = 0; i < counts[2]; ++i)
-        tail(i);
-    b.I(counts[3]);
+        m.floors.push_back(record(i, 0.0f, 0.0f, 0.0f, 0.0f));
     for (int i = 0; i < counts[3]; ++i)
-    {
-        b.F(10.0f);
-        tail(i);
-    }
+        m.ceilings.push_back(record(i, 10.0f, 0.0f, 0.0f, 0.0f));
+    m.fields.resize(static_cast<size_t>(n * n));
     for (int i = 0; i < n * n; ++i)
     {
-        b.I(i % counts[2]);
-        b.I(i % counts[3]);
+        aeMapField& f = m.fields[static_cast<size_t>(i)];
+        f[0] = i % counts[2];
+        f[1] = i % counts[3];
         for (int w = 0; w < 4; ++w)
-            b.I((i + w) % 4 == 0 ? (i / 4 + w) % counts[1] : -1);
-        b.I(i % 16 == 0 ? (i / 16) % counts[0] : -1);
+            f[static_cast<size_t>(2 + w)] = (i + w) % 4 == 0 ? (i / 4 + w) % counts[1] : -1;
+        f[6] = i % 16 == 0 ? (i / 16) % counts[0] : -1;
     }
-    b.I(3);
-    b.I(4);
-    b.Str("Next.hwm");
-    return b.s;
+    m.hasExit = true;
+    m.exitX = 3;
+    m.exitY = 4;
+    m.next = "Next.hwm";
+    std::string bytes;
+    aeWriteMap(m, &bytes);
+    return bytes;
 }
 
 const std::string& Map()

@@ -22,7 +22,7 @@
 #include "DataLoader.h"
 #include "Sound.h"
 #include "aeCamera.h"
-#include "aeMapCheck.h"
+#include "aeMapData.h"
 #include "aeMaze.h"
 
 

@@ -1,4 +1,5 @@
 #include "Sound.h"
+#include "BoundedReader.h"
 #include "VFile.h"
 #include "aeAudioDevice.h"
 #include "aeError.h"
@@ -67,7 +68,7 @@ int aeReadRVSHeader(VFile* file, aeRVSHeader* h, const char* function)
     std::memcpy(&h->cbSize, b + 44, 2);
     h->dwDataSize = 0;
     // The data must be in the file before anything is made from its size.
-    if (!file->Read(4, &h->dwDataSize) || h->dwDataSize > static_cast<DWORD>(file->GetRemaining()))
+    if (!file->Read(4, &h->dwDataSize) || !aeBoundedReader(file).Fits(h->dwDataSize, 1))
     {
         AE_ERROR(function, "Fehler beim Lesen der Sounddaten!");
         return 0;

@@ -1,4 +1,5 @@
 #include "aeArchive.h"
+#include "BoundedReader.h"
 #include "VFile.h"
 #include "aeError.h"
 
@@ -22,7 +23,7 @@ bool Skip(VFile* archive, uint32_t bytes)
 {
     if (bytes == 0)
         return true;
-    if (bytes > static_cast<uint32_t>(archive->GetRemaining()))
+    if (!aeBoundedReader(archive).Fits(bytes, 1))
         return false;
     return archive->Seek(static_cast<int>(bytes), 0) != 0;
 }
@@ -99,7 +100,7 @@ int aeReadArchive(VFile* archive, aeArchiveCallback callback)
         else
         {
             VFile entry;
-            if (dataSize > static_cast<uint32_t>(archive->GetRemaining()) ||
+            if (!aeBoundedReader(archive).Fits(dataSize, 1) ||
                 !entry.Init(archive, static_cast<int>(dataSize)))
             {
                 AE_ERROR("aeReadArchive", "Fehler beim lesen der Datei innerhalb des Archivs!");

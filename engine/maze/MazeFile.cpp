@@ -2,11 +2,12 @@
 #include "Sound.h"
 #include "VFile.h"
 #include "aeError.h"
-#include "aeMapCheck.h"
+#include "aeMapData.h"
 #include "aeMaze.h"
 #include "aeMusic.h"
 
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -28,21 +29,12 @@ void ReportProblem(int kind, const char* message, void* user)
         AE_ERROR("aeMaze::Init", "Die Karte ist ungültig: %s", message);
 }
 
-// A length byte and that many characters, stored zero-terminated.
-void ReadString(VFile* file, char* text)
+// A name of the map as the zero-terminated text the maze keeps (it ends at
+// its first zero byte).
+void CopyName(char (&text)[256], const std::string& name)
 {
-    unsigned char length = 0;
-    file->Read(1, &length);
-    file->Read(length, text);
-    text[length] = 0;
-}
-
-void WriteString(VFile* file, const char* text)
-{
-    const size_t length = text ? std::strlen(text) : 0;
-    const unsigned char n = static_cast<unsigned char>(length % 256);
-    file->Write(1, &n);
-    file->Write(n, text);
+    std::memcpy(text, name.data(), name.size());
+    text[name.size()] = 0;
 }
 
 aeAnimation* FindAnimation(const char* name)
@@ -59,42 +51,59 @@ aeSound* FindSound(const char* name)
     return aeSoundManager::GetSound(aeSoundManager::FindSound(name));
 }
 
-// Reads the shared tail of a record: animation, action, mode, trigger kind,
-// sound and conditions.
-void ReadRecord(VFile* file, aeMazeRecord* record)
+// The shared part of a record with its names resolved.
+void FillRecord(aeMazeRecord* record, const aeMapRecord& from)
 {
     char name[256];
-    ReadString(file, name);
+    CopyName(name, from.animation);
     record->m_pAnimation = FindAnimation(name);
-    file->Read(4, &record->m_iAction);
-    file->Read(4, &record->m_iMode);
-    file->Read(4, &record->m_bAutomatic);
-    ReadString(file, name);
+    record->m_iAction = from.action;
+    record->m_iMode = from.mode;
+    record->m_bAutomatic = from.automatic;
+    CopyName(name, from.sound);
     record->m_pSound = FindSound(name);
     record->m_aConditions.Clear();
-    int count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeCondition* condition = record->m_aConditions.Insert();
-        if (condition)
-            file->Read(16, condition);
-        else
-            file->Seek(16, 0);
-    }
+    for (const aeMapCondition& c : from.conditions)
+        if (aeCondition* condition = record->m_aConditions.Insert())
+            *condition = aeCondition{c.x, c.y, c.bit, c.value};
 }
 
-void WriteRecord(VFile* file, const aeMazeRecord* record)
+// One list of records; set copies a record's own leading fields. A record
+// that cannot be allocated is left out (the fields referring to it then
+// refer to nothing).
+template <class T, class Set> void FillList(DynList<T>* list, const std::vector<aeMapRecord>& records, Set set)
 {
-    WriteString(file, record->m_pAnimation ? record->m_pAnimation->GetName() : "");
-    file->Write(4, &record->m_iAction);
-    file->Write(4, &record->m_iMode);
-    file->Write(4, &record->m_bAutomatic);
-    WriteString(file, record->m_pSound ? record->m_pSound->GetName() : "");
+    for (const aeMapRecord& from : records)
+        if (T* record = list->Insert())
+        {
+            set(record, from);
+            FillRecord(record, from);
+        }
+}
+
+void FieldEntry(int index, aeMapField* entry, void*)
+{
+    const aeMazeField& field = aeMaze::m_pFields[index];
+    *entry = {field.m_iFloor,     field.m_iCeiling,   field.m_aiWalls[0], field.m_aiWalls[1],
+              field.m_aiWalls[2], field.m_aiWalls[3], field.m_iObject};
+}
+
+aeMapRecord RecordOf(const aeMazeRecord* record)
+{
+    aeMapRecord to;
+    to.animation = record->m_pAnimation ? record->m_pAnimation->GetName() : "";
+    to.action = record->m_iAction;
+    to.mode = record->m_iMode;
+    to.automatic = record->m_bAutomatic;
+    to.sound = record->m_pSound ? record->m_pSound->GetName() : "";
     const int count = record->m_aConditions.GetNumElements();
-    file->Write(4, &count);
+    to.conditions.resize(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
-        file->Write(16, record->m_aConditions.GetElement(i));
+    {
+        const aeCondition* c = record->m_aConditions.GetElement(i);
+        to.conditions[static_cast<size_t>(i)] = aeMapCondition{c->m_iX, c->m_iY, c->m_iType, c->m_bValue};
+    }
+    return to;
 }
 
 }
@@ -106,11 +115,13 @@ int aeMaze::Init(VFile* file)
         AE_INVALID_PARAMETER("aeMaze::Init");
         return 0;
     }
-    // Everything the reader below relies on is checked first, so that a bad
-    // map changes nothing beyond leaving the maze empty.
+    // The whole map is parsed and checked first, so that a bad map changes
+    // nothing beyond leaving the maze empty.
     Report report;
     aeMapCheckResult check;
-    if (!aeCheckMap(file->GetBuffer() + file->GetCursor(), file->GetRemaining(), ReportProblem, &report, &check))
+    aeMapData map;
+    const int start = file->GetCursor();
+    if (!aeParseMap(file->GetBuffer() + start, file->GetRemaining(), &map, ReportProblem, &report, &check))
     {
         if (report.iReported > kMaxReported)
             AE_ERROR("aeMaze::Init", "Die Karte enthält %d weitere Fehler!", report.iReported - kMaxReported);
@@ -122,20 +133,19 @@ int aeMaze::Init(VFile* file)
         m_dwLastKill = 0;
         return 0;
     }
+    // The file is read up to the end of the map.
+    file->Seek(start + check.iSize, -1);
     Clear();
 
-    int width = 0, height = 0;
-    file->Read(4, &width);
-    file->Read(4, &height);
-    file->Read(4, &m_fFloorDepth);
-    file->Read(4, &m_fSpeed);
-    file->Read(4, &m_fFog);
-    file->Read(4, &m_iStartX);
-    file->Read(4, &m_iStartY);
+    m_fFloorDepth = map.depth;
+    m_fSpeed = map.speed;
+    m_fFog = map.fog;
+    m_iStartX = map.startX;
+    m_iStartY = map.startY;
 
     // The map's music is opened (not yet played) under its name as given; a
     // piece left from a maze that was not ended goes first.
-    ReadString(file, m_acMusicFilename);
+    CopyName(m_acMusicFilename, map.music);
     if (m_acMusicFilename[0])
     {
         delete m_pMusic;
@@ -146,7 +156,7 @@ int aeMaze::Init(VFile* file)
             m_pMusic = nullptr;
         }
     }
-    ReadString(file, m_acDataPath);
+    CopyName(m_acDataPath, map.data);
     if (!m_acDataPath[0])
         std::strcpy(m_acDataPath, "..\\data\\");
 
@@ -155,7 +165,7 @@ int aeMaze::Init(VFile* file)
     aeDataLoader::Load(m_acDataPath, AE_LOAD_TEXTURES | AE_LOAD_MODELS | AE_LOAD_ANIMATIONS | AE_LOAD_SOUNDS);
 
     char name[256];
-    ReadString(file, name);
+    CopyName(name, map.sky);
     if (name[0])
     {
         m_SkyAnimation.Init(name);
@@ -164,90 +174,43 @@ int aeMaze::Init(VFile* file)
     }
 
     m_aQuests.Clear();
-    int count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeQuest* quest = m_aQuests.Insert();
-        aeQuest scratch;
-        aeQuest* target = quest ? quest : &scratch;
-        ReadString(file, target->m_acText);
-        file->Read(16, &target->m_iBeginX);
-    }
-    // Each block: the record's own leading fields, then the shared tail. A
-    // record that cannot be allocated is read into a scratch record, so that
-    // the rest of the file stays in step (its fields then refer to nothing).
-    count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeObject scratch;
-        aeObject* object = m_aObjects.Insert();
-        if (!object)
-            object = &scratch;
-        file->Read(8, &object->m_vMin);
-        file->Read(8, &object->m_vMax);
-        ReadRecord(file, object);
-    }
-    count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeWall scratch;
-        aeWall* wall = m_aWalls.Insert();
-        if (!wall)
-            wall = &scratch;
-        file->Read(4, &wall->m_fThickness);
-        ReadRecord(file, wall);
-    }
-    count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeFloor scratch;
-        aeFloor* floor = m_aFloors.Insert();
-        ReadRecord(file, floor ? floor : &scratch);
-    }
-    count = 0;
-    file->Read(4, &count);
-    for (int i = 0; i < count; ++i)
-    {
-        aeCeiling scratch;
-        aeCeiling* ceiling = m_aCeilings.Insert();
-        if (!ceiling)
-            ceiling = &scratch;
-        file->Read(4, &ceiling->m_fHeight);
-        ReadRecord(file, ceiling);
-    }
+    for (const aeMapQuest& from : map.quests)
+        if (aeQuest* quest = m_aQuests.Insert())
+        {
+            CopyName(quest->m_acText, from.text);
+            quest->m_iBeginX = from.bx;
+            quest->m_iBeginY = from.by;
+            quest->m_iEndX = from.ex;
+            quest->m_iEndY = from.ey;
+        }
+    FillList(&m_aObjects, map.objects, [](aeObject* object, const aeMapRecord& from) {
+        object->m_vMin = Vector2(from.lead[0], from.lead[1]);
+        object->m_vMax = Vector2(from.lead[2], from.lead[3]);
+    });
+    FillList(&m_aWalls, map.walls, [](aeWall* wall, const aeMapRecord& from) { wall->m_fThickness = from.lead[0]; });
+    FillList(&m_aFloors, map.floors, [](aeFloor*, const aeMapRecord&) {});
+    FillList(&m_aCeilings, map.ceilings,
+             [](aeCeiling* ceiling, const aeMapRecord& from) { ceiling->m_fHeight = from.lead[0]; });
 
-    if (!AllocateFields(width, height))
+    if (!AllocateFields(map.width, map.height))
     {
         Clear();
         return 0;
     }
-    const int fields = width * height;
+    const int fields = map.width * map.height;
     for (int i = 0; i < fields; ++i)
     {
-        int entry[7];
-        file->Read(28, entry);
+        const aeMapField& entry = map.fields[static_cast<size_t>(i)];
         aeMazeField& field = m_pFields[i];
-        field.m_iFloor = entry[0];
-        field.m_iCeiling = entry[1];
-        std::memcpy(field.m_aiWalls, entry + 2, 16);
-        field.m_iObject = entry[6];
+        field.m_iFloor = entry[AE_SLOT_FLOOR];
+        field.m_iCeiling = entry[AE_SLOT_CEILING];
+        std::memcpy(field.m_aiWalls, &entry[AE_SLOT_WALL0], 16);
+        field.m_iObject = entry[AE_SLOT_OBJECT];
     }
 
-    if (check.bHasExit)
-    {
-        file->Read(4, &m_iNextMapX);
-        file->Read(4, &m_iNextMapY);
-        ReadString(file, m_acNextMap);
-    }
-    else
-    {
-        m_iNextMapX = m_iNextMapY = 0;
-        m_acNextMap[0] = 0;
-    }
+    m_iNextMapX = map.exitX;
+    m_iNextMapY = map.exitY;
+    CopyName(m_acNextMap, map.next);
     m_dwLastKill = 0;
     m_bWon = 0;
     Update(0);
@@ -261,63 +224,49 @@ int aeMaze::Save(VFile* file)
         AE_INVALID_PARAMETER("aeMaze::Save");
         return 0;
     }
-    file->Write(4, &m_iWidth);
-    file->Write(4, &m_iHeight);
-    file->Write(4, &m_fFloorDepth);
-    file->Write(4, &m_fSpeed);
-    file->Write(4, &m_fFog);
-    file->Write(4, &m_iStartX);
-    file->Write(4, &m_iStartY);
-    WriteString(file, m_acMusicFilename);
-    WriteString(file, m_acDataPath);
-    WriteString(file, m_SkyAnimation.m_pAnimation ? m_SkyAnimation.m_pAnimation->GetName() : "");
-
-    int count = m_aQuests.GetNumElements();
-    file->Write(4, &count);
-    for (int i = 0; i < count; ++i)
+    aeMapData map;
+    map.width = m_iWidth;
+    map.height = m_iHeight;
+    map.depth = m_fFloorDepth;
+    map.speed = m_fSpeed;
+    map.fog = m_fFog;
+    map.startX = m_iStartX;
+    map.startY = m_iStartY;
+    map.music = m_acMusicFilename;
+    map.data = m_acDataPath;
+    map.sky = m_SkyAnimation.m_pAnimation ? m_SkyAnimation.m_pAnimation->GetName() : "";
+    for (int i = 0; i < m_aQuests.GetNumElements(); ++i)
     {
-        const aeQuest* quest = m_aQuests[i];
-        WriteString(file, quest->m_acText);
-        file->Write(16, &quest->m_iBeginX);
+        const aeQuest* q = m_aQuests[i];
+        map.quests.push_back(aeMapQuest{q->m_acText, q->m_iBeginX, q->m_iBeginY, q->m_iEndX, q->m_iEndY});
     }
-    count = m_aObjects.GetNumElements();
-    file->Write(4, &count);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < m_aObjects.GetNumElements(); ++i)
     {
         const aeObject* object = m_aObjects[i];
-        file->Write(8, &object->m_vMin);
-        file->Write(8, &object->m_vMax);
-        WriteRecord(file, object);
+        map.objects.push_back(RecordOf(object));
+        float* lead = map.objects.back().lead;
+        lead[0] = object->m_vMin.x;
+        lead[1] = object->m_vMin.y;
+        lead[2] = object->m_vMax.x;
+        lead[3] = object->m_vMax.y;
     }
-    count = m_aWalls.GetNumElements();
-    file->Write(4, &count);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < m_aWalls.GetNumElements(); ++i)
     {
-        file->Write(4, &m_aWalls[i]->m_fThickness);
-        WriteRecord(file, m_aWalls[i]);
+        map.walls.push_back(RecordOf(m_aWalls[i]));
+        map.walls.back().lead[0] = m_aWalls[i]->m_fThickness;
     }
-    count = m_aFloors.GetNumElements();
-    file->Write(4, &count);
-    for (int i = 0; i < count; ++i)
-        WriteRecord(file, m_aFloors[i]);
-    count = m_aCeilings.GetNumElements();
-    file->Write(4, &count);
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < m_aFloors.GetNumElements(); ++i)
+        map.floors.push_back(RecordOf(m_aFloors[i]));
+    for (int i = 0; i < m_aCeilings.GetNumElements(); ++i)
     {
-        file->Write(4, &m_aCeilings[i]->m_fHeight);
-        WriteRecord(file, m_aCeilings[i]);
+        map.ceilings.push_back(RecordOf(m_aCeilings[i]));
+        map.ceilings.back().lead[0] = m_aCeilings[i]->m_fHeight;
     }
-
-    const int fields = m_pFields ? m_iWidth * m_iHeight : 0;
-    for (int i = 0; i < fields; ++i)
-    {
-        const aeMazeField& field = m_pFields[i];
-        const int entry[7] = {field.m_iFloor,     field.m_iCeiling,   field.m_aiWalls[0], field.m_aiWalls[1],
-                              field.m_aiWalls[2], field.m_aiWalls[3], field.m_iObject};
-        file->Write(28, entry);
-    }
-    file->Write(4, &m_iNextMapX);
-    file->Write(4, &m_iNextMapY);
-    WriteString(file, m_acNextMap);
-    return 1;
+    // The exit block is always written; a maze without one leads nowhere.
+    map.hasExit = true;
+    map.exitX = m_iNextMapX;
+    map.exitY = m_iNextMapY;
+    map.next = m_acNextMap;
+    // The grid goes out field by field, without a copy of it.
+    return aeWriteMap(map, file, m_pFields ? FieldEntry : nullptr, nullptr);
 }

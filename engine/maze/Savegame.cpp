@@ -1,7 +1,7 @@
 #include "VFile.h"
 #include "aeCamera.h"
 #include "aeError.h"
-#include "aeMapCheck.h"
+#include "aeMapData.h"
 #include "aeMaze.h"
 
 #include <cmath>

@@ -1,4 +1,5 @@
 #include "Animation.h"
+#include "BoundedReader.h"
 #include "VFile.h"
 #include "aeError.h"
 #include "aeGrafik.h"
@@ -39,7 +40,8 @@ int aeAnimObject::Init(VFile* file)
         AE_ERROR("aeAnimObject::Init", "Die Animationsdatei endet vorzeitig!");
         return 0;
     }
-    if (length < 0 || length > 255 || length > file->GetRemaining())
+    aeBoundedReader in(file);
+    if (!in.Fits(length, 1, 255))
     {
         AE_ERROR("aeAnimObject::Init", "Ungültige Namenslänge %d in der Animationsdatei!", length);
         return 0;
@@ -48,7 +50,7 @@ int aeAnimObject::Init(VFile* file)
     m_acName[length] = 0;
 
     int count = 0;
-    if (!file->Read(4, &count) || count < 0 || count > file->GetRemaining() / kKeyFrameBytes)
+    if (!in.ReadCount(&count, kKeyFrameBytes))
     {
         AE_ERROR("aeAnimObject::Init", "Ungültige Anzahl von Schlüsselbildern in der Animationsdatei!");
         return 0;
@@ -262,8 +264,8 @@ int aeAnimation::Init(VFile* file, const char* name)
         return 0;
     }
     int count = 0;
-    if (!file->Read(4, &m_fTime) || !file->Read(4, &count) || count < 0 ||
-        count > file->GetRemaining() / kMinObjectBytes)
+    aeBoundedReader in(file);
+    if (!file->Read(4, &m_fTime) || !in.ReadCount(&count, kMinObjectBytes))
     {
         AE_ERROR("aeAnimation::Init", "Ungültige Objektanzahl in der Animationsdatei!");
         return 0;

@@ -1,5 +1,6 @@
 #include "aeResourceRegistry.h"
 #include "aeModel.h"
+#include "BoundedReader.h"
 #include "VFile.h"
 #include "aeArchive.h"
 #include "aeError.h"
@@ -74,10 +75,10 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
     }
 
     // Every count is checked against the bytes that are left before anything
-    // is allocated for it, so a broken file can neither run a read past its
-    // end nor make us allocate more than it could fill.
+    // is allocated for it.
+    aeBoundedReader in(file);
     int numMaterials = 0;
-    if (!file->Read(4, &numMaterials) || numMaterials < 0 || numMaterials > file->GetRemaining() / kMaterialBytes)
+    if (!in.ReadCount(&numMaterials, kMaterialBytes))
     {
         AE_ERROR("aeModel::Init", "Ungültige Materialanzahl %d in der Modelldatei!", numMaterials);
         return 0;
@@ -102,7 +103,7 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
             AE_ERROR("aeModel::Init", "Die Modelldatei endet vorzeitig!");
             return 0;
         }
-        if (length > 255 || length > file->GetRemaining())
+        if (length > 0 && !in.Fits(length, 1, 255))
         {
             AE_ERROR("aeModel::Init", "Ungültige Länge %d des Texturnamens in der Modelldatei!", length);
             return 0;
@@ -119,7 +120,7 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
     }
 
     int numVertices = 0;
-    if (!file->Read(4, &numVertices) || numVertices < 0 || numVertices > file->GetRemaining() / kVertexBytes)
+    if (!in.ReadCount(&numVertices, kVertexBytes))
     {
         AE_ERROR("aeModel::Init", "Ungültige Vertexanzahl %d in der Modelldatei!", numVertices);
         return 0;
@@ -135,7 +136,7 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
     m_iNumVertices = numVertices;
 
     int numTriangles = 0;
-    if (!file->Read(4, &numTriangles) || numTriangles < 0 || numTriangles > file->GetRemaining() / kTriangleBytes)
+    if (!in.ReadCount(&numTriangles, kTriangleBytes))
     {
         AE_ERROR("aeModel::Init", "Ungültige Dreiecksanzahl %d in der Modelldatei!", numTriangles);
         return 0;

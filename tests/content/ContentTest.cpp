@@ -113,10 +113,10 @@ maptext::Map ReadMap(const fs::path& path)
     EXPECT_TRUE(maptext::FromBinary(test::ReadBinary(path.string()), &m, &error)) << path << ": " << error;
     return m;
 }
-const maptext::Record& Rec(const maptext::Map& m, int block, int index) { return m.blocks[block][static_cast<size_t>(index)]; }
+const maptext::Record& Rec(const maptext::Map& m, int block, int index) { return m.Block(block)[static_cast<size_t>(index)]; }
 // Field table slot (floor, ceiling, walls 0-3, object) -> record block.
 const int kBlockOfSlot[7] = {2, 3, 1, 1, 1, 1, 0};
-int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>((y * m.width + x) * 7 + slot)]; }
+int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>(y * m.width + x)][static_cast<size_t>(slot)]; }
 
 ranimtext::Animation ParseAnimation(const std::string& bytes)
 {
@@ -222,7 +222,7 @@ TEST(ContentMaps, TheCampaignRunsFromTheTutorialToAVictory)
             for (int i = 0; i < m.width * m.height; ++i)
                 for (int slot = 0; slot < 7; ++slot)
                 {
-                    const int r = m.fields[static_cast<size_t>(i * 7 + slot)];
+                    const int r = m.fields[static_cast<size_t>(i)][static_cast<size_t>(slot)];
                     triggers += r >= 0 && Rec(m, kBlockOfSlot[slot], r).action == 2;
                 }
             EXPECT_GE(triggers, 2) << map;
@@ -254,7 +254,7 @@ TEST(ContentMaps, EveryNameResolvesAgainstItsDataDirectory)
         ASSERT_TRUE(fs::is_directory(dir)) << dir;
         const DataDir d = Scan(dir);
         for (int b = 0; b < 4; ++b)
-            for (const auto& r : m.blocks[b])
+            for (const auto& r : m.Block(b))
             {
                 EXPECT_TRUE(d.Has(2, r.animation)) << "Animation " << r.animation;
                 EXPECT_TRUE(r.sound.empty() || d.Has(3, r.sound)) << "Sound " << r.sound;
@@ -303,7 +303,7 @@ TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
         for (int i = 0; i < m.width * m.height; ++i)
             for (int slot = 0; slot < 7; ++slot)
             {
-                const int r = m.fields[static_cast<size_t>(i * 7 + slot)];
+                const int r = m.fields[static_cast<size_t>(i)][static_cast<size_t>(slot)];
                 if (r < 0)
                     continue;
                 const maptext::Record& rec = Rec(m, kBlockOfSlot[slot], r);

@@ -26,13 +26,7 @@ std::string RoundTrip(const std::string& bytes)
 Record Rec(const std::string& animation, int action = 0, int mode = 0, int automatic = 0,
            const std::string& sound = "")
 {
-    Record r;
-    r.animation = animation;
-    r.action = action;
-    r.mode = mode;
-    r.automatic = automatic;
-    r.sound = sound;
-    return r;
+    return Record{animation, action, mode, automatic, sound, {}, {0, 0, 0, 0}};
 }
 
 // A map of every block with awkward strings and floats.
@@ -63,7 +57,7 @@ Map Awkward()
     m.Field(0, 0) = {0, 0, 0, 1, -1, -1, -1};
     m.Field(3, 2) = {0, -1, 1, 1, 1, 1, 0};
     m.Field(1, 1) = {-1, -1, -1, -1, -1, -1, 0};
-    m.exit = true;
+    m.hasExit = true;
     m.exitX = 2;
     m.next = "Level 2.hwm";
     return m;
@@ -74,10 +68,10 @@ TEST(MapTool, RoundTripsEveryKindOfMap)
 {
     Map smallest;
     Map withExit;
-    withExit.exit = true;
+    withExit.hasExit = true;
     Map awkward = Awkward();
     Map noExit = Awkward();
-    noExit.exit = false;
+    noExit.hasExit = false;
     Map badIndices = Awkward();
     badIndices.Field(2, 2) = {7, -3, 99, 0, 0, 0, 5};
     badIndices.startX = 40;
@@ -111,7 +105,7 @@ TEST(MapTool, RoundTripsEveryKindOfMap)
             for (int x = 0; x < m.width; ++x)
                 for (int& v : m.Field(x, y))
                     v = static_cast<int>(random() % 14) - 2;
-        m.exit = random() % 2;
+        m.hasExit = random() % 2;
         const std::string bytes = m.Build();
         ASSERT_EQ(RoundTrip(bytes), bytes) << n;
     }
@@ -144,7 +138,7 @@ TEST(MapTool, HandWrittenTextBuildsTheMap)
     expected.height = 2;
     expected.startX = 1;
     expected.data = "..\\data\\";
-    expected.exit = true;
+    expected.hasExit = true;
     expected.exitX = 2;
     expected.exitY = 1;
     expected.next = "Zwei.hwm";

@@ -72,7 +72,7 @@ protected:
         m.Field(0, 0) = {0, 0, 0, 1, -1, -1, -1};
         m.Field(1, 1) = {0, -1, -1, -1, 1, 0, 0};
         m.Field(2, 1) = {0, 0, 1, 1, 1, 1, -1};
-        m.exit = true;
+        m.hasExit = true;
         m.exitX = 1;
         m.exitY = 0;
         m.next = "Level2.hwm";
@@ -152,6 +152,34 @@ TEST_F(MazeFile, FullMapRoundTripsByteForByte)
     EXPECT_EQ(Save(), bytes);
 }
 
+// The parser fills the structure the writer takes, with or without one the
+// same report, and the maze reads a file only up to the end of its map.
+TEST_F(MazeFile, ParserAndWriterAgreeAndTheMazeStopsAtTheMapsEnd)
+{
+    Map m = Full(DataDir());
+    m.trailing = "xyz";
+    const std::string bytes = m.Build();
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    aeMapData parsed;
+    aeMapCheckResult withMap{}, checkOnly{};
+    EXPECT_EQ(aeParseMap(data, static_cast<int>(bytes.size()), &parsed, nullptr, nullptr, &withMap), 1);
+    EXPECT_EQ(aeCheckMap(data, static_cast<int>(bytes.size()), nullptr, nullptr, &checkOnly), 1);
+    EXPECT_EQ(std::memcmp(&withMap, &checkOnly, sizeof(withMap)), 0);
+    EXPECT_EQ(withMap.iWarnings, 2); // condition bit 9, the trailing bytes
+    EXPECT_EQ(withMap.iSize, static_cast<int>(bytes.size()) - 3);
+    EXPECT_EQ(parsed.objects[0].conditions[1].bit, 9);
+    EXPECT_EQ(parsed.fields.size(), 6u);
+    EXPECT_EQ(parsed.fields[5][AE_SLOT_WALL3], 1);
+    EXPECT_EQ(parsed.trailing, "xyz");
+    std::string written;
+    aeWriteMap(parsed, &written);
+    EXPECT_EQ(written, bytes);
+
+    VFile file(bytes.data(), static_cast<int>(bytes.size()));
+    ASSERT_EQ(aeMaze::Init(&file), 1);
+    EXPECT_EQ(file.GetRemaining(), 3);
+}
+
 TEST_F(MazeFile, UnresolvedNamesComeBackEmpty)
 {
     Map m = Full(DataDir());
@@ -195,7 +223,7 @@ TEST_F(MazeFile, MapWithoutExitAfterOneWithExitHasNoNextMap)
     ASSERT_EQ(Load(m.Build()), 1);
     EXPECT_STREQ(aeMaze::GetNextMap(), "Level2.hwm");
     aeMaze::Exit();
-    m.exit = false;
+    m.hasExit = false;
     ASSERT_EQ(Load(m.Build()), 1);
     EXPECT_STREQ(aeMaze::GetNextMap(), "");
     EXPECT_EQ(aeMaze::GetNextMapX(), 0);
@@ -223,7 +251,7 @@ TEST_F(MazeFile, ImpossibleMapsAreRefusedAndLeaveAnEmptyMaze)
         Map m;
         m.width = 2;
         m.height = 2;
-        m.exit = true;
+        m.hasExit = true;
         m.quests = {{"q", 0, 0, 1, 1}};
         m.walls.resize(1);
         m.walls[0].animation = "w";

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the maze tests: maps assembled byte by byte, a data directory
+// Helpers of the maze tests: maps built through the engine's map writer, a data directory
 // with animation and sound files, records wired by hand, and the log.
 
 #include <array>
@@ -29,87 +29,35 @@ struct Bytes
     Bytes& Str(const std::string& v) { B(static_cast<uint8_t>(v.size())); s += v; return *this; }
 };
 
-struct Record
-{
-    std::string animation;
-    int action = 0, mode = 0, automatic = 0;
-    std::string sound;
-    std::vector<std::array<int, 4>> conditions;
-    float lead[4] = {0, 0, 0, 0}; // box (objects), thickness or height (first value)
-};
+using Record = aeMapRecord;
+using Quest = aeMapQuest;
 
-struct Quest
+// A map as its file holds it; Build() gives the bytes. An empty field table
+// stands for fields without anything.
+struct Map : aeMapData
 {
-    std::string text;
-    int bx = 0, by = 0, ex = 0, ey = 0;
-};
-
-// A map as its file holds it; Build() gives the bytes.
-struct Map
-{
-    int width = 1, height = 1;
-    float depth = 10.0f, speed = 10.0f, fog = 0.05f;
-    int startX = 0, startY = 0;
-    std::string music, data, sky;
-    std::vector<Quest> quests;
-    std::vector<Record> objects, walls, floors, ceilings;
-    std::vector<std::array<int, 7>> fields; // empty: every field without anything
-    bool exit = false;
-    int exitX = 0, exitY = 0;
-    std::string next;
-
-    std::array<int, 7>& Field(int x, int y)
+    aeMapField& Field(int x, int y)
     {
         if (fields.empty())
-            fields.assign(static_cast<size_t>(width * height), {-1, -1, -1, -1, -1, -1, -1});
+            fields.assign(static_cast<size_t>(width * height), None());
         return fields[static_cast<size_t>(y * width + x)];
-    }
-
-    static void Tail(Bytes& b, const Record& r)
-    {
-        b.Str(r.animation).I(r.action).I(r.mode).I(r.automatic).Str(r.sound).I(static_cast<int>(r.conditions.size()));
-        for (const auto& c : r.conditions)
-            b.I(c[0]).I(c[1]).I(c[2]).I(c[3]);
     }
 
     std::string Build() const
     {
-        Bytes b;
-        b.I(width).I(height).F(depth).F(speed).F(fog).I(startX).I(startY).Str(music).Str(data).Str(sky);
-        b.I(static_cast<int>(quests.size()));
-        for (const auto& q : quests)
-            b.Str(q.text).I(q.bx).I(q.by).I(q.ex).I(q.ey);
-        b.I(static_cast<int>(objects.size()));
-        for (const auto& r : objects)
-        {
-            b.F(r.lead[0]).F(r.lead[1]).F(r.lead[2]).F(r.lead[3]);
-            Tail(b, r);
-        }
-        b.I(static_cast<int>(walls.size()));
-        for (const auto& r : walls)
-        {
-            b.F(r.lead[0]);
-            Tail(b, r);
-        }
-        b.I(static_cast<int>(floors.size()));
-        for (const auto& r : floors)
-            Tail(b, r);
-        b.I(static_cast<int>(ceilings.size()));
-        for (const auto& r : ceilings)
-        {
-            b.F(r.lead[0]);
-            Tail(b, r);
-        }
-        for (int i = 0; i < width * height; ++i)
-        {
-            const std::array<int, 7> none = {-1, -1, -1, -1, -1, -1, -1};
-            const auto& f = fields.empty() ? none : fields[static_cast<size_t>(i)];
-            for (int v : f)
-                b.I(v);
-        }
-        if (exit)
-            b.I(exitX).I(exitY).Str(next);
-        return b.s;
+        Map m = *this;
+        if (m.fields.empty() && width > 0 && height > 0)
+            m.fields.assign(static_cast<size_t>(width * height), None());
+        std::string bytes;
+        aeWriteMap(m, &bytes);
+        return bytes;
+    }
+
+    static aeMapField None()
+    {
+        aeMapField none;
+        none.fill(-1);
+        return none;
     }
 };
 

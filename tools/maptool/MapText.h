@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "../common/TextForm.h"
-#include "aeMapCheck.h"
+#include "aeMapData.h"
 #include "aeText.h"
 
 namespace maptext
@@ -24,48 +24,16 @@ using textform::ParseFloat;
 using textform::Quote;
 using textform::Tokenize;
 using textform::Unquote;
-struct Condition
-{
-    int32_t x = 0, y = 0, bit = 0, value = 0;
-};
 
-// One record of any block; lead holds the fields before the animation name:
-// the box of an object (4), the thickness of a wall or the height of a
-// ceiling (1), nothing for a floor.
-struct Record
-{
-    float lead[4] = {0, 0, 0, 0};
-    std::string animation, sound;
-    int32_t action = 0, mode = 0, automatic = 0;
-    std::vector<Condition> conditions;
-};
-
-struct Quest
-{
-    std::string text;
-    int32_t bx = 0, by = 0, ex = 0, ey = 0;
-};
-
-struct Map
-{
-    int32_t width = 1, height = 1;
-    float depth = 10.0f, speed = 10.0f, fog = 0.05f;
-    int32_t startX = 0, startY = 0;
-    std::string music, data, sky;
-    std::vector<Quest> quests;
-    // Blocks in file order: objects, walls, floors, ceilings.
-    std::vector<Record> blocks[4];
-    // Seven indices per field in file order: floor, ceiling, walls 0-3, object.
-    std::vector<int32_t> fields;
-    bool hasExit = false;
-    int32_t exitX = 0, exitY = 0;
-    std::string next;
-    std::string trailing;
-};
+// The map itself is the engine's; this file only adds its text form.
+using Map = aeMapData;
+using Record = aeMapRecord;
+using Quest = aeMapQuest;
+using Condition = aeMapCondition;
 
 // Leading floats per block, block keywords and the layer keywords in the
 // order of a field entry.
-inline const int kLead[4] = {4, 1, 0, 1};
+inline const int* const kLead = g_aiMapLeadFloats;
 inline const char* const kBlock[4] = {"object", "wall", "floor", "ceiling"};
 inline const char* const kLayer[7] = {"floor", "ceiling", "wall0", "wall1", "wall2", "wall3", "object"};
 
@@ -73,55 +41,14 @@ inline const char* const kLayer[7] = {"floor", "ceiling", "wall0", "wall1", "wal
 // Binary
 // ---------------------------------------------------------------------------
 
-class Reader
-{
-public:
-    Reader(const unsigned char* data, int size) : m_pData(data), m_iSize(size) {}
-    int32_t Int()
-    {
-        int32_t v = 0;
-        Take(&v, 4);
-        return v;
-    }
-    float Float()
-    {
-        float v = 0;
-        Take(&v, 4);
-        return v;
-    }
-    std::string String()
-    {
-        unsigned char n = 0;
-        Take(&n, 1);
-        std::string s(n, '\0');
-        Take(s.data(), n);
-        return s;
-    }
-    int Pos() const { return m_iPos; }
-
-private:
-    void Take(void* out, int n)
-    {
-        if (m_iPos + n > m_iSize)
-            n = m_iSize - m_iPos;
-        if (n > 0)
-            std::memcpy(out, m_pData + m_iPos, static_cast<size_t>(n));
-        m_iPos += n;
-    }
-    const unsigned char* m_pData;
-    int m_iSize;
-    int m_iPos = 0;
-};
-
-// Reads map bytes whose structure aeCheckMap has accepted (no broken
+// Reads map bytes whose structure the engine's parser accepts (no broken
 // problem); bad indices and fields outside the grid are kept as they are.
 inline bool FromBinary(const std::string& bytes, Map* map, std::string* error)
 {
-    const unsigned char* data = reinterpret_cast<const unsigned char*>(bytes.data());
     aeMapCheckResult check;
     std::string first;
-    aeCheckMap(
-        data, static_cast<int>(bytes.size()),
+    aeParseMap(
+        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()), map,
         [](int kind, const char* message, void* user) {
             std::string* text = static_cast<std::string*>(user);
             if (kind == AE_MAP_BROKEN && text->empty())
@@ -133,130 +60,13 @@ inline bool FromBinary(const std::string& bytes, Map* map, std::string* error)
         *error = first;
         return false;
     }
-    Reader r(data, static_cast<int>(bytes.size()));
-    Map& m = *map;
-    m.width = r.Int();
-    m.height = r.Int();
-    m.depth = r.Float();
-    m.speed = r.Float();
-    m.fog = r.Float();
-    m.startX = r.Int();
-    m.startY = r.Int();
-    m.music = r.String();
-    m.data = r.String();
-    m.sky = r.String();
-    int32_t count = r.Int();
-    for (int32_t i = 0; i < count; ++i)
-    {
-        Quest q;
-        q.text = r.String();
-        q.bx = r.Int();
-        q.by = r.Int();
-        q.ex = r.Int();
-        q.ey = r.Int();
-        m.quests.push_back(q);
-    }
-    for (int b = 0; b < 4; ++b)
-    {
-        count = r.Int();
-        for (int32_t i = 0; i < count; ++i)
-        {
-            Record rec;
-            for (int k = 0; k < kLead[b]; ++k)
-                rec.lead[k] = r.Float();
-            rec.animation = r.String();
-            rec.action = r.Int();
-            rec.mode = r.Int();
-            rec.automatic = r.Int();
-            rec.sound = r.String();
-            const int32_t conditions = r.Int();
-            for (int32_t c = 0; c < conditions; ++c)
-            {
-                Condition cond;
-                cond.x = r.Int();
-                cond.y = r.Int();
-                cond.bit = r.Int();
-                cond.value = r.Int();
-                rec.conditions.push_back(cond);
-            }
-            m.blocks[b].push_back(rec);
-        }
-    }
-    const size_t entries = static_cast<size_t>(m.width) * static_cast<size_t>(m.height) * 7;
-    m.fields.resize(entries);
-    for (size_t i = 0; i < entries; ++i)
-        m.fields[i] = r.Int();
-    m.hasExit = check.bHasExit != 0;
-    if (m.hasExit)
-    {
-        m.exitX = r.Int();
-        m.exitY = r.Int();
-        m.next = r.String();
-    }
-    m.trailing = bytes.substr(static_cast<size_t>(r.Pos()));
     return true;
 }
 
 inline std::string ToBinary(const Map& m)
 {
     std::string out;
-    auto i32 = [&](int32_t v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    auto f32 = [&](float v) { out.append(reinterpret_cast<const char*>(&v), 4); };
-    auto str = [&](const std::string& s) {
-        const size_t n = s.size() > 255 ? 255 : s.size();
-        out.push_back(static_cast<char>(n));
-        out.append(s, 0, n);
-    };
-    i32(m.width);
-    i32(m.height);
-    f32(m.depth);
-    f32(m.speed);
-    f32(m.fog);
-    i32(m.startX);
-    i32(m.startY);
-    str(m.music);
-    str(m.data);
-    str(m.sky);
-    i32(static_cast<int32_t>(m.quests.size()));
-    for (const Quest& q : m.quests)
-    {
-        str(q.text);
-        i32(q.bx);
-        i32(q.by);
-        i32(q.ex);
-        i32(q.ey);
-    }
-    for (int b = 0; b < 4; ++b)
-    {
-        i32(static_cast<int32_t>(m.blocks[b].size()));
-        for (const Record& rec : m.blocks[b])
-        {
-            for (int k = 0; k < kLead[b]; ++k)
-                f32(rec.lead[k]);
-            str(rec.animation);
-            i32(rec.action);
-            i32(rec.mode);
-            i32(rec.automatic);
-            str(rec.sound);
-            i32(static_cast<int32_t>(rec.conditions.size()));
-            for (const Condition& c : rec.conditions)
-            {
-                i32(c.x);
-                i32(c.y);
-                i32(c.bit);
-                i32(c.value);
-            }
-        }
-    }
-    for (int32_t v : m.fields)
-        i32(v);
-    if (m.hasExit)
-    {
-        i32(m.exitX);
-        i32(m.exitY);
-        str(m.next);
-    }
-    out += m.trailing;
+    aeWriteMap(m, &out);
     return out;
 }
 
@@ -291,11 +101,11 @@ inline std::string ToText(const Map& m)
         o << "quest " << Quote(q.text) << " begin " << q.bx << " " << q.by << " end " << q.ex << " " << q.ey << "\n";
     for (int b = 0; b < 4; ++b)
     {
-        if (!m.blocks[b].empty())
+        if (!m.Block(b).empty())
             o << "\n";
-        for (size_t i = 0; i < m.blocks[b].size(); ++i)
+        for (size_t i = 0; i < m.Block(b).size(); ++i)
         {
-            const Record& r = m.blocks[b][i];
+            const Record& r = m.Block(b)[i];
             o << kBlock[b] << " " << i;
             if (b == 0)
                 o << " box " << Float(r.lead[0]) << " " << Float(r.lead[1]) << " " << Float(r.lead[2]) << " "
@@ -317,15 +127,15 @@ inline std::string ToText(const Map& m)
     for (int s = 0; s < 7; ++s)
     {
         size_t cell = 1;
-        for (size_t i = s; i < m.fields.size(); i += 7)
-            cell = std::max(cell, Index(m.fields[i]).size());
+        for (const aeMapField& field : m.fields)
+            cell = std::max(cell, Index(field[static_cast<size_t>(s)]).size());
         o << "\nlayer " << kLayer[s] << "\n";
         for (size_t y = 0; y < height; ++y)
         {
             std::string line;
             for (size_t x = 0; x < width; ++x)
             {
-                const std::string v = Index(m.fields[(y * width + x) * 7 + static_cast<size_t>(s)]);
+                const std::string v = Index(m.fields[y * width + x][static_cast<size_t>(s)]);
                 if (x)
                     line += ' ';
                 line += std::string(cell - v.size(), ' ') + v;
@@ -471,7 +281,7 @@ inline bool FromText(const std::string& text, Map* map, std::string* error)
                 return fail("Unbekannte oder unvollständige Angabe: " + line);
             int32_t number = 0;
             if (t.size() < 2 || !ParseInt(t[1], &number, &message) ||
-                number != static_cast<int32_t>(m.blocks[b].size()))
+                number != static_cast<int32_t>(m.Block(b).size()))
                 return fail("Die Datensätze eines Blocks werden von 0 an fortlaufend nummeriert");
             Record r;
             size_t i = 2;
@@ -501,21 +311,23 @@ inline bool FromText(const std::string& text, Map* map, std::string* error)
                     return fail("Erwartet: if X Y BIT WERT");
                 r.conditions.push_back(c);
             }
-            m.blocks[b].push_back(r);
+            m.Block(b).push_back(r);
         }
         if (!ok)
             return fail(message);
     }
     if (!haveSize)
         return fail("Die Angabe size fehlt");
-    if (m.width < 1 || m.height < 1 || static_cast<long long>(m.width) * m.height > INT32_MAX / 28)
+    if (m.width < 1 || m.height < 1 || static_cast<long long>(m.width) * m.height > g_llMaxMapFields)
         return fail("Unmögliche Größe des Gitters");
     const size_t count = static_cast<size_t>(m.width) * static_cast<size_t>(m.height);
-    m.fields.assign(count * 7, -1);
+    aeMapField none;
+    none.fill(-1);
+    m.fields.assign(count, none);
     for (int s = 0; s < 7; ++s)
         if (haveLayer[s])
             for (size_t f = 0; f < count; ++f)
-                m.fields[f * 7 + static_cast<size_t>(s)] = layers[s][f];
+                m.fields[f][static_cast<size_t>(s)] = layers[s][f];
     *map = std::move(m);
     return true;
 }
