@@ -19,8 +19,8 @@
 #include "aeTextureManager.h"
 #include "aeWindow.h"
 
-#include "../tools/ranimtool/RanimText.h"
-#include "../tools/rvmtool/RvmText.h"
+#include "RanimText.h"
+#include "RvmText.h"
 
 namespace
 {

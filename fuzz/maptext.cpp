@@ -2,7 +2,7 @@
 // back into text, and that text must parse to the same map.
 
 #include "FuzzSupport.h"
-#include "../tools/maptool/MapText.h"
+#include "MapText.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 
 #include "AudioTestSupport.h"
 
-#include "../../tools/rvstool/RvsWav.h"
+#include "RvsWav.h"
 
 #include <filesystem>
 

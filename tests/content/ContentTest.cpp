@@ -24,8 +24,8 @@
 #include "aeCamera.h"
 #include "aeMaze.h"
 
-#include "../../tools/maptool/MapText.h"
-#include "../../tools/zippack/ZipWriter.h"
+#include "MapText.h"
+#include "ZipWriter.h"
 
 namespace
 {

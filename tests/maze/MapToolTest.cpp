@@ -3,7 +3,7 @@
 
 #include "MazeTestUtil.h"
 
-#include "../../tools/maptool/MapText.h"
+#include "MapText.h"
 
 #include <cstdlib>
 #include <random>

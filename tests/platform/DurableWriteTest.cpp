@@ -12,7 +12,7 @@
 #include "aeDemo.h"
 #include "aeFileSystem.h"
 
-#include "../../tools/common/ToolMain.h"
+#include "ToolMain.h"
 
 namespace
 {

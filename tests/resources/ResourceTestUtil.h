@@ -16,8 +16,8 @@
 #include "aeVertexBuffer.h"
 #include "TestSupport.h"
 
-#include "../../tools/ranimtool/RanimText.h"
-#include "../../tools/rvmtool/RvmText.h"
+#include "RanimText.h"
+#include "RvmText.h"
 
 namespace restest
 {

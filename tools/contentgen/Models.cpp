@@ -15,7 +15,7 @@
 #include <cmath>
 #include <map>
 
-#include "../rvmtool/RvmText.h"
+#include "RvmText.h"
 #include "Common.h"
 
 namespace cg

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/TextForm.h"
+#include "TextForm.h"
 #include "aeMapData.h"
 #include "aeText.h"
 

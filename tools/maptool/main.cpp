@@ -5,7 +5,7 @@
 //   maptool build <map.txt> <map.hwm>     binary map from the text form
 //   maptool check <map.hwm>               every problem; exit code 1 if any
 
-#include "../common/ToolMain.h"
+#include "ToolMain.h"
 #include "MapText.h"
 
 int main(int argc, char** argv)

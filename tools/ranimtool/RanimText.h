@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../common/TextForm.h"
+#include "TextForm.h"
 
 namespace ranimtext
 {

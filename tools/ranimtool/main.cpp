@@ -5,7 +5,7 @@
 //   ranimtool build <animation.txt> <animation.ran>     binary animation from the text form
 //   ranimtool check <animation.ran>                     every problem; exit code 1 if any
 
-#include "../common/ToolMain.h"
+#include "ToolMain.h"
 #include "RanimText.h"
 
 int main(int argc, char** argv)

@@ -5,7 +5,7 @@
 //   rvmtool build <model.txt> <model.rvm>     binary model from the text form
 //   rvmtool check <model.rvm>                 every problem; exit code 1 if any
 
-#include "../common/ToolMain.h"
+#include "ToolMain.h"
 #include "RvmText.h"
 
 int main(int argc, char** argv)

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "RvsWav.h"
-#include "../common/ToolMain.h"
+#include "ToolMain.h"
 
 namespace
 {
