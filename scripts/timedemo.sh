@@ -15,7 +15,7 @@ cp "$GAME"/bin/* "$WORK/bin/"
 for d in maps data demos; do cp -r "$GAME/$d" "$WORK/$d"; done
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen} ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 export XDG_CONFIG_HOME="$WORK/config" XDG_RUNTIME_DIR="$WORK/runtime"
-run() { (cd "$WORK/bin" && /usr/bin/time -f "%e s, höchstens %M KiB" ./Halvoran --windowed "$@" 2>&1 | grep -E "Timedemo|höchstens") }
+run() { (cd "$WORK/bin" && /usr/bin/time -f "%e s, höchstens %M KiB" ./Halvoran --windowed "$@" 2>&1 | grep -E "Timedemo|Bildzeiten|höchstens") }
 
 echo "Start bis zum ersten Bild des Intros (Start, ein Bild, Beenden):"
 run --quit-after 0.001

@@ -166,8 +166,12 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
         EXPECT_STREQ(static_cast<Menu*>(Halvoran::m_pCurrentState)->m_acNotice, broken.pcNotice);
         EXPECT_FALSE(log.Contains("TextureManager"));
         EXPECT_STREQ(Halvoran::m_acNotice, "");
-        static_cast<Menu*>(Halvoran::m_pCurrentState)->OpenPage(MENU_PAGE_NEW_GAME);
-        EXPECT_STREQ(static_cast<Menu*>(Halvoran::m_pCurrentState)->m_acNotice, "");
+        Menu* menu = static_cast<Menu*>(Halvoran::m_pCurrentState);
+        menu->OpenPage(MENU_PAGE_NEW_GAME);
+        EXPECT_STREQ(menu->m_acNotice, "");
+        Halvoran::m_pCurrentState = nullptr;
+        menu->Exit();
+        delete menu;
     }
 }
 
