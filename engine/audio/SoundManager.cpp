@@ -96,10 +96,7 @@ int aeSoundManager::SetListener(const Vector3& position, const Matrix& view, flo
 
 namespace
 {
-const aeRegistryText kRegistry = {"SoundManager.cpp", "aeSoundManager::AddSound", "aeSoundManager::AddSoundArchive",
-                                  "aeSoundManager::FindSound", "aeSoundManager::DeleteSound",
-                                  "Sie müssen erst den SoundManager initialisieren!", "Der SoundManager wurde noch nicht initialisiert!",
-                                  "Der Sound wurde nicht gefunden!"};
+const aeRegistryText kRegistry = AE_REGISTRY_TEXT(SoundManager, Sound, "SoundManager.cpp", "Der Sound wurde nicht gefunden!");
 }
 
 AE_REGISTRY_OPERATIONS(aeSoundManager, Sound, aeSound, m_aSounds)

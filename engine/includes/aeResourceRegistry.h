@@ -24,6 +24,18 @@ struct aeRegistryText
     const char* pcNotFound;         // "Das Modell wurde nicht gefunden!"
 };
 
+// The texts of a manager named ae<Manager> whose operations are Add<Kind>,
+// Add<Kind>Archive, Find<Kind> and Delete<Kind>, reported from file.
+#define AE_REGISTRY_TEXT(Manager, Kind, file, notFound)                                                     \
+    {file,                                                                                                  \
+     "ae" #Manager "::Add" #Kind,                                                                           \
+     "ae" #Manager "::Add" #Kind "Archive",                                                                 \
+     "ae" #Manager "::Find" #Kind,                                                                          \
+     "ae" #Manager "::Delete" #Kind,                                                                        \
+     "Sie müssen erst den " #Manager " initialisieren!",                                                    \
+     "Der " #Manager " wurde noch nicht initialisiert!",                                                    \
+     notFound}
+
 // The index of the first entry whose name is name; -1 when none is, when the
 // manager is not running or name is missing (both reported).
 template <class T, class Name>

@@ -75,10 +75,7 @@ int aeAnimationManager::Restore()
 
 namespace
 {
-const aeRegistryText kRegistry = {"AnimationManager.cpp", "aeAnimationManager::AddAnimation", "aeAnimationManager::AddAnimationArchive",
-                                  "aeAnimationManager::FindAnimation", "aeAnimationManager::DeleteAnimation",
-                                  "Sie müssen erst den AnimationManager initialisieren!", "Der AnimationManager wurde noch nicht initialisiert!",
-                                  "Die Animation wurde nicht gefunden!"};
+const aeRegistryText kRegistry = AE_REGISTRY_TEXT(AnimationManager, Animation, "AnimationManager.cpp", "Die Animation wurde nicht gefunden!");
 }
 
 AE_REGISTRY_OPERATIONS(aeAnimationManager, Animation, aeAnimation, m_aAnimations)

@@ -362,10 +362,7 @@ void aeModelManager::Exit()
 
 namespace
 {
-const aeRegistryText kRegistry = {"Model.cpp", "aeModelManager::AddModel", "aeModelManager::AddModelArchive",
-                                  "aeModelManager::FindModel", "aeModelManager::DeleteModel",
-                                  "Sie müssen erst den ModelManager initialisieren!", "Der ModelManager wurde noch nicht initialisiert!",
-                                  "Das Modell wurde nicht gefunden!"};
+const aeRegistryText kRegistry = AE_REGISTRY_TEXT(ModelManager, Model, "Model.cpp", "Das Modell wurde nicht gefunden!");
 }
 
 AE_REGISTRY_OPERATIONS(aeModelManager, Model, aeModel, m_aModels)
