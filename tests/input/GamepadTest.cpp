@@ -16,6 +16,7 @@
 #include "aeDemo.h"
 #include "aeGamepad.h"
 #include "aeInput.h"
+#include "aeMain.h"
 #include "aeWindow.h"
 #include "aeWindowHooks.h"
 #include "game/GameTestSupport.h"
@@ -236,11 +237,14 @@ TEST_F(GamepadInput, ADemoRecordsThePadAsTheKeysAndMouseItProduced)
     ASSERT_TRUE(m_Pad.Attach()) << SDL_GetError();
     VirtualPad::Frame();
     const std::string path = test::ScratchDir("demo") + "/pad.demo";
+    const int active = aeMain::m_bActive;
+    aeMain::m_bActive = 1;  // an inactive program's frames are not recorded
     ASSERT_EQ(aeDemo::StartRecording(path.c_str()), 1);
     m_Pad.Button(SDL_CONTROLLER_BUTTON_A, true);
     m_Pad.Stick(SDL_CONTROLLER_AXIS_RIGHTX, -1.0f);
     VirtualPad::Frame();
     ASSERT_EQ(aeDemo::Stop(), 1);
+    aeMain::m_bActive = active;
     const std::string demo = test::ReadBinary(path);
     EXPECT_NE(demo.find("Knopf_1"), std::string::npos) << demo;
     EXPECT_NE(demo.find("Leertaste"), std::string::npos) << demo;
@@ -276,10 +280,16 @@ protected:
         aeInput::Exit();
         GameFixture::TearDown();
     }
+    // A frame of the game: input, move, and drawing (which runs the
+    // maze's animations, the door's among them).
     void Frame()
     {
         VirtualPad::Frame();
         m_pGame->Move(0.05f);
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+        m_pGame->Render(0.05f);
+        aeGrafik::EndScene();
     }
     // The centre of a field in world coordinates (a field is 20 units).
     static Vector2 Centre(int x, int y)
