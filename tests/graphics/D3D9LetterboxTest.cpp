@@ -187,3 +187,40 @@ TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
     // Presenting still works and keeps the back buffer.
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
+
+TEST_F(D3D9LetterboxDevice, AFullScreenDeviceOfAnotherShapeThanTheDesktopGetsBars)
+{
+    ASSERT_EQ(m_pDevice->Release(), 0u);
+    m_pDevice = nullptr;
+    const int dw = GetSystemMetrics(SM_CXSCREEN), dh = GetSystemMetrics(SM_CYSCREEN);
+    // A back buffer of another shape than the desktop's.
+    const UINT bw = dw * 9 == dh * 16 ? 1024 : 1280, bh = dw * 9 == dh * 16 ? 768 : 720;
+    D3DPRESENT_PARAMETERS params = WindowedParams(bw, bh);
+    params.Windowed = FALSE;
+    params.FullScreen_RefreshRateInHz = 60;
+    params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MIXED_VERTEXPROCESSING, &params, &m_pDevice),
+              D3D_OK);
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 255, 255), 1.0f, 0), D3D_OK);
+    std::vector<uint8_t> pixels;
+    int w = 0, h = 0;
+    aeD3D9ReadWindowPicture(m_pDevice, &pixels, &w, &h);
+    ASSERT_EQ(w, dw);
+    ASSERT_EQ(h, dh);
+    const aeD3D9PresentRect r = aeD3D9FitRect(bw, bh, w, h);
+    ASSERT_TRUE(r.x > 0 || r.y > 0);
+    const int cx = w / 2, cy = h / 2;
+    EXPECT_EQ(At(pixels, w, cx, cy), 0xFFFFFFu);
+    EXPECT_EQ(At(pixels, w, r.x, r.y), 0xFFFFFFu);
+    EXPECT_EQ(At(pixels, w, r.x + r.width - 1, r.y + r.height - 1), 0xFFFFFFu);
+    if (r.y > 0)
+    {
+        EXPECT_EQ(At(pixels, w, cx, r.y - 1), 0u);
+        EXPECT_EQ(At(pixels, w, cx, r.y + r.height), 0u);
+    }
+    else
+    {
+        EXPECT_EQ(At(pixels, w, r.x - 1, cy), 0u);
+        EXPECT_EQ(At(pixels, w, r.x + r.width, cy), 0u);
+    }
+}
