@@ -1,5 +1,8 @@
 #include "aeInputDevice.h"
 
+#include "aeClock.h"
+#include "aeGamepad.h"
+
 #include <SDL.h>
 #include <cstring>
 
@@ -12,7 +15,14 @@ struct DeviceState
     unsigned char abyKeys[256] = {};
     int32_t lX = 0, lY = 0, lZ = 0;
     unsigned char abyButtons[8] = {};
+    // The pads' mouse counts not yet handed out (fractions of a count), and
+    // when the mouse was read last.
+    float fPadX = 0.0f, fPadY = 0.0f;
+    DWORD dwLastMouseRead = 0;
 } s_Device;
+
+// A stall moves the look stick's mouse no further than this.
+const DWORD kMaxPadMs = 100;
 
 // DirectInput key codes by key position. Positions follow the keyboard's
 // physical layout, so on a German keyboard the key labelled Y (SDL's Z
@@ -95,11 +105,14 @@ int aeInputDeviceOpen()
 {
     s_Device = DeviceState();
     s_Device.bOpen = true;
+    s_Device.dwLastMouseRead = timeGetTime();
+    aeGamepadOpenAll();
     return 1;
 }
 
 void aeInputDeviceClose()
 {
+    aeGamepadCloseAll();
     s_Device = DeviceState();
 }
 
@@ -108,15 +121,35 @@ int aeInputDeviceReadKeyboard(unsigned char keys[256])
     if (!s_Device.bOpen || !s_Device.bFocus)
         return 0;
     std::memcpy(keys, s_Device.abyKeys, 256);
+    aeGamepadInput pad = {};
+    aeGamepadRead(0.0f, &pad);
+    for (int i = 0; i < 256; ++i)
+        keys[i] |= pad.abyKeys[i];
     return 1;
 }
 
 int aeInputDeviceReadMouse(aeMouseState* state)
 {
-    state->lX = s_Device.lX;
-    state->lY = s_Device.lY;
+    const DWORD now = timeGetTime();
+    DWORD ms = now - s_Device.dwLastMouseRead;
+    s_Device.dwLastMouseRead = now;
+    ms = ms > kMaxPadMs ? kMaxPadMs : ms;
+    // Pads, like the keyboard, are read only while the engine has the focus.
+    aeGamepadInput pad = {};
+    if (s_Device.bOpen && s_Device.bFocus)
+        aeGamepadRead(static_cast<float>(ms) / 1000.0f, &pad);
+    s_Device.fPadX += pad.fMouseX;
+    s_Device.fPadY += pad.fMouseY;
+    const int32_t padX = static_cast<int32_t>(s_Device.fPadX);
+    const int32_t padY = static_cast<int32_t>(s_Device.fPadY);
+    s_Device.fPadX -= static_cast<float>(padX);
+    s_Device.fPadY -= static_cast<float>(padY);
+
+    state->lX = s_Device.lX + padX;
+    state->lY = s_Device.lY + padY;
     state->lZ = s_Device.lZ;
-    std::memcpy(state->abyButtons, s_Device.abyButtons, 8);
+    for (int i = 0; i < 8; ++i)
+        state->abyButtons[i] = s_Device.abyButtons[i] | pad.abyButtons[i];
     s_Device.lX = s_Device.lY = s_Device.lZ = 0;
     return 1;
 }
@@ -128,6 +161,10 @@ void aeInputDeviceHandleEvent(const void* data)
     const SDL_Event& e = *static_cast<const SDL_Event*>(data);
     switch (e.type)
     {
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+        aeGamepadHandleEvent(data);
+        break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         if (const unsigned char code = aeScancodeToKeyCode(e.key.keysym.scancode))

@@ -2,7 +2,9 @@
 // Keyboard and mouse as the engine reads them once per frame: the keyboard as
 // 256 key bytes indexed by DirectInput key code (0x80 = down), the mouse as
 // relative counts and eight button bytes. The window layer feeds every window
-// event to aeInputDeviceHandleEvent while it pumps messages.
+// event to aeInputDeviceHandleEvent while it pumps messages. Game controllers
+// add the keys, counts and buttons they stand for (aeGamepad.h) to both reads
+// while the engine has the input focus.
 
 #include <cstdint>
 

@@ -359,6 +359,13 @@ public:
     const DeviceState& State() const { return m_State; }
     // Reads the back buffer as X8R8G8B8 rows, top row first.
     void ReadBackBuffer(std::vector<uint8_t>& pixels);
+    // Shows the back buffer in the window's drawable (what Present shows).
+    void ShowBackBuffer();
+    // Shows the back buffer in the drawable and reads the drawable back,
+    // X8R8G8B8 rows, top row first.
+    void ReadWindow(std::vector<uint8_t>& pixels, int* width, int* height);
+    // A window point as the back-buffer pixel shown there.
+    void WindowToBackBuffer(int x, int y, int* bx, int* by);
     UINT BackBufferWidth() const { return m_Params.BackBufferWidth; }
     UINT BackBufferHeight() const { return m_Params.BackBufferHeight; }
     D3DFORMAT BackBufferFormat() const { return m_Params.BackBufferFormat; }

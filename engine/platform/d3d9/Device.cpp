@@ -1,5 +1,6 @@
 // The device: its OpenGL context on the window, the back buffer (an off-screen
-// framebuffer of the back-buffer size, shown scaled to the window by Present),
+// framebuffer of the back-buffer size, shown by Present scaled to fit the
+// window with its aspect kept, black bars filling the rest),
 // frames, device loss and reset, and resource creation.
 
 #include <algorithm>
@@ -335,6 +336,14 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
         SDL_GL_SwapWindow(m_hWindow->pSdl);
         return D3D_OK;
     }
+    ShowBackBuffer();
+    SDL_GL_SwapWindow(m_hWindow->pSdl);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_uFbo);
+    return D3D_OK;
+}
+
+void Device::ShowBackBuffer()
+{
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
     GLuint source = m_uFbo;
@@ -350,12 +359,54 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     }
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(m_hWindow->pSdl, &dw, &dh);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    // The picture keeps its shape: scaled to fit, centred, black bars beside
+    // or above and below it.
+    const aeD3D9PresentRect r = aeD3D9FitRect(m_Params.BackBufferWidth, m_Params.BackBufferHeight, dw, dh);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, w, h, 0, 0, dw, dh, GL_COLOR_BUFFER_BIT, (dw == w && dh == h) ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(m_hWindow->pSdl);
+    if (r.width < dw || r.height < dh)
+    {
+        // (Clear sets its own colour each time.)
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    // OpenGL counts rows from the bottom.
+    const GLint y0 = dh - r.y - r.height;
+    glBlitFramebuffer(0, 0, w, h, r.x, y0, r.x + r.width, y0 + r.height, GL_COLOR_BUFFER_BIT,
+                      (r.width == w && r.height == h) ? GL_NEAREST : GL_LINEAR);
+}
+
+void Device::ReadWindow(std::vector<uint8_t>& pixels, int* width, int* height)
+{
+    DeviceLock lock(this, true);
+    MakeCurrent();
+    ShowBackBuffer();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(m_hWindow->pSdl, &dw, &dh);
+    const size_t pitch = static_cast<size_t>(dw) * 4;
+    pixels.resize(pitch * static_cast<size_t>(dh));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, m_uFbo);
-    return D3D_OK;
+    std::vector<uint8_t> row(pitch);
+    for (int y = 0; y < dh / 2; y++)
+    {
+        uint8_t* a = pixels.data() + static_cast<size_t>(y) * pitch;
+        uint8_t* b = pixels.data() + static_cast<size_t>(dh - 1 - y) * pitch;
+        memcpy(row.data(), a, pitch);
+        memcpy(a, b, pitch);
+        memcpy(b, row.data(), pitch);
+    }
+    *width = dw;
+    *height = dh;
+}
+
+void Device::WindowToBackBuffer(int x, int y, int* bx, int* by)
+{
+    int ww = 0, wh = 0, dw = 0, dh = 0;
+    SDL_GetWindowSize(m_hWindow->pSdl, &ww, &wh);
+    SDL_GL_GetDrawableSize(m_hWindow->pSdl, &dw, &dh);
+    aeD3D9MapWindowPoint(m_Params.BackBufferWidth, m_Params.BackBufferHeight, ww, wh, dw, dh, x, y, bx, by);
 }
 
 void Device::LimitFramesAhead()

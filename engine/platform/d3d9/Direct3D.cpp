@@ -2,6 +2,7 @@
 // against what OpenGL offers, capabilities, device creation.
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <vector>
 
@@ -499,4 +500,56 @@ void aeD3D9ForceDeviceLost(IDirect3DDevice9* device)
 void aeD3D9BlockDeviceCreation(int blocked)
 {
     d3d9::g_bCreationBlocked = blocked ? 1 : 0;
+}
+
+aeD3D9PresentRect aeD3D9FitRect(UINT backWidth, UINT backHeight, int drawableWidth, int drawableHeight)
+{
+    if (backWidth == 0 || backHeight == 0 || drawableWidth <= 0 || drawableHeight <= 0)
+        return {0, 0, drawableWidth > 0 ? drawableWidth : 0, drawableHeight > 0 ? drawableHeight : 0};
+    const int64_t bw = backWidth, bh = backHeight, dw = drawableWidth, dh = drawableHeight;
+    aeD3D9PresentRect r = {0, 0, drawableWidth, drawableHeight};
+    if (bw * dh > bh * dw)
+    {
+        // Wider than the drawable: bars above and below.
+        r.height = static_cast<int>((bh * dw * 2 + bw) / (bw * 2));
+        r.y = (drawableHeight - r.height) / 2;
+    }
+    else if (bw * dh < bh * dw)
+    {
+        r.width = static_cast<int>((bw * dh * 2 + bh) / (bh * 2));
+        r.x = (drawableWidth - r.width) / 2;
+    }
+    r.width = r.width > 0 ? r.width : 1;
+    r.height = r.height > 0 ? r.height : 1;
+    return r;
+}
+
+void aeD3D9MapWindowPoint(UINT backWidth, UINT backHeight, int windowWidth, int windowHeight, int drawableWidth,
+                          int drawableHeight, int x, int y, int* backX, int* backY)
+{
+    const aeD3D9PresentRect r = aeD3D9FitRect(backWidth, backHeight, drawableWidth, drawableHeight);
+    // Window coordinates to drawable pixels (they differ on high-density
+    // displays), at the centre of the pixel pointed at.
+    const double px = windowWidth > 0 ? (x + 0.5) * drawableWidth / windowWidth : 0.0;
+    const double py = windowHeight > 0 ? (y + 0.5) * drawableHeight / windowHeight : 0.0;
+    auto map = [](double p, int start, int extent, UINT size) {
+        const double b = std::floor((p - start) * size / extent);
+        return static_cast<int>(std::clamp(b, 0.0, size > 0 ? static_cast<double>(size - 1) : 0.0));
+    };
+    if (backX)
+        *backX = map(px, r.x, r.width, backWidth);
+    if (backY)
+        *backY = map(py, r.y, r.height, backHeight);
+}
+
+void aeD3D9WindowToBackBuffer(IDirect3DDevice9* device, int x, int y, int* backX, int* backY)
+{
+    if (device)
+        static_cast<d3d9::Device*>(device)->WindowToBackBuffer(x, y, backX, backY);
+}
+
+void aeD3D9ReadWindowPicture(IDirect3DDevice9* device, std::vector<uint8_t>* pixels, int* width, int* height)
+{
+    if (device && pixels && width && height)
+        static_cast<d3d9::Device*>(device)->ReadWindow(*pixels, width, height);
 }

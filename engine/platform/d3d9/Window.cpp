@@ -12,6 +12,7 @@
 #include "aeImageDecode.h"
 #include "aeText.h"
 #include "aeInputDevice.h"
+#include "aeLog.h"
 #include "aeWindowHooks.h"
 
 namespace
@@ -114,6 +115,13 @@ bool AcquireVideo()
             AE_ERROR("aeSdlVideo", "SDL konnte die Videoausgabe nicht starten: %s", SDL_GetError());
             return false;
         }
+        // Game controllers arrive as window-system events; without them
+        // (no joystick support) the game runs on keyboard and mouse alone.
+        // The input device itself ignores pads while the engine's window has
+        // no focus, so the window system need not.
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+            aeLog::Warning("SDL kann keine Controller lesen: %s", SDL_GetError());
         // Keeps the OpenGL library loaded for the life of the process, so
         // that closing the last window does not unload the driver.
         SDL_GL_LoadLibrary(nullptr);

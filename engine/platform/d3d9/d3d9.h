@@ -8,6 +8,8 @@
 // Objects are reference counted like COM objects: a creating call hands out one
 // reference, AddRef adds one, Release drops one and destroys the object at 0.
 
+#include <vector>
+
 #include "aeD3D9Types.h"
 #include "aeWinTypes.h"
 
@@ -976,3 +978,32 @@ void aeD3D9ForceDeviceLost(IDirect3DDevice9* device);
 // While blocked (non-zero), CreateDevice and Reset fail with
 // D3DERR_DEVICELOST, as they do while a full-screen window is minimised.
 void aeD3D9BlockDeviceCreation(int blocked);
+
+// ---------------------------------------------------------------------------
+// The picture in the window
+// ---------------------------------------------------------------------------
+
+// Present shows the back buffer in the window's drawable (its pixels) scaled
+// to fit with its aspect kept and centred; the rest of the drawable is black.
+// This is the part of a drawableWidth × drawableHeight drawable it covers, in
+// pixels from the top left.
+struct aeD3D9PresentRect
+{
+    int x, y, width, height;
+};
+aeD3D9PresentRect aeD3D9FitRect(UINT backWidth, UINT backHeight, int drawableWidth, int drawableHeight);
+
+// A point of the window (window coordinates, as mouse events report them; a
+// window of windowWidth × windowHeight with a drawable of drawableWidth ×
+// drawableHeight pixels) as the back-buffer pixel shown there. Points on the
+// black bars or outside the window give the nearest pixel at the picture's
+// edge.
+void aeD3D9MapWindowPoint(UINT backWidth, UINT backHeight, int windowWidth, int windowHeight, int drawableWidth,
+                          int drawableHeight, int x, int y, int* backX, int* backY);
+// The same for the device's back buffer and window.
+void aeD3D9WindowToBackBuffer(IDirect3DDevice9* device, int x, int y, int* backX, int* backY);
+
+// Shows the back buffer in the window's drawable as Present does (also on a
+// headless driver) and reads the drawable back: X8R8G8B8 rows, top row
+// first. For tests and tools.
+void aeD3D9ReadWindowPicture(IDirect3DDevice9* device, std::vector<uint8_t>* pixels, int* width, int* height);

@@ -1,0 +1,226 @@
+// The back buffer in a window of another shape: Present scales it to fit with
+// its aspect kept and fills the rest with black; window points map back
+// through the same transform.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "D3D9TestSupport.h"
+
+TEST(D3D9Letterbox, TheBackBufferIsFittedAndCentred)
+{
+    const struct
+    {
+        UINT bw, bh;
+        int dw, dh;
+        aeD3D9PresentRect expected;
+    } kCases[] = {
+        {1024, 768, 1920, 1080, {240, 0, 1440, 1080}},  // 4:3 on 16:9: pillars
+        {1024, 768, 1024, 768, {0, 0, 1024, 768}},      // the same shape: all of it
+        {1280, 720, 1024, 768, {0, 96, 1024, 576}},     // 16:9 on 4:3: letterbox
+        {800, 600, 1600, 1200, {0, 0, 1600, 1200}},     // doubled
+        {640, 480, 1921, 1080, {240, 0, 1440, 1080}},   // an odd bar width rounds down on the left
+        {1024, 768, 0, 0, {0, 0, 0, 0}},                // a window without pixels
+    };
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(testing::Message() << c.bw << "x" << c.bh << " on " << c.dw << "x" << c.dh);
+        const aeD3D9PresentRect r = aeD3D9FitRect(c.bw, c.bh, c.dw, c.dh);
+        EXPECT_EQ(r.x, c.expected.x);
+        EXPECT_EQ(r.y, c.expected.y);
+        EXPECT_EQ(r.width, c.expected.width);
+        EXPECT_EQ(r.height, c.expected.height);
+    }
+}
+
+TEST(D3D9Letterbox, WindowPointsMapToTheBackBufferAndClampOnTheBars)
+{
+    const struct
+    {
+        int ww, wh, dw, dh;  // window and drawable
+        int x, y;
+        int bx, by;
+    } kCases[] = {
+        {1920, 1080, 1920, 1080, 960, 540, 512, 384},    // the middle
+        {1920, 1080, 1920, 1080, 240, 0, 0, 0},          // the picture's top left pixel
+        {1920, 1080, 1920, 1080, 1679, 1079, 1023, 767}, // its bottom right pixel
+        {1920, 1080, 1920, 1080, 100, 540, 0, 384},      // on the left bar
+        {1920, 1080, 1920, 1080, 1800, 10, 1023, 7},     // on the right bar
+        {1920, 1080, 1920, 1080, -50, 2000, 0, 767},     // outside the window
+        {960, 540, 1920, 1080, 480, 270, 512, 384},      // a high-density display: two pixels per point
+        {960, 540, 1920, 1080, 120, 0, 0, 0},
+        {1024, 1000, 1024, 1000, 512, 116, 512, 0},      // a letterbox: bars above and below
+        {1024, 1000, 1024, 1000, 10, 5, 10, 0},
+        {1024, 1000, 1024, 1000, 10, 999, 10, 767},
+    };
+    for (const auto& c : kCases)
+    {
+        SCOPED_TRACE(testing::Message() << "(" << c.x << ", " << c.y << ") in " << c.ww << "x" << c.wh);
+        int bx = -1, by = -1;
+        aeD3D9MapWindowPoint(1024, 768, c.ww, c.wh, c.dw, c.dh, c.x, c.y, &bx, &by);
+        EXPECT_EQ(bx, c.bx);
+        EXPECT_EQ(by, c.by);
+    }
+}
+
+namespace
+{
+// A 1024 × 768 back buffer on a 1920 × 1080 window.
+class D3D9LetterboxDevice : public gfx::DeviceTest
+{
+protected:
+    void SetUp() override
+    {
+        gfx::UseOffscreenVideo();
+        m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(m_pD3D, nullptr);
+        m_hWindow = aeCreateWindow("Breitbild", 1920, 1080, nullptr);
+        ASSERT_NE(m_hWindow, nullptr);
+        m_Params = WindowedParams(1024, 768);
+        ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &m_Params,
+                                       &m_pDevice),
+                  D3D_OK);
+    }
+
+    // A filled circle as a fan of screen triangles.
+    void DrawCircle(float cx, float cy, float radius, D3DCOLOR color)
+    {
+        std::vector<gfx::ScreenVertex> fan;
+        fan.push_back({cx, cy, 0.f, 1.f, color, 0.f, 0.f});
+        for (int i = 0; i <= 128; ++i)
+        {
+            const float a = static_cast<float>(i) * 6.2831853f / 128.0f;
+            fan.push_back({cx + radius * std::cos(a), cy + radius * std::sin(a), 0.f, 1.f, color, 0.f, 0.f});
+        }
+        m_pDevice->SetFVF(gfx::kScreenFVF);
+        ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 128, fan.data(), sizeof(gfx::ScreenVertex)), D3D_OK);
+    }
+};
+
+uint32_t At(const std::vector<uint8_t>& pixels, int width, int x, int y)
+{
+    const uint8_t* p = pixels.data() + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+    return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
+
+bool IsRed(uint32_t c)
+{
+    return (c >> 16) > 0xC0 && ((c >> 8) & 0xFF) < 0x40 && (c & 0xFF) < 0x40;
+}
+}
+
+TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
+{
+    UntexturedState();
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(0, 0, 255), 1.0f, 0), D3D_OK);
+    ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
+    DrawCircle(512.0f, 384.0f, 300.0f, D3DCOLOR_XRGB(255, 0, 0));
+    ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
+    std::vector<uint8_t> pixels;
+    int w = 0, h = 0;
+    aeD3D9ReadWindowPicture(m_pDevice, &pixels, &w, &h);
+    ASSERT_EQ(w, 1920);
+    ASSERT_EQ(h, 1080);
+    if (const char* dump = std::getenv("HALVORAN_DUMP_LETTERBOX"))
+    {
+        // A picture to look at: binary PPM.
+        if (FILE* f = std::fopen(dump, "wb"))
+        {
+            std::fprintf(f, "P6\n%d %d\n255\n", w, h);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                {
+                    const uint32_t c = At(pixels, w, x, y);
+                    const unsigned char rgb[3] = {static_cast<unsigned char>(c >> 16),
+                                                  static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c)};
+                    std::fwrite(rgb, 1, 3, f);
+                }
+            std::fclose(f);
+        }
+    }
+
+    // Bars of exactly 240 pixels on both sides, the picture between them.
+    for (int y : {0, 300, 540, 1079})
+    {
+        SCOPED_TRACE(y);
+        EXPECT_EQ(At(pixels, w, 0, y), 0u);
+        EXPECT_EQ(At(pixels, w, 239, y), 0u);
+        EXPECT_NE(At(pixels, w, 240, y), 0u);
+        EXPECT_NE(At(pixels, w, 1679, y), 0u);
+        EXPECT_EQ(At(pixels, w, 1680, y), 0u);
+        EXPECT_EQ(At(pixels, w, 1919, y), 0u);
+    }
+    EXPECT_EQ(At(pixels, w, 240, 0), 0x0000FFu);
+
+    // The circle is as wide as it is high: 300 × 1080 / 768 ≈ 422 pixels of
+    // radius both ways, centred in the window.
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (IsRed(At(pixels, w, x, y)))
+            {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const int width = right - left + 1, height = bottom - top + 1;
+    EXPECT_NEAR(width, 844, 4);
+    EXPECT_NEAR(height, 844, 4);
+    EXPECT_NEAR(width, height, 2);
+    EXPECT_NEAR((left + right) / 2.0, 959.5, 2.0);
+    EXPECT_NEAR((top + bottom) / 2.0, 539.5, 2.0);
+
+    // The window's points lead back to the same back-buffer pixels.
+    int bx = -1, by = -1;
+    aeD3D9WindowToBackBuffer(m_pDevice, 960, 540, &bx, &by);
+    EXPECT_EQ(bx, 512);
+    EXPECT_EQ(by, 384);
+    aeD3D9WindowToBackBuffer(m_pDevice, 10, 10, &bx, &by);
+    EXPECT_EQ(bx, 0);
+    EXPECT_EQ(by, 7);
+
+    // Presenting still works and keeps the back buffer.
+    EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(D3D9LetterboxDevice, AFullScreenDeviceOfAnotherShapeThanTheDesktopGetsBars)
+{
+    ASSERT_EQ(m_pDevice->Release(), 0u);
+    m_pDevice = nullptr;
+    const int dw = GetSystemMetrics(SM_CXSCREEN), dh = GetSystemMetrics(SM_CYSCREEN);
+    // A back buffer of another shape than the desktop's.
+    const UINT bw = dw * 9 == dh * 16 ? 1024 : 1280, bh = dw * 9 == dh * 16 ? 768 : 720;
+    D3DPRESENT_PARAMETERS params = WindowedParams(bw, bh);
+    params.Windowed = FALSE;
+    params.FullScreen_RefreshRateInHz = 60;
+    params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MIXED_VERTEXPROCESSING, &params, &m_pDevice),
+              D3D_OK);
+    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 255, 255), 1.0f, 0), D3D_OK);
+    std::vector<uint8_t> pixels;
+    int w = 0, h = 0;
+    aeD3D9ReadWindowPicture(m_pDevice, &pixels, &w, &h);
+    ASSERT_EQ(w, dw);
+    ASSERT_EQ(h, dh);
+    const aeD3D9PresentRect r = aeD3D9FitRect(bw, bh, w, h);
+    ASSERT_TRUE(r.x > 0 || r.y > 0);
+    const int cx = w / 2, cy = h / 2;
+    EXPECT_EQ(At(pixels, w, cx, cy), 0xFFFFFFu);
+    EXPECT_EQ(At(pixels, w, r.x, r.y), 0xFFFFFFu);
+    EXPECT_EQ(At(pixels, w, r.x + r.width - 1, r.y + r.height - 1), 0xFFFFFFu);
+    if (r.y > 0)
+    {
+        EXPECT_EQ(At(pixels, w, cx, r.y - 1), 0u);
+        EXPECT_EQ(At(pixels, w, cx, r.y + r.height), 0u);
+    }
+    else
+    {
+        EXPECT_EQ(At(pixels, w, r.x - 1, cy), 0u);
+        EXPECT_EQ(At(pixels, w, r.x + r.width, cy), 0u);
+    }
+}
