@@ -2,7 +2,8 @@
 # package (cpack in build/). The installed tree:
 #   P/lib/halvoran/bin/     Halvoran, libEngine.so and the marker "installed"
 #   P/lib/halvoran/maps/, data/, demos/   read-only game data
-#   P/bin/halvoran          the launcher (runs the game in its bin/ folder)
+#   P/bin/halvoran          the launcher (runs the game in its bin/ folder);
+#                           /usr/games/halvoran in the Debian package
 #   P/share/applications/, metainfo/, icons/hicolor/, man/man6/, doc/halvoran/
 # The marker tells the game that its tree is installed, so it writes
 # savegames, screenshots and its log into the user's folders
@@ -74,8 +75,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "first-person adventure in a grid maze (German)")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "first-person adventure in a grid maze (German)
-Halvoran - Nachtweg is a single-player adventure played on a grid maze: walk
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Halvoran - Nachtweg is a single-player adventure played on a grid maze: walk
 and look freely, open doors with switches, avoid traps, follow quests and
 find the exit to the next map. The whole game is in German.
 .
@@ -90,4 +90,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/game/bin)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libgl1, libegl1")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${pkg}/DebianGames.cmake)
 include(CPack)

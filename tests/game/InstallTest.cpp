@@ -19,7 +19,7 @@ std::string Quote(const std::string& text)
 }
 
 // Runs a shell command with its output into log; the exit code.
-int Run(const std::string& command, const std::string& log)
+int Shell(const std::string& command, const std::string& log)
 {
     const int status = std::system((command + " >" + Quote(log) + " 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -27,7 +27,7 @@ int Run(const std::string& command, const std::string& log)
 
 bool HaveProgram(const char* name)
 {
-    return Run(std::string("command -v ") + name, "/dev/null") == 0;
+    return Shell(std::string("command -v ") + name, "/dev/null") == 0;
 }
 
 // A fresh scratch folder, also when a read-only tree was left in it.
@@ -35,7 +35,7 @@ std::string Scratch(const std::string& name)
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string dir = std::string(HALVORAN_TEST_TMP) + "/" + info->test_suite_name() + "." + info->name() + "/" + name;
-    Run("chmod -R u+w " + Quote(dir), "/dev/null");
+    Shell("chmod -R u+w " + Quote(dir), "/dev/null");
     return test::ScratchDir(name);
 }
 
@@ -123,7 +123,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
 {
     REQUIRE_PROGRAM();
     const std::string prefix = Scratch("prefix");
-    ASSERT_EQ(Run(Quote(HALVORAN_CMAKE) + " --install " + Quote(HALVORAN_BUILD_DIR) + " --prefix " + Quote(prefix),
+    ASSERT_EQ(Shell(Quote(HALVORAN_CMAKE) + " --install " + Quote(HALVORAN_BUILD_DIR) + " --prefix " + Quote(prefix),
                   prefix + "/../install.txt"),
               0)
         << test::ReadBinary(prefix + "/../install.txt");
@@ -139,7 +139,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
                                 "/apps/de.kelmstone.Halvoran.png";
         EXPECT_EQ(PngSize(test::ReadBinary(png)), size) << png;
     }
-    ASSERT_EQ(Run("chmod -R a-w " + Quote(prefix), "/dev/null"), 0);
+    ASSERT_EQ(Shell("chmod -R a-w " + Quote(prefix), "/dev/null"), 0);
 
     User user(Scratch("user"));
     // The shipped Tutorial walk to its exit, then a save on the next map.
@@ -169,7 +169,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
                           SaveInGame());
     EXPECT_EQ(test::Wait(user.Start(launcher, {"--windowed", "--timedemo", "load.demo"}), kLongRun), 0);
     EXPECT_EQ(test::ReadBinary(user.Savegames() + "/Spieler 2.ssd"), saved) << user.Log();
-    Run("chmod -R u+w " + Quote(prefix), "/dev/null");
+    Shell("chmod -R u+w " + Quote(prefix), "/dev/null");
 }
 
 TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
@@ -178,7 +178,7 @@ TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
     if (!HaveProgram("dpkg-deb") || !HaveProgram("dpkg-shlibdeps"))
         GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps missing";
     const std::string dir = Scratch("deb");
-    ASSERT_EQ(Run(Quote(HALVORAN_CPACK) + " --config " + Quote(std::string(HALVORAN_BUILD_DIR) + "/CPackConfig.cmake") +
+    ASSERT_EQ(Shell(Quote(HALVORAN_CPACK) + " --config " + Quote(std::string(HALVORAN_BUILD_DIR) + "/CPackConfig.cmake") +
                       " -B " + Quote(dir),
                   dir + "/cpack.txt"),
               0)
@@ -188,27 +188,27 @@ TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
         if (entry.path().extension() == ".deb")
             deb = entry.path().string();
     ASSERT_FALSE(deb.empty());
-    ASSERT_EQ(Run("dpkg-deb -f " + Quote(deb) + " Section Depends; dpkg-deb -c " + Quote(deb), dir + "/fields.txt"), 0);
+    ASSERT_EQ(Shell("dpkg-deb -f " + Quote(deb) + " Section Depends; dpkg-deb -c " + Quote(deb), dir + "/fields.txt"), 0);
     const std::string fields = test::ReadBinary(dir + "/fields.txt");
     EXPECT_NE(fields.find("games"), std::string::npos) << fields;
     EXPECT_NE(fields.find("libsdl2"), std::string::npos) << fields;  // found by dpkg-shlibdeps
-    EXPECT_NE(fields.find("./usr/bin/halvoran"), std::string::npos);
+    EXPECT_NE(fields.find("./usr/games/halvoran"), std::string::npos);
     EXPECT_NE(fields.find("./usr/lib/halvoran/bin/installed"), std::string::npos);
     if (HaveProgram("lintian"))
-        EXPECT_EQ(Run("lintian --fail-on error " + Quote(deb), dir + "/lintian.txt"), 0)
+        EXPECT_EQ(Shell("lintian --fail-on error " + Quote(deb), dir + "/lintian.txt"), 0)
             << test::ReadBinary(dir + "/lintian.txt");
 
     // Installing touches the system: only as root, and never over a halvoran
     // that is installed already.
-    if (geteuid() != 0 || Run("dpkg -s halvoran", "/dev/null") == 0)
+    if (geteuid() != 0 || Shell("dpkg -s halvoran", "/dev/null") == 0)
         GTEST_SKIP() << "not root, or a halvoran package is installed already";
-    ASSERT_EQ(Run("dpkg -i " + Quote(deb), dir + "/dpkg.txt"), 0) << test::ReadBinary(dir + "/dpkg.txt");
+    ASSERT_EQ(Shell("dpkg -i " + Quote(deb), dir + "/dpkg.txt"), 0) << test::ReadBinary(dir + "/dpkg.txt");
     User user(Scratch("user"));
-    const int code = test::Wait(user.Start("/usr/bin/halvoran", {"--windowed", "--quit-after", "1"}), kLongRun);
-    EXPECT_EQ(Run("dpkg --purge halvoran", dir + "/purge.txt"), 0) << test::ReadBinary(dir + "/purge.txt");
+    const int code = test::Wait(user.Start("/usr/games/halvoran", {"--windowed", "--quit-after", "1"}), kLongRun);
+    EXPECT_EQ(Shell("dpkg --purge halvoran", dir + "/purge.txt"), 0) << test::ReadBinary(dir + "/purge.txt");
     EXPECT_EQ(code, 0) << test::ReadBinary(user.root + "/stderr.txt");
     EXPECT_NE(user.Log().find("Das Spiel ist installiert"), std::string::npos) << user.Log();
     EXPECT_TRUE(std::filesystem::is_directory(user.Savegames()));
     EXPECT_FALSE(std::filesystem::exists("/usr/lib/halvoran"));
-    EXPECT_FALSE(std::filesystem::exists("/usr/bin/halvoran"));
+    EXPECT_FALSE(std::filesystem::exists("/usr/games/halvoran"));
 }
