@@ -195,8 +195,10 @@ TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
     EXPECT_NE(fields.find("./usr/games/halvoran"), std::string::npos);
     EXPECT_NE(fields.find("./usr/lib/halvoran/bin/installed"), std::string::npos);
     if (HaveProgram("lintian"))
+    {
         EXPECT_EQ(Shell("lintian --fail-on error " + Quote(deb), dir + "/lintian.txt"), 0)
             << test::ReadBinary(dir + "/lintian.txt");
+    }
 
     // Installing touches the system: only as root, and never over a halvoran
     // that is installed already.
