@@ -21,7 +21,7 @@ std::string Quote(const std::string& text)
 // Runs a shell command with its output into log; the exit code.
 int Shell(const std::string& command, const std::string& log)
 {
-    const int status = std::system((command + " >" + Quote(log) + " 2>&1").c_str());
+    const int status = std::system(("( " + command + " ) >" + Quote(log) + " 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
