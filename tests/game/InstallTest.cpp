@@ -139,6 +139,22 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
                                 "/apps/de.kelmstone.Halvoran.png";
         EXPECT_EQ(PngSize(test::ReadBinary(png)), size) << png;
     }
+    // The desktop's own checkers, where they are installed.
+    const std::string share = prefix + "/share";
+    if (HaveProgram("desktop-file-validate"))
+    {
+        EXPECT_EQ(Shell("desktop-file-validate " + Quote(share + "/applications/de.kelmstone.Halvoran.desktop"),
+                        prefix + "/../desktop.txt"),
+                  0)
+            << test::ReadBinary(prefix + "/../desktop.txt");
+    }
+    if (HaveProgram("appstreamcli"))
+    {
+        EXPECT_EQ(Shell("appstreamcli validate --no-net " + Quote(share + "/metainfo/de.kelmstone.Halvoran.metainfo.xml"),
+                        prefix + "/../appstream.txt"),
+                  0)
+            << test::ReadBinary(prefix + "/../appstream.txt");
+    }
     ASSERT_EQ(Shell("chmod -R a-w " + Quote(prefix), "/dev/null"), 0);
 
     User user(Scratch("user"));
