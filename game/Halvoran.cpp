@@ -11,7 +11,10 @@
 #include "aeFileSystem.h"
 #include "aeInstanceLock.h"
 #include "aeSignals.h"
+#include "aeLogFile.h"
+#include "aeRegistry.h"
 #include "aeText.h"
+#include "aeUserFolders.h"
 
 #include <cstdarg>
 #include <csignal>
@@ -70,6 +73,21 @@ HICON LoadProgramIcon()
     if (Halvoran::m_hInstance && aeFindResource(Halvoran::m_hInstance, MAKEINTRESOURCE(101), "ICON", &data, &size))
         return const_cast<unsigned char*>(data);
     return nullptr;
+}
+
+// Where this run writes, one line each (paths in the log's own text).
+void LogUserFolders(const aeUserFolders& folders, int made)
+{
+    if (folders.bInstalled)
+        aeLog::Write("Das Spiel ist installiert: Was es schreibt, liegt in den Ordnern des Benutzers.");
+    if (!made)
+        AE_WARNING("Halvoran::Init", "Die Ordner des Benutzers konnten nicht alle angelegt werden!");
+    const std::string log = folders.sLog + "/" + aeCp1252ToUtf8(aeLogFileName());
+    aeLog::Write("Spielstände werden in \"%s\" gespeichert.", aeUtf8ToCp1252(folders.sSavegames.c_str()).c_str());
+    aeLog::Write("Das Logbuch wird in \"%s\" geschrieben.", aeUtf8ToCp1252(log.c_str()).c_str());
+    aeLog::Write("Bildschirmfotos werden in \"%s\" gespeichert.", aeUtf8ToCp1252(folders.sScreenshots.c_str()).c_str());
+    aeLog::Write("Die Einstellungen werden in \"%s\" gespeichert.",
+                 aeUtf8ToCp1252(aeRegistryFileForKey(kOptionsRegistryKey).c_str()).c_str());
 }
 
 void ReportAndShow(const char* function, const char* text)
@@ -299,8 +317,13 @@ int Halvoran::Init(HINSTANCE instance)
 {
     m_hInstance = instance;
     aeMain::Init();
+    // An installed game writes into the user's folders; decided before the
+    // log is opened, which is one of the files that move.
+    aeUserFolders folders;
+    const int foldersMade = aeSetUpUserFolders("halvoran", kSavegameDir, "*.log", "Screenshot *.bmp", &folders);
     aeLog::Init(kTitle, "Halvoran");
     aeLog::WriteDirect("\r\n--- Programmstart ---\r\n");
+    LogUserFolders(folders, foldersMade);
     char missing[256];
     if (!CheckGameData(missing, sizeof(missing)))
     {

@@ -10,7 +10,7 @@ PACKAGES=(
   libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick
   libopenal-dev libsndfile1-dev lame vorbis-tools sox flac
   clang libclang-rt-14-dev
-  gcovr
+  gcovr lintian desktop-file-utils appstream
 )
 
 missing=()

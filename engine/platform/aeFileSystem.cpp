@@ -10,14 +10,65 @@
 #include <unistd.h>
 #include <vector>
 
-std::string aeNativePath(const char* path)
+namespace
 {
-    if (!path)
-        return std::string();
+// Where the program's own relative names are moved to (an installed game
+// writes into the user's folders). Set up once at start-up.
+struct Redirect
+{
+    std::string sName;    // system form: a folder ("..\\savegame") or a pattern for bare names ("*.log")
+    std::string sTarget;  // native folder
+    bool bFolder;
+};
+std::vector<Redirect> s_Redirects;
+
+std::string Slashed(const char* path)
+{
     std::string utf8 = aeCp1252ToUtf8(path);
     for (char& c : utf8)
         if (c == '\\')
             c = '/';
+    return utf8;
+}
+}
+
+void aeRedirectFolder(const char* folder, const char* nativeTarget)
+{
+    if (!folder || !nativeTarget || !*folder || !*nativeTarget)
+        return;
+    std::string name = Slashed(folder);
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    s_Redirects.push_back({name, nativeTarget, true});
+}
+
+void aeRedirectFiles(const char* pattern, const char* nativeTarget)
+{
+    if (pattern && nativeTarget && *pattern && *nativeTarget)
+        s_Redirects.push_back({pattern, nativeTarget, false});
+}
+
+void aeClearRedirects()
+{
+    s_Redirects.clear();
+}
+
+std::string aeNativePath(const char* path)
+{
+    if (!path)
+        return std::string();
+    std::string utf8 = Slashed(path);
+    for (const Redirect& r : s_Redirects)
+    {
+        if (r.bFolder)
+        {
+            const size_t n = r.sName.size();
+            if (utf8.compare(0, n, r.sName) == 0 && (utf8.size() == n || utf8[n] == '/'))
+                return r.sTarget + utf8.substr(n);
+        }
+        else if (!std::strpbrk(path, "\\/") && aeWildcardMatch(r.sName.c_str(), path))
+            return r.sTarget + "/" + utf8;
+    }
     return utf8;
 }
 

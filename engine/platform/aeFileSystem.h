@@ -5,8 +5,18 @@
 #include <cstdio>
 #include <string>
 
-// "..\\maps\\a.hwm" -> "../maps/a.hwm", Windows-1252 bytes as UTF-8.
+// "..\\maps\\a.hwm" -> "../maps/a.hwm", Windows-1252 bytes as UTF-8, moved
+// by the redirects below.
 std::string aeNativePath(const char* path);
+
+// Redirects for an installed game, whose own tree is read-only: a relative
+// folder of the system ("..\\savegame") and everything below it becomes the
+// native folder nativeTarget; bare names in the working folder that match
+// pattern (Windows wildcards, "*.log") are found in nativeTarget instead. The
+// first redirect that fits wins. Set up once at start-up (aeUserFolders.h).
+void aeRedirectFolder(const char* folder, const char* nativeTarget);
+void aeRedirectFiles(const char* pattern, const char* nativeTarget);
+void aeClearRedirects();
 
 // fopen with a Windows mode string: 't' and 'c' (commit to disk on flush) are
 // understood; files opened with 'c' are synced to disk by aeFileClose.

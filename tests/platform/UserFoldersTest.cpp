@@ -1,0 +1,134 @@
+// Where an installed game writes: the redirects of the game's relative names
+// into the user's folders, and the decision between an installed and a
+// portable tree.
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+#include "aeFileSystem.h"
+#include "aeUserFolders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// Sets an environment variable for one scope and puts the old value back.
+struct ScopedEnv
+{
+    std::string sName;
+    std::optional<std::string> old;
+    ScopedEnv(const char* name, const char* value) : sName(name)
+    {
+        if (const char* v = std::getenv(name))
+            old = v;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv()
+    {
+        if (old)
+            setenv(sName.c_str(), old->c_str(), 1);
+        else
+            unsetenv(sName.c_str());
+    }
+};
+
+struct RedirectsCleared
+{
+    ~RedirectsCleared() { aeClearRedirects(); }
+};
+}
+
+TEST(UserFolders, RedirectsMoveOnlyTheGamesOwnNames)
+{
+    RedirectsCleared cleanup;
+    aeRedirectFolder("..\\savegame\\", "/u/data/halvoran/savegame");
+    aeRedirectFiles("*.log", "/u/state/halvoran");
+    aeRedirectFiles("Screenshot *.bmp", "/u/data/halvoran/screenshots");
+    const struct
+    {
+        const char* pcPath;
+        std::string sNative;
+    } kCases[] = {
+        {"..\\savegame\\Spieler 1.ssd", "/u/data/halvoran/savegame/Spieler 1.ssd"},
+        {"..\\savegame\\*.ssd", "/u/data/halvoran/savegame/*.ssd"},
+        {"..\\savegame\\", "/u/data/halvoran/savegame/"},
+        {"..\\savegame", "/u/data/halvoran/savegame"},
+        {"..\\savegame\\J\xfcrgen 2.ssd", test::U8(u8"/u/data/halvoran/savegame/Jürgen 2.ssd")},
+        {"Halvoran.log", "/u/state/halvoran/Halvoran.log"},
+        {"Halvoran-2.log", "/u/state/halvoran/Halvoran-2.log"},
+        {"Screenshot 12.bmp", "/u/data/halvoran/screenshots/Screenshot 12.bmp"},
+        // Names that only look alike stay where they are.
+        {"..\\savegames\\a.ssd", "../savegames/a.ssd"},
+        {"..\\maps\\Tutorial.hwm", "../maps/Tutorial.hwm"},
+        {"..\\Halvoran.log", "../Halvoran.log"},
+        {"Bild.bmp", "Bild.bmp"},
+        {"/tmp/x.log", "/tmp/x.log"},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(aeNativePath(c.pcPath), c.sNative) << c.pcPath;
+    aeClearRedirects();
+    EXPECT_EQ(aeNativePath("..\\savegame\\a.ssd"), "../savegame/a.ssd");
+    EXPECT_EQ(aeNativePath("Halvoran.log"), "Halvoran.log");
+}
+
+TEST(UserFolders, TheMarkerOrAReadOnlyTreeMeansInstalled)
+{
+    const std::string root = test::ScratchDir("tree");
+    const std::string bin = root + "/bin";
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 0);
+    test::WriteBinary(bin + "/" AE_INSTALLED_MARKER, "");
+    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+    // The marker beside the program counts, not one in the working folder.
+    EXPECT_EQ(aeIsInstalledTree(root.c_str(), bin.c_str()), 0);
+    std::filesystem::remove(bin + "/" AE_INSTALLED_MARKER);
+    if (geteuid() != 0)  // root writes everywhere: there only the marker decides
+    {
+        chmod(root.c_str(), 0555);
+        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+        chmod(root.c_str(), 0755);
+        chmod(bin.c_str(), 0555);
+        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+        chmod(bin.c_str(), 0755);
+    }
+}
+
+TEST(UserFolders, XdgVariablesWithTheirDefaults)
+{
+    ScopedEnv home("HOME", "/home/spieler");
+    {
+        ScopedEnv data("XDG_DATA_HOME", "/daten/");
+        EXPECT_EQ(aeXdgFolder("XDG_DATA_HOME", ".local/share", "halvoran"), "/daten/halvoran");
+    }
+    {
+        // Unset or relative: the default below the home folder.
+        ScopedEnv data("XDG_DATA_HOME", nullptr);
+        EXPECT_EQ(aeXdgFolder("XDG_DATA_HOME", ".local/share", "halvoran"), "/home/spieler/.local/share/halvoran");
+        ScopedEnv state("XDG_STATE_HOME", "relativ");
+        EXPECT_EQ(aeXdgFolder("XDG_STATE_HOME", ".local/state", "halvoran"), "/home/spieler/.local/state/halvoran");
+    }
+}
+
+TEST(UserFolders, AWritableTreeKeepsItsFilesAndRedirectsNothing)
+{
+    RedirectsCleared cleanup;
+    // The test program's folder carries no marker and its working folder is
+    // writable: a portable tree.
+    aeUserFolders folders;
+    ASSERT_EQ(aeSetUpUserFolders("halvoran", "..\\savegame\\", "*.log", "Screenshot *.bmp", &folders), 1);
+    EXPECT_EQ(folders.bInstalled, 0);
+    const std::string work = std::filesystem::current_path().string();
+    EXPECT_EQ(folders.sLog, work);
+    EXPECT_EQ(folders.sScreenshots, work);
+    EXPECT_EQ(folders.sSavegames, std::filesystem::path(work).parent_path().string() + "/savegame");
+    EXPECT_EQ(aeNativePath("..\\savegame\\a.ssd"), "../savegame/a.ssd");
+    EXPECT_EQ(aeNativePath("Halvoran.log"), "Halvoran.log");
+}
