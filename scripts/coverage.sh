@@ -19,4 +19,4 @@ tail -3 "$BUILD_DIR/ctest.log"
 # code's own decisions; they are left out of the branch figure.
 gcovr -r . "$BUILD_DIR" --filter 'engine/' --filter 'game/' \
   --exclude-unreachable-branches --exclude-throw-branches \
-  -o "$BUILD_DIR/coverage.txt" --json "$BUILD_DIR/coverage.json" --print-summary
+  --txt "$BUILD_DIR/coverage.txt" --json "$BUILD_DIR/coverage.json" --print-summary
