@@ -15,6 +15,7 @@
 
 #include "aeCamera.h"
 #include "DataLoader.h"
+#include "VFile.h"
 #include "aeFont.h"
 #include "aeMaze.h"
 #include "d3dx9.h"

@@ -239,7 +239,7 @@ void Flagstones(Image& img, const Options& o)
             // Joints and bevels blended over about a pixel, so that the slanted
             // edges do not step.
             const double px1 = 1.0 / img.w, gap = d2 - d1;
-            auto ramp = [&](double at) { return std::clamp((gap - at) / (1.5 * px1) + 0.5, 0.0, 1.0); };
+            auto ramp = [&](double at) { return std::clamp((gap - at) / (2.5 * px1) + 0.5, 0.0, 1.0); };
             const Rgb slab = Scale(stone, tint[best] * grain * (0.85 + 0.15 * ramp(0.03)));
             img.Set(x, y, Mix(Scale(joint, grain), slab, ramp(0.012)));
         }
