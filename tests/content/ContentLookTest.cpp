@@ -77,7 +77,9 @@ protected:
         aeMaze::Exit();
         aeDataLoader::Unload();
         if (!m_OldDir.empty())
+        {
             EXPECT_EQ(chdir(m_OldDir.c_str()), 0);
+        }
         test::GrafikFixture::TearDown();
     }
     std::string m_OldDir;
@@ -133,29 +135,36 @@ TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
     ASSERT_GE(Index(m, 0, 1, 3), 0);
     EXPECT_EQ(m.Block(1)[static_cast<size_t>(Index(m, 0, 1, 3))].animation, "Fackel.ran");
 
-    // The view: flame pixels (bright orange) left and right of the middle.
+    // The view: drawn with the torch and again with a plain wall in its
+    // place; the pixels that differ lie on the torch's side of the view.
     VFile file(map.string().c_str());
     ASSERT_EQ(aeMaze::Init(&file), 1);
     aeMaze::Update(0);
-    aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
-    aeCamera::MoveToField(0, 0);
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    aeGrafik::BeginScene();
-    Vector3 eye, right;
-    aeCamera::SetMatrices(&eye, &right, 0);
-    aeMaze::Render(0.05f, eye, right, 1);
-    aeMaze::Render(0.0f, eye, right, 2);
-    aeGrafik::EndScene();
-    const std::vector<uint32_t> view = ReadBackBuffer();
-    ASSERT_EQ(view.size(), 320u * 240u);
+    auto draw = [&]() {
+        aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
+        aeCamera::MoveToField(0, 0);
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+        Vector3 eye, right;
+        aeCamera::SetMatrices(&eye, &right, 0);
+        aeMaze::Render(0.0f, eye, right, 1);
+        aeMaze::Render(0.0f, eye, right, 2);
+        aeGrafik::EndScene();
+        return ReadBackBuffer();
+    };
+    const std::vector<uint32_t> withTorch = draw();
+    aeMazeField& field = aeMaze::m_pFields[m.width * 1 + 0];
+    ASSERT_GE(field.m_aiWalls[3], 0);  // the plain wall on its column + 1 side
+    field.m_aiWalls[1] = field.m_aiWalls[3];
+    field.m_aAnimations[3] = field.m_aAnimations[5];
+    const std::vector<uint32_t> plain = draw();
+    ASSERT_EQ(withTorch.size(), 320u * 240u);
+    ASSERT_EQ(plain.size(), withTorch.size());
     int left = 0, rightSide = 0;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
-        {
-            const uint32_t c = Pixel(view, x, y);
-            if (((c >> 16) & 0xFF) > 200 && ((c >> 8) & 0xFF) > 60 && (c & 0xFF) < 140)
+            if (Pixel(withTorch, x, y) != Pixel(plain, x, y))
                 (x < 160 ? left : rightSide)++;
-        }
     ASSERT_GT(left + rightSide, 20) << "no torch in view";
     const int viewSide = left > rightSide ? -1 : 1;
     EXPECT_TRUE(left > 4 * rightSide || rightSide > 4 * left) << left << " / " << rightSide;

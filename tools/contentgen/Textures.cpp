@@ -686,7 +686,7 @@ void Victory(Image& img, const Options& o)
             const double ray = 0.5 + 0.5 * std::cos(a * 16);
             if (d < o.Num("disc", 0.62))
             {
-                img.At(x, y) = FromRgb(Mix(Rgb{0.25, 0.1, 0.02}, Rgb{0.5, 0.25, 0.05}, 1 - d), 0.85);
+                img.At(x, y) = FromRgb(Mix(Rgb{0.25, 0.1, 0.02}, Rgb{0.5, 0.25, 0.05}, 1 - d), o.Has("hint") ? 1.0 : 0.85);  // opaque under a hint, which must stay readable
             }
             else if (d < o.Num("disc", 0.62) + (0.97 - o.Num("disc", 0.62)) * ray)
                 img.At(x, y) = FromRgb(Scale(gold, 1.2 - d * 0.4), 1.0);
