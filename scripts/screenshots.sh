@@ -34,7 +34,7 @@ demo menu <<'EOF'
 1 50 Escape
 40 50
 1 50 C
-150 50
+180 50
 1 50 SysRq
 1 50 Escape
 40 50
