@@ -4,6 +4,7 @@
 # and the night sky looking up, at 1024 x 768 and 1280 x 1024.
 #
 #   scripts/screenshots.sh [OUTPUT_DIR]      (default: $BUILD_DIR/screenshots)
+#   RESOLUTIONS=1024x768 scripts/screenshots.sh   (only some resolutions)
 #
 # Each scene is a short demo played with --timedemo in a scratch game tree
 # (links to the built maps/ and data/) on an Xvfb screen of the resolution,
@@ -24,6 +25,19 @@ trap cleanup EXIT
 
 # The demos: "<frames> <ms> [keys]" lines (see engine/input/aeDemo.h).
 demo() { printf 'HALVORAN-DEMO 1\n# %s\n' "$1" > "$SCRATCH/$1.demo"; cat >> "$SCRATCH/$1.demo"; }
+# First a savegame, so that the load page shows its buttons: Escape, the
+# cursor from the middle down onto "Spiel speichern", a click, Return.
+demo save <<'EOF2'
+10 50
+1 50 Escape
+2 50
+1 50 x=0 y=250
+1 50 x=0 y=83
+1 50 Knopf_1
+2 50
+1 50 Return
+4 50
+EOF2
 demo menu <<'EOF'
 1 50 F2
 40 50
@@ -91,7 +105,8 @@ EOF
 run() {  # resolution scene map...
   local res=$1 scene=$2; shift 2
   local root="$SCRATCH/tree-$res-$scene"
-  mkdir -p "$root/bin" "$root/savegame" "$root/config/Kelmstone Games"
+  mkdir -p "$root/bin" "$root/config/Kelmstone Games" "$SCRATCH/savegame-$res"
+  ln -s "$SCRATCH/savegame-$res" "$root/savegame"  # shared by the scenes of a resolution
   ln -s "$GAME/maps" "$root/maps"
   ln -s "$GAME/data" "$root/data"
   ln -s "$GAME/bin/Halvoran" "$GAME/bin/libEngine.so" "$root/bin/"
@@ -108,11 +123,12 @@ run() {  # resolution scene map...
 }
 
 display=77
-for res in 1024x768 1280x1024; do
+for res in ${RESOLUTIONS:-1024x768 1280x1024}; do
   Xvfb ":$display" -screen 0 "${res}x24" -nolisten tcp >/dev/null 2>&1 &
   XVFB_PID=$!
   sleep 2
   export DISPLAY=":$display" SDL_VIDEODRIVER=x11
+  run "$res" save --map Tutorial
   run "$res" menu
   for map in Tutorial Kerker Nachtweg; do run "$res" "start-$map" --map "$map"; done
   run "$res" death --map Kerker
