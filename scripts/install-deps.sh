@@ -7,7 +7,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zip unzip
   libsdl2-dev libepoxy-dev libstb-dev libfreetype-dev libfontconfig-dev fonts-liberation
-  libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick
+  libgl1-mesa-dri libegl1 libegl-mesa0 imagemagick xvfb
   libopenal-dev libsndfile1-dev lame vorbis-tools sox flac
   clang libclang-rt-14-dev
   gcovr lintian desktop-file-utils appstream

@@ -61,7 +61,8 @@ def tutorial(d):
     s = 9.0
     d.comment("Tutorial: den Gang hinunter, durch die Tür, Hebel, Gitter, an der Glut vorbei zur Rune")
     d.wait(0.5)
-    d.walk(3, s)                       # (0,3)
+    d.turn(-1); d.walk(1, s)           # from the sign at (1,0) west to (0,0)
+    d.turn(1); d.walk(3, s)            # down the corridor to (0,3)
     d.turn(1); d.walk(2, s)            # east to (2,3)
     d.turn(1); d.walk(1.7, s)          # north into (2,1), up to the door
     d.press("E"); d.wait(4)            # the door opens

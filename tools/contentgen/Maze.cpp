@@ -215,7 +215,11 @@ int Maze(const std::string& source, const std::string& outText, const std::strin
     if (preview.empty())
         return 0;
 
-    // The preview: the plan seen from above on dark parchment, 2:1 as the menu shows it.
+    // The preview: the maze seen from above on dark parchment, 2:1 as the menu
+    // shows it. It keeps the 3D view's handedness: a player looking towards
+    // row + 1 has column + 1 on the right, so rows run up the picture (row 0
+    // at the bottom) and columns to the right. The plan text is that
+    // picture upside down.
     Image img(256, 128, 0xFF000000);
     const Noise n(7);
     for (int y = 0; y < img.h; ++y)
@@ -223,6 +227,7 @@ int Maze(const std::string& source, const std::string& outText, const std::strin
             img.Set(x, y, Scale(Rgb{0.22, 0.18, 0.13}, 0.8 + 0.4 * n.Fbm(x / 256.0, y / 128.0, 4)));
     const int cs = std::max(2, std::min((img.w - 16) / width, (img.h - 16) / height));
     const int ox = (img.w - cs * width) / 2, oy = (img.h - cs * height) / 2;
+    auto lineY = [&](int gridRow) { return oy + (height - gridRow) * cs; };  // picture y of the line above row gridRow
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
         {
@@ -232,7 +237,7 @@ int Maze(const std::string& source, const std::string& outText, const std::strin
             Rgb col = ToRgb(cells[c].color);
             if (cells[c].index[6] >= 0)
                 col = Mix(col, Rgb{0.9, 0.8, 0.4}, 0.35);
-            img.Fill(ox + x * cs, oy + y * cs, ox + (x + 1) * cs, oy + (y + 1) * cs, col);
+            img.Fill(ox + x * cs, lineY(y + 1), ox + (x + 1) * cs, lineY(y), col);
         }
     const int t = std::max(1, cs / 6);
     for (int row = 0; row <= 2 * height; ++row)
@@ -244,15 +249,15 @@ int Maze(const std::string& source, const std::string& outText, const std::strin
             if (edgeAt(row, col, &e) <= 0)
                 continue;
             const Rgb c = ToRgb(e.color);
-            if (row % 2 == 0)  // horizontal wall
-                img.Fill(ox + (col / 2) * cs - t, oy + (row / 2) * cs - t, ox + (col / 2 + 1) * cs + t, oy + (row / 2) * cs + t, c);
+            if (row % 2 == 0)  // between rows row/2 - 1 and row/2
+                img.Fill(ox + (col / 2) * cs - t, lineY(row / 2) - t, ox + (col / 2 + 1) * cs + t, lineY(row / 2) + t, c);
             else
-                img.Fill(ox + (col / 2) * cs - t, oy + (row / 2) * cs - t, ox + (col / 2) * cs + t, oy + (row / 2 + 1) * cs + t, c);
+                img.Fill(ox + (col / 2) * cs - t, lineY(row / 2 + 1) - t, ox + (col / 2) * cs + t, lineY(row / 2) + t, c);
         }
     auto dot = [&](int x, int y, const Rgb& c) {
         if (x < 0 || y < 0)
             return;
-        img.Fill(ox + x * cs + cs / 4, oy + y * cs + cs / 4, ox + x * cs + cs * 3 / 4, oy + y * cs + cs * 3 / 4, c);
+        img.Fill(ox + x * cs + cs / 4, lineY(y + 1) + cs / 4, ox + x * cs + cs * 3 / 4, lineY(y + 1) + cs * 3 / 4, c);
     };
     dot(startX, startY, Rgb{0.3, 0.9, 0.3});
     dot(exitX, exitY, Rgb{1.0, 0.8, 0.2});

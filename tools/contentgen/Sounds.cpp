@@ -5,8 +5,8 @@
 // A layer is a kind (tone, noise, crackle) and key/value pairs; see
 // content/README.md. The output is 16-bit mono PCM at 22050 Hz.
 //
-// Score (music): tempo, instruments and tracks of notes, rendered to 22050 Hz
-// mono and written as MP3 through libsndfile (or as WAV for checks).
+// Score (music): tempo, instruments and tracks of notes, rendered to 44100 Hz
+// stereo and written as MP3 through libsndfile (or as WAV for checks).
 
 #include <sndfile.h>
 
@@ -23,7 +23,9 @@ namespace cg
 namespace
 {
 const double kPi = 3.14159265358979;
-const int kRate = 22050;
+const int kRate = 22050;       // sound effects
+const int kMusicRate = 44100;  // music
+const int kLoopFadeMs = 12;    // the fade at a piece's loop point
 
 double Wave(const std::string& wave, double phase, Random& r)
 {
@@ -89,7 +91,8 @@ void Layer(std::vector<double>& out, const std::vector<std::string>& w, size_t f
     }
 }
 
-std::string Wav(const std::vector<double>& samples)
+// 16-bit PCM; stereo samples are interleaved.
+std::string Wav(const std::vector<double>& samples, int rate = kRate, int channels = 1)
 {
     std::string f = "RIFF";
     auto put32 = [&](uint32_t v) { f.append(reinterpret_cast<const char*>(&v), 4); };
@@ -98,10 +101,10 @@ std::string Wav(const std::vector<double>& samples)
     f += "WAVEfmt ";
     put32(16);
     put16(1);
-    put16(1);
-    put32(kRate);
-    put32(kRate * 2);
-    put16(2);
+    put16(static_cast<uint16_t>(channels));
+    put32(static_cast<uint32_t>(rate));
+    put32(static_cast<uint32_t>(rate * 2 * channels));
+    put16(static_cast<uint16_t>(2 * channels));
     put16(16);
     f += "data";
     put32(static_cast<uint32_t>(samples.size() * 2));
@@ -134,16 +137,32 @@ struct Instrument
 {
     std::string wave = "sine";
     double attack = 0.01, decay = 0, release = 0.1, amp = 0.2, lp = 1.0, harm = 0, harmAmp = 0.3, detune = 0, pluck = 0.996;
+    double pan = 0;  // -1 left .. 1 right
 };
 
-void Note(std::vector<double>& out, const Instrument& ins, double freq, double start, double len, Random& r)
+// One note into the left and right channels at the music's rate, placed by
+// the instrument's pan. A score's "lp" is a per-sample figure at 22050 Hz (as
+// for the effects); it is converted so that the filter stays the same.
+void Note(std::vector<double>& left, std::vector<double>& right, const Instrument& ins, double freq, double start, double len,
+          Random& r)
 {
-    const int begin = static_cast<int>(start * kRate);
-    const int n = static_cast<int>((len + ins.release) * kRate);
+    const double ratio = double(kRate) / kMusicRate;
+    const double lp = 1.0 - std::pow(1.0 - std::clamp(ins.lp, 0.0, 1.0), ratio);
+    const double damp = ins.pluck;  // once per pass through the delay line: the same per second at any rate
+    const double angle = (std::clamp(ins.pan, -1.0, 1.0) + 1.0) * kPi / 4;
+    const double gl = std::cos(angle) * std::sqrt(2.0), gr = std::sin(angle) * std::sqrt(2.0);
+    const int size = static_cast<int>(left.size());
+    auto add = [&](int at, double v) {
+        const size_t k = static_cast<size_t>(at % size);
+        left[k] += v * gl;
+        right[k] += v * gr;
+    };
+    const int begin = static_cast<int>(start * kMusicRate);
+    const int n = static_cast<int>((len + ins.release) * kMusicRate);
     if (ins.wave == "pluck")
     {
         // Karplus-Strong: a noise burst circulating in a damped delay line.
-        const int period = std::max(2, static_cast<int>(kRate / freq));
+        const int period = std::max(2, static_cast<int>(kMusicRate / freq));
         std::vector<double> line(static_cast<size_t>(period));
         for (double& v : line)
             v = r.Signed();
@@ -151,29 +170,29 @@ void Note(std::vector<double>& out, const Instrument& ins, double freq, double s
         {
             const size_t k = static_cast<size_t>(i % period), k2 = static_cast<size_t>((i + 1) % period);
             const double s = line[k];
-            line[k] = (line[k] + line[k2]) * 0.5 * ins.pluck;
-            const double e = Envelope(i / double(kRate), len + ins.release, 0.0, 0.0, ins.release);
-            out[static_cast<size_t>((begin + i) % static_cast<int>(out.size()))] += s * e * ins.amp;
+            line[k] = (line[k] + line[k2]) * 0.5 * damp;
+            const double e = Envelope(i / double(kMusicRate), len + ins.release, 0.0, 0.0, ins.release);
+            add(begin + i, s * e * ins.amp);
         }
         return;
     }
     double p1 = r.Unit(), p2 = r.Unit(), p3 = 0, low = 0;
     for (int i = 0; i < n; ++i)
     {
-        const double t = i / double(kRate);
-        p1 += freq * (1 + ins.detune) / kRate;
-        p2 += freq * (1 - ins.detune) / kRate;
-        p3 += freq * ins.harm / kRate;
+        const double t = i / double(kMusicRate);
+        p1 += freq * (1 + ins.detune) / kMusicRate;
+        p2 += freq * (1 - ins.detune) / kMusicRate;
+        p3 += freq * ins.harm / kMusicRate;
         double s = ins.detune > 0 ? 0.5 * (Wave(ins.wave, p1, r) + Wave(ins.wave, p2, r)) : Wave(ins.wave, p1, r);
         if (ins.harm > 0)
             s += ins.harmAmp * std::sin(2 * kPi * p3);
-        low += (s - low) * ins.lp;
+        low += (s - low) * lp;
         double e = Envelope(t, len + ins.release, ins.attack, ins.decay, 0.0);
         if (t > len)
             e *= std::max(0.0, 1 - (t - len) / std::max(ins.release, 1e-3));
         // Notes that ring past the end of the piece wrap round to its start,
         // so that the loop has no seam.
-        out[static_cast<size_t>((begin + i) % static_cast<int>(out.size()))] += low * e * ins.amp;
+        add(begin + i, low * e * ins.amp);
     }
 }
 }
@@ -323,6 +342,7 @@ int Music(const std::string& score, const std::string& outFile, bool wav)
             ins.harmAmp = o.Num("harmamp", ins.harmAmp);
             ins.detune = o.Num("detune", ins.detune);
             ins.pluck = o.Num("damp", ins.pluck);
+            ins.pan = o.Num("pan", ins.pan);
             instruments[w[1]] = ins;
         }
         else if (w[0] == "track" && w.size() >= 2)
@@ -361,29 +381,82 @@ int Music(const std::string& score, const std::string& outFile, bool wav)
         std::fprintf(stderr, "%s: das Stück muss zwischen 0 und 120 Sekunden lang sein\n", score.c_str());
         return 1;
     }
-    std::vector<double> out(static_cast<size_t>(length * kRate), 0.0);
+    const size_t frames = static_cast<size_t>(length * kMusicRate);
+    std::vector<double> left(frames, 0.0), right(frames, 0.0);
     Random r(12345);
     for (const Event& e : events)
-        Note(out, instruments[e.instrument], e.freq, e.start, e.len, r);
+        Note(left, right, instruments[e.instrument], e.freq, e.start, e.len, r);
     if (echoDelay > 0)
     {
-        // A circular echo: the tail of the loop sounds into its beginning.
-        const size_t d = static_cast<size_t>(echoDelay * kRate) % out.size();
-        for (size_t i = 0; i < out.size(); ++i)
-            out[(i + d) % out.size()] += out[i] * echoFeedback;
+        // A circular ping-pong echo (left into right and back): the tail of
+        // the loop sounds into its beginning. y = x + feedback · y delayed is
+        // solved by iterating until the echoes of echoes have died away.
+        const size_t d = static_cast<size_t>(echoDelay * kMusicRate) % frames;
+        std::vector<double> yl = left, yr = right;
+        for (int pass = 0; pass < 12; ++pass)
+        {
+            std::vector<double> nl = left, nr = right;
+            for (size_t i = 0; i < frames; ++i)
+            {
+                nl[(i + d) % frames] += yr[i] * echoFeedback;
+                nr[(i + d) % frames] += yl[i] * echoFeedback;
+            }
+            yl.swap(nl);
+            yr.swap(nr);
+        }
+        left.swap(yl);
+        right.swap(yr);
+    }
+    // The loop point: the piece is periodic, so it may start anywhere. It
+    // starts at the quietest moment of its first half second and fades in
+    // and out over a few milliseconds there, so that the gap the player
+    // leaves when it restarts the piece joins silence to silence.
+    {
+        const size_t window = kMusicRate / 100, search = std::min(frames, static_cast<size_t>(kMusicRate / 2));
+        double best = 1e300;
+        size_t at = 0;
+        for (size_t o = 0; o < search; o += 32)
+        {
+            double energy = 0;
+            for (size_t k = 0; k < window; ++k)
+            {
+                const size_t i = (o + frames - window / 2 + k) % frames;
+                energy += left[i] * left[i] + right[i] * right[i];
+            }
+            if (energy < best)
+            {
+                best = energy;
+                at = o;
+            }
+        }
+        std::rotate(left.begin(), left.begin() + static_cast<long>(at), left.end());
+        std::rotate(right.begin(), right.begin() + static_cast<long>(at), right.end());
+        const size_t fade = std::min(frames / 2, static_cast<size_t>(kLoopFadeMs * kMusicRate / 1000));
+        for (size_t k = 0; k < fade; ++k)
+        {
+            const double g = 0.5 - 0.5 * std::cos(kPi * k / fade);
+            left[k] *= g;
+            right[k] *= g;
+            left[frames - 1 - k] *= g;
+            right[frames - 1 - k] *= g;
+        }
     }
     double peak = 1e-9;
-    for (double s : out)
-        peak = std::max(peak, std::fabs(s));
-    for (double& s : out)
-        s *= 0.85 / peak;
+    for (size_t i = 0; i < frames; ++i)
+        peak = std::max(peak, std::max(std::fabs(left[i]), std::fabs(right[i])));
+    std::vector<double> out(frames * 2);
+    for (size_t i = 0; i < frames; ++i)
+    {
+        out[2 * i] = left[i] * 0.85 / peak;
+        out[2 * i + 1] = right[i] * 0.85 / peak;
+    }
     if (wav)
-        return WriteBytes(outFile, Wav(out)) ? 0 : 2;
+        return WriteBytes(outFile, Wav(out, kMusicRate, 2)) ? 0 : 2;
 
     SF_INFO info;
     std::memset(&info, 0, sizeof(info));
-    info.samplerate = kRate;
-    info.channels = 1;
+    info.samplerate = kMusicRate;
+    info.channels = 2;
     info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     SNDFILE* f = sf_open(outFile.c_str(), SFM_WRITE, &info);
     if (!f)
@@ -394,7 +467,7 @@ int Music(const std::string& score, const std::string& outFile, bool wav)
     double quality = 0.6;  // compression level 0 (best) .. 1 (smallest)
     sf_command(f, SFC_SET_COMPRESSION_LEVEL, &quality, sizeof(quality));
     std::vector<float> samples(out.begin(), out.end());
-    const sf_count_t written = sf_write_float(f, samples.data(), static_cast<sf_count_t>(samples.size()));
+    const sf_count_t written = sf_writef_float(f, samples.data(), static_cast<sf_count_t>(frames)) * 2;
     sf_close(f);
     if (written != static_cast<sf_count_t>(samples.size()))
     {

@@ -68,6 +68,34 @@ void DrawText(Image& img, const std::string& text, int scale, double cx, double 
         }
 }
 
+// A wooden board with an iron frame behind a text laid out as DrawText does.
+void Plate(Image& img, const std::string& text, int scale, double cx, double cy, uint32_t colour)
+{
+    int lines = 1, widest = 0;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i)
+        if (i == text.size() || text[i] == '|')
+        {
+            widest = std::max(widest, TextWidth(text.substr(start, i - start), scale));
+            lines += i < text.size();
+            start = i + 1;
+        }
+    const int margin = 4 * scale, frame = std::max(2, scale);
+    const int w = widest + 2 * margin, h = lines * 10 * scale - 3 * scale + 2 * margin;
+    const int x0 = static_cast<int>(cx * img.w) - w / 2, y0 = static_cast<int>(cy * img.h) - h / 2;
+    const Noise n(77);
+    const Rgb wood = ToRgb(colour), iron{0.22, 0.22, 0.24};
+    for (int y = y0; y < y0 + h; ++y)
+        for (int x = x0; x < x0 + w; ++x)
+        {
+            const int d = std::min(std::min(x - x0, y - y0), std::min(x0 + w - 1 - x, y0 + h - 1 - y));
+            if (d < frame)
+                img.Set(x, y, Scale(iron, d == 0 ? 0.6 : 1.3));
+            else
+                img.Set(x, y, Scale(wood, 0.85 + 0.3 * n.Value(x / 64.0, y / 8.0, 8)));
+        }
+}
+
 void Grain(Image& img, const Noise& n, double amount, int cells)
 {
     for (int y = 0; y < img.h; ++y)
@@ -208,11 +236,12 @@ void Flagstones(Image& img, const Options& o)
                     d2 = d;
             }
             const double grain = 0.8 + 0.4 * n.Fbm(u, v, 8);
-            const double gap = d2 - d1;
-            if (gap < 0.012)
-                img.Set(x, y, Scale(joint, grain));
-            else
-                img.Set(x, y, Scale(stone, tint[best] * grain * (gap < 0.03 ? 0.85 : 1.0)));
+            // Joints and bevels blended over about a pixel, so that the slanted
+            // edges do not step.
+            const double px1 = 1.0 / img.w, gap = d2 - d1;
+            auto ramp = [&](double at) { return std::clamp((gap - at) / (2.5 * px1) + 0.5, 0.0, 1.0); };
+            const Rgb slab = Scale(stone, tint[best] * grain * (0.85 + 0.15 * ramp(0.03)));
+            img.Set(x, y, Mix(Scale(joint, grain), slab, ramp(0.012)));
         }
 }
 
@@ -310,6 +339,149 @@ void Sky(Image& img, const Options& o)
                     img.Set(x, y, Mix(ToRgb(img.At(x, y)), Rgb{0.4, 0.42, 0.5}, 0.25 * (1 - d / (mr * 2.2))));
             }
     }
+}
+
+// A hedge: layers of small leaves on a dark ground, each an ellipse with a
+// lit upper side and a midrib, scattered so that the picture tiles.
+void Hedge(Image& img, const Options& o)
+{
+    const Rgb light = ToRgb(o.Color("c1", 0x4A7A36)), dark = ToRgb(o.Color("c2", 0x0C1A08));
+    Random r(static_cast<uint32_t>(o.Int("seed", 61)));
+    std::fill(img.px.begin(), img.px.end(), 0xFF000000 | FromRgb(dark));
+    const int leaves = o.Int("leaves", img.w * img.h / 26);
+    const double size = o.Num("size", img.w / 22.0);
+    for (int l = 0; l < leaves; ++l)
+    {
+        const double cx = r.Unit() * img.w, cy = r.Unit() * img.h, a = r.Unit() * kPi;
+        const double len = size * (0.7 + 0.6 * r.Unit()), wid = len * (0.38 + 0.12 * r.Unit());
+        // Later leaves lie on top and catch more light.
+        const double depth = 0.35 + 0.75 * (l / double(leaves)) + 0.2 * r.Signed();
+        const Rgb base = Mix(dark, Mix(light, Rgb{0.55, 0.7, 0.3}, 0.25 * r.Unit()), std::clamp(depth, 0.15, 1.15));
+        const double ca = std::cos(a), sa = std::sin(a);
+        const int reach = static_cast<int>(len) + 2;
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+            {
+                const double fx = dx + 0.5 - (cx - std::floor(cx)), fy = dy + 0.5 - (cy - std::floor(cy));
+                const double u = (fx * ca + fy * sa) / len, v = (-fx * sa + fy * ca) / wid;  // along, across
+                const double e = u * u + v * v;
+                if (e > 1.0)
+                    continue;
+                double shade = 1.0 + 0.25 * (-v) * (sa > 0 ? 1 : -1) - 0.25 * e;
+                if (std::fabs(v) < 0.12 && std::fabs(u) < 0.85)
+                    shade *= 0.72;  // the midrib
+                const int x = ((static_cast<int>(std::floor(cx)) + dx) % img.w + img.w) % img.w;
+                const int y = ((static_cast<int>(std::floor(cy)) + dy) % img.h + img.h) % img.h;
+                const Rgb under = ToRgb(img.At(x, y));
+                img.Set(x, y, Mix(under, Scale(base, shade), std::clamp((1.0 - e) * 6.0, 0.0, 1.0)));
+            }
+    }
+}
+
+// One face of the sky box, painted from the direction each pixel looks into,
+// so that neighbouring faces meet without a seam: "corners" names the face's
+// quad as the model gives it (bottom-left, top-left, top-right, bottom-right,
+// "x,y,z" each), its edge pixels lie exactly on the quad's edges (the model
+// maps the picture inset by half a pixel). Gradient by elevation, clouds near
+// the horizon, stars on a lattice over all directions, a crescent moon at
+// azimuth "moonaz" and elevation "moonel" (degrees).
+struct Dir
+{
+    double x, y, z;
+};
+double Hash3(int x, int y, int z, uint32_t seed)
+{
+    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u +
+                 static_cast<uint32_t>(z) * 2654435761u + seed * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+}
+double Noise3(double x, double y, double z, uint32_t seed)
+{
+    const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y)), z0 = static_cast<int>(std::floor(z));
+    auto f = [](double t) { return t * t * (3 - 2 * t); };
+    const double fx = f(x - x0), fy = f(y - y0), fz = f(z - z0);
+    double v = 0;
+    for (int k = 0; k < 8; ++k)
+    {
+        const int dx = k & 1, dy = (k >> 1) & 1, dz = k >> 2;
+        v += Hash3(x0 + dx, y0 + dy, z0 + dz, seed) * (dx ? fx : 1 - fx) * (dy ? fy : 1 - fy) * (dz ? fz : 1 - fz);
+    }
+    return v;
+}
+void SkyFace(Image& img, const Options& o)
+{
+    Dir c[4] = {};
+    {
+        std::string list = o.Str("corners");
+        for (char& ch : list)
+            if (ch == ',')
+                ch = ' ';
+        const std::vector<std::string> n = Split(list);
+        for (size_t i = 0; i < 12 && i < n.size(); ++i)
+            (&c[i / 3].x)[i % 3] = std::atof(n[i].c_str());
+    }
+    const Rgb top = ToRgb(o.Color("top", 0x050818)), horizon = ToRgb(o.Color("horizon", 0x1E2A4A));
+    const uint32_t seed = static_cast<uint32_t>(o.Int("seed", 5));
+    const double density = o.Num("stars", 0.35);  // share of lattice cells holding a star
+    const double az = o.Num("moonaz", 40) * kPi / 180, el = o.Num("moonel", 30) * kPi / 180;
+    const Dir moon{std::cos(el) * std::sin(az), std::sin(el), std::cos(el) * std::cos(az)};
+    const double moonR = o.Num("moonsize", 0.07);
+    const double lattice = 28.0;
+    for (int py = 0; py < img.h; ++py)
+        for (int px = 0; px < img.w; ++px)
+        {
+            const double s = px / double(img.w - 1), t = py / double(img.h - 1);
+            // top-left + s (top-right - top-left) + t (bottom-left - top-left)
+            Dir d{c[1].x + s * (c[2].x - c[1].x) + t * (c[0].x - c[1].x), c[1].y + s * (c[2].y - c[1].y) + t * (c[0].y - c[1].y),
+                  c[1].z + s * (c[2].z - c[1].z) + t * (c[0].z - c[1].z)};
+            const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+            d = {d.x / len, d.y / len, d.z / len};
+            const double up = std::max(0.0, d.y);
+            Rgb col = Mix(horizon, top, std::sqrt(up));
+            if (d.y < 0)
+                col = Scale(horizon, 1.0 + 0.6 * d.y);
+            // Clouds: thin bands near the horizon.
+            const double cloud = Noise3(d.x * 3, d.y * 9, d.z * 3, seed) * 0.6 + Noise3(d.x * 7, d.y * 18, d.z * 7, seed + 1) * 0.4;
+            col = Mix(col, Scale(horizon, 1.5), std::max(0.0, cloud - 0.55) * 1.6 * (1 - up) * (1 - up));
+            // Stars: at most one per lattice cell, each a small soft dot.
+            if (d.y > -0.05)
+            {
+                const double gx = d.x * lattice, gy = d.y * lattice, gz = d.z * lattice;
+                const int cx = static_cast<int>(std::floor(gx)), cy = static_cast<int>(std::floor(gy)), cz = static_cast<int>(std::floor(gz));
+                double light = 0;
+                for (int k = 0; k < 27; ++k)
+                {
+                    const int x = cx + k % 3 - 1, y = cy + (k / 3) % 3 - 1, z = cz + k / 9 - 1;
+                    if (Hash3(x, y, z, seed + 7) > density)
+                        continue;
+                    Dir st{x + Hash3(x, y, z, seed + 8), y + Hash3(x, y, z, seed + 9), z + Hash3(x, y, z, seed + 10)};
+                    const double sl = std::sqrt(st.x * st.x + st.y * st.y + st.z * st.z);
+                    const double dot = (st.x * d.x + st.y * d.y + st.z * d.z) / sl;
+                    const double ang = std::acos(std::min(1.0, dot));
+                    const double size = 0.0035 + 0.004 * Hash3(x, y, z, seed + 11);
+                    light = std::max(light, (0.45 + 0.55 * Hash3(x, y, z, seed + 12)) * std::exp(-(ang / size) * (ang / size)));
+                }
+                light *= std::clamp((d.y + 0.05) * 6, 0.0, 1.0);
+                col = Mix(col, Rgb{1.0, 1.0, 0.92}, light);
+            }
+            // The moon: a crescent with a faint halo.
+            if (o.Has("moonaz"))
+            {
+                const double a = std::acos(std::clamp(d.x * moon.x + d.y * moon.y + d.z * moon.z, -1.0, 1.0));
+                // The bite: a second disc shifted along the horizon's direction.
+                const Dir side{moon.z, 0, -moon.x};
+                const double sl = std::sqrt(side.x * side.x + side.z * side.z);
+                const Dir bite{moon.x + side.x / sl * moonR * 0.5, moon.y + moonR * 0.2, moon.z + side.z / sl * moonR * 0.5};
+                const double bl = std::sqrt(bite.x * bite.x + bite.y * bite.y + bite.z * bite.z);
+                const double b = std::acos(std::clamp((d.x * bite.x + d.y * bite.y + d.z * bite.z) / bl, -1.0, 1.0));
+                if (a < moonR * 3)
+                    col = Mix(col, Rgb{0.45, 0.47, 0.55}, 0.3 * (1 - a / (moonR * 3)));
+                const double edge = std::clamp((moonR - a) / (moonR * 0.08), 0.0, 1.0) * std::clamp((b - moonR * 0.85) / (moonR * 0.08), 0.0, 1.0);
+                col = Mix(col, Rgb{0.95, 0.92, 0.75}, edge);
+            }
+            img.Set(px, py, col);
+        }
 }
 
 // Sprites: transparent ground.
@@ -450,14 +622,16 @@ void Logo(Image& img, const Options& o)
 void Button(Image& img, const Options& o)
 {
     Noisy(img, Options({"c1", o.Str("c1", "5A4E40"), "c2", o.Str("c2", "2E261E"), "cells", "4", "seed", "11"}, 0));
-    const int b = std::max(2, img.h / 10);
+    // A thin bevel and rim: the button is drawn squeezed and stretched, and
+    // long labels come close to its ends.
+    const int bx = std::max(1, img.w / 128), by = std::max(2, img.h / 20);
     for (int y = 0; y < img.h; ++y)
         for (int x = 0; x < img.w; ++x)
         {
-            const int d = std::min(std::min(x, y), std::min(img.w - 1 - x, img.h - 1 - y));
-            if (d < b)
+            const int dx = std::min(x, img.w - 1 - x), dy = std::min(y, img.h - 1 - y);
+            if (dx < bx || dy < by)
                 img.Set(x, y, Scale(ToRgb(img.At(x, y)), (x < img.w - 1 - x && y < img.h - 1 - y) ? 1.6 : 0.5));
-            if (d == b)
+            else if (dx == bx || dy == by)
                 img.Set(x, y, ToRgb(o.Color("rim", 0xC09040)));
         }
 }
@@ -467,7 +641,10 @@ void Cursor(Image& img, const Options& o)
     std::fill(img.px.begin(), img.px.end(), 0x00000000);
     const Rgb fill = ToRgb(o.Color("fill", 0xF0D890)), edge = ToRgb(o.Color("edge", 0x201008));
     // An arrow with its tip in the top left corner (outline in 32ths).
-    static const double poly[][2] = {{1, 1}, {1, 24}, {7, 19}, {11, 29}, {15, 27.5}, {11, 18}, {19, 18}};
+    // The outline keeps off the picture's first row and column: the picture
+    // is drawn filtered and repeating, so anything there would show as a
+    // thin line at the far side of the drawn square.
+    static const double poly[][2] = {{2, 2}, {2, 25}, {8, 20}, {12, 30}, {16, 28.5}, {12, 19}, {20, 19}};
     const int n = sizeof(poly) / sizeof(poly[0]);
     for (int y = 0; y < img.h; ++y)
         for (int x = 0; x < img.w; ++x)
@@ -507,14 +684,20 @@ void Victory(Image& img, const Options& o)
             const double dx = (x + 0.5) / img.w - 0.5, dy = (y + 0.5) / img.h - 0.5;
             const double d = std::hypot(dx, dy) * 2, a = std::atan2(dy, dx);
             const double ray = 0.5 + 0.5 * std::cos(a * 16);
-            if (d < 0.62)
+            if (d < o.Num("disc", 0.62))
             {
-                img.At(x, y) = FromRgb(Mix(Rgb{0.25, 0.1, 0.02}, Rgb{0.5, 0.25, 0.05}, 1 - d), 0.85);
+                img.At(x, y) = FromRgb(Mix(Rgb{0.25, 0.1, 0.02}, Rgb{0.5, 0.25, 0.05}, 1 - d), o.Has("hint") ? 1.0 : 0.85);  // opaque under a hint, which must stay readable
             }
-            else if (d < 0.62 + 0.35 * ray)
+            else if (d < o.Num("disc", 0.62) + (0.97 - o.Num("disc", 0.62)) * ray)
                 img.At(x, y) = FromRgb(Scale(gold, 1.2 - d * 0.4), 1.0);
         }
-    DrawText(img, o.Str("text", "SIEG!"), std::max(2, img.w / 50), 0.5, 0.5, o.Color("fg", 0xFFE070), 0x301000, false);
+    if (o.Has("hint"))  // the word above, how to go on below
+    {
+        DrawText(img, o.Str("text", "SIEG!"), std::max(2, img.w / 50), 0.5, 0.36, o.Color("fg", 0xFFE070), 0x301000, false);
+        DrawText(img, o.Str("hint"), std::max(1, img.w / 85), 0.5, 0.64, o.Color("hintfg", 0xFFF4D0), 0x301000, false);
+    }
+    else
+        DrawText(img, o.Str("text", "SIEG!"), std::max(2, img.w / 50), 0.5, 0.5, o.Color("fg", 0xFFE070), 0x301000, false);
 }
 
 bool Make(Image& img, const std::string& pattern, const Options& o)
@@ -527,6 +710,8 @@ bool Make(Image& img, const std::string& pattern, const Options& o)
     else if (pattern == "bars") Bars(img, o);
     else if (pattern == "lever") Lever(img, o);
     else if (pattern == "sky") Sky(img, o);
+    else if (pattern == "skyface") SkyFace(img, o);
+    else if (pattern == "hedge") Hedge(img, o);
     else if (pattern == "flame") Flame(img, o);
     else if (pattern == "plant") Plant(img, o);
     else if (pattern == "glow") Glow(img, o);
@@ -541,9 +726,17 @@ bool Make(Image& img, const std::string& pattern, const Options& o)
     else return false;
     if (o.Has("grain"))
         Grain(img, Noise(static_cast<uint32_t>(o.Int("seed", 1) + 99)), o.Num("grain", 0.1), o.Int("graincells", 16));
-    if (o.Has("label"))  // an engraving over the pattern
+    if (o.Has("label"))  // an engraving over the pattern, on a framed board if "plate" names its colour
+    {
+        if (o.Has("plate"))
+            Plate(img, o.Str("label"), o.Int("scale", 3), o.Num("x", 0.5), o.Num("y", 0.5), o.Color("plate", 0x3A2A1A));
         DrawText(img, o.Str("label"), o.Int("scale", 3), o.Num("x", 0.5), o.Num("y", 0.5), o.Color("fg", 0xD0C8B0),
                  o.Color("edge", 0x181410), true);
+    }
+    if (o.Int("mirror", 0))  // for walls the maze draws mirrored (walls 2 and 3 of a field)
+        for (int y = 0; y < img.h; ++y)
+            for (int x = 0; x < img.w / 2; ++x)
+                std::swap(img.At(x, y), img.At(img.w - 1 - x, y));
     return true;
 }
 }
