@@ -13,8 +13,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "../graphics/GrafikTestSupport.h"
 #include "../resources/ResourceTestUtil.h"
 #include "TestSupport.h"
@@ -22,6 +20,8 @@
 #include "../maze/MazeTestUtil.h"
 #include "aeArchive.h"
 #include "aeCamera.h"
+#include "DataLoader.h"
+#include "Menu.h"
 #include "aeMaze.h"
 
 #include "MapText.h"
@@ -117,6 +117,17 @@ const maptext::Record& Rec(const maptext::Map& m, int block, int index) { return
 // Field table slot (floor, ceiling, walls 0-3, object) -> record block.
 const int kBlockOfSlot[7] = {2, 3, 1, 1, 1, 1, 0};
 int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>(y * m.width + x)][static_cast<size_t>(slot)]; }
+// The player can stand there: a floor with nothing in the way.
+bool Free(const maptext::Map& m, int x, int y) { return Index(m, x, y, 0) >= 0 && Index(m, x, y, 6) == -1; }
+// Calls f(slot, record) for every record a field uses.
+template <class F>
+void ForEachFieldRecord(const maptext::Map& m, F f)
+{
+    for (int i = 0; i < m.width * m.height; ++i)
+        for (int slot = 0; slot < 7; ++slot)
+            if (const int r = m.fields[static_cast<size_t>(i)][static_cast<size_t>(slot)]; r >= 0)
+                f(slot, Rec(m, kBlockOfSlot[slot], r));
+}
 
 ranimtext::Animation ParseAnimation(const std::string& bytes)
 {
@@ -127,11 +138,7 @@ ranimtext::Animation ParseAnimation(const std::string& bytes)
 }
 }
 
-// ---------------------------------------------------------------------------
-// The tree
-// ---------------------------------------------------------------------------
-
-TEST(ContentTree, TheBuildMakesTheWholeGameTreeUnderFiftyMegabytes)
+TEST(ContentTree, TheWholeGameTreeUnderFiftyMegabytesWithItsPicturesAndArchives)
 {
     for (const char* file : {"maps/Tutorial.hwm", "maps/Tutorial.bmp", "data/menu_interface/menu.mp3",
                              "data/menu_interface/textures/Kelmstone.bmp", "data/menu_interface/textures/Halvoran.bmp",
@@ -145,67 +152,43 @@ TEST(ContentTree, TheBuildMakesTheWholeGameTreeUnderFiftyMegabytes)
             total += e.file_size();
     EXPECT_LT(total, 50u * 1024 * 1024);
     EXPECT_GT(total, 1u * 1024 * 1024);
-}
 
-TEST(ContentTree, InterfaceArchiveHoldsTheInGamePicturesAndTheCursor)
-{
+    // The interface archive holds the in-game pictures and the cursor; Sieg.tga
+    // carries real transparency: fully clear corners, opaque middle.
     std::map<std::string, std::string> entries;
     ASSERT_TRUE(ReadZip(kGame / "data/menu_interface/textures/interface.zip", &entries));
     std::set<std::string> names;
     for (const auto& [name, bytes] : entries)
         names.insert(name);
     EXPECT_EQ(names, (std::set<std::string>{"Button.bmp", "Cursor.bmp", "Sieg.tga"}));
-    // Sieg.tga carries real transparency: fully clear corners, opaque middle.
     const std::string& tga = entries["Sieg.tga"];
     ASSERT_GT(tga.size(), 18u + 256u * 256u * 4u - 1);
     EXPECT_EQ(static_cast<unsigned char>(tga[18 + 3]), 0);
     EXPECT_EQ(static_cast<unsigned char>(tga[18 + (128 * 256 + 128) * 4 + 3]), 255);
-}
 
-TEST(ContentTree, PicturesMarkTransparencyWithMagenta)
-{
-    // Sprites and the title are cut out with the colour key; walls are not.
-    auto magenta = [](const fs::path& bmp) {
-        const std::string f = test::ReadBinary(bmp.string());
+    // Sprites and the title are cut out with the colour key (magenta); walls are not.
+    auto magenta = [](const char* bmp) {
+        const std::string f = test::ReadBinary((kGame / bmp).string());
         size_t count = 0;
         for (size_t i = 54; i + 2 < f.size(); i += 3)
             count += static_cast<unsigned char>(f[i]) == 0xFF && f[i + 1] == 0 && static_cast<unsigned char>(f[i + 2]) == 0xFF;
         return count;
     };
-    EXPECT_GT(magenta(kGame / "data/tutorial/textures/Flamme.bmp"), 100u);
-    EXPECT_GT(magenta(kGame / "data/tutorial/textures/Farn.bmp"), 100u);
-    EXPECT_GT(magenta(kGame / "data/menu_interface/textures/Halvoran.bmp"), 1000u);
-    EXPECT_EQ(magenta(kGame / "data/tutorial/textures/Wand.bmp"), 0u);
+    EXPECT_GT(magenta("data/tutorial/textures/Flamme.bmp"), 100u);
+    EXPECT_GT(magenta("data/tutorial/textures/Farn.bmp"), 100u);
+    EXPECT_GT(magenta("data/menu_interface/textures/Halvoran.bmp"), 1000u);
+    EXPECT_EQ(magenta("data/tutorial/textures/Wand.bmp"), 0u);
 }
 
-// ---------------------------------------------------------------------------
-// Maps
-// ---------------------------------------------------------------------------
-
-TEST(ContentMaps, EveryShippedMapPassesTheMapTool)
+TEST(ContentMaps, TheCampaignRunsFromTheTutorialThatTeachesTheControlsToAVictory)
 {
-    const auto maps = ShippedMaps();
-    ASSERT_GE(maps.size(), 4u);
-    for (const auto& map : maps)
-    {
-        const std::string cmd = "\"" + (kTools / "maptool").string() + "\" check \"" + map.string() + "\" >/dev/null 2>&1";
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << map;
-        const maptext::Map m = ReadMap(map);
-        EXPECT_TRUE(m.startX >= 0 && m.startX < m.width && m.startY >= 0 && m.startY < m.height) << map;
-        // The player starts on a floor with nothing in the way.
-        EXPECT_GE(Index(m, m.startX, m.startY, 0), 0) << map;
-        EXPECT_EQ(Index(m, m.startX, m.startY, 6), -1) << map;
-        if (!ForTests(map))
-        {
-            EXPECT_TRUE(fs::is_regular_file(fs::path(map).replace_extension(".bmp"))) << map;
-            EXPECT_FALSE(m.music.empty()) << map;
-            EXPECT_TRUE(fs::is_regular_file(FromBin(m.music))) << m.music;
-        }
-    }
-}
+    // German text is stored as Windows-1252: "tödlich" with the byte F6.
+    std::string all;
+    for (const auto& q : ReadMap(kGame / "maps/Tutorial.hwm").quests)
+        all += q.text + "\n";
+    for (const char* word : {"W, A, S, D", "Maus", "E,", "Shift", "Hebel", "t\xF6" "dlich"})
+        EXPECT_NE(all.find(word), std::string::npos) << word;
 
-TEST(ContentMaps, TheCampaignRunsFromTheTutorialToAVictory)
-{
     std::set<std::string> visited;
     fs::path map = kGame / "maps/Tutorial.hwm";
     int count = 0;
@@ -219,18 +202,11 @@ TEST(ContentMaps, TheCampaignRunsFromTheTutorialToAVictory)
         {
             // The last map is won through its win triggers.
             int triggers = 0;
-            for (int i = 0; i < m.width * m.height; ++i)
-                for (int slot = 0; slot < 7; ++slot)
-                {
-                    const int r = m.fields[static_cast<size_t>(i)][static_cast<size_t>(slot)];
-                    triggers += r >= 0 && Rec(m, kBlockOfSlot[slot], r).action == 2;
-                }
+            ForEachFieldRecord(m, [&](int, const maptext::Record& rec) { triggers += rec.action == 2; });
             EXPECT_GE(triggers, 2) << map;
             break;
         }
-        // The exit field can be stood on.
-        EXPECT_GE(Index(m, m.exitX, m.exitY, 0), 0) << map;
-        EXPECT_EQ(Index(m, m.exitX, m.exitY, 6), -1) << map;
+        EXPECT_TRUE(Free(m, m.exitX, m.exitY)) << "exit of " << map;
         map = FromBin(m.next);
     }
     EXPECT_GE(count, 3);
@@ -244,12 +220,26 @@ TEST(ContentMaps, TheCampaignRunsFromTheTutorialToAVictory)
     EXPECT_GE(testMaps, 1);
 }
 
-TEST(ContentMaps, EveryNameResolvesAgainstItsDataDirectory)
+// Every map passes the map tool, starts the player on a free field, has its
+// preview and music, and every name resolves against its data directory.
+TEST(ContentMaps, EveryShippedMapPassesTheMapToolAndItsNamesResolve)
 {
-    for (const auto& map : ShippedMaps())
+    const auto maps = ShippedMaps();
+    ASSERT_GE(maps.size(), 4u);
+    for (const auto& map : maps)
     {
         SCOPED_TRACE(map.string());
+        const std::string cmd = "\"" + (kTools / "maptool").string() + "\" check \"" + map.string() + "\" >/dev/null 2>&1";
+        EXPECT_EQ(std::system(cmd.c_str()), 0);
         const maptext::Map m = ReadMap(map);
+        EXPECT_TRUE(m.startX >= 0 && m.startX < m.width && m.startY >= 0 && m.startY < m.height);
+        EXPECT_TRUE(Free(m, m.startX, m.startY));
+        if (!ForTests(map))
+        {
+            EXPECT_TRUE(fs::is_regular_file(fs::path(map).replace_extension(".bmp")));
+            EXPECT_FALSE(m.music.empty());
+            EXPECT_TRUE(fs::is_regular_file(FromBin(m.music))) << m.music;
+        }
         const fs::path dir = FromBin(m.data.empty() ? "..\\data\\" : m.data);
         ASSERT_TRUE(fs::is_directory(dir)) << dir;
         const DataDir d = Scan(dir);
@@ -300,35 +290,29 @@ TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
             opened |= q.bx != q.ex || q.by != q.ey;
         questsEverywhere &= m.quests.size() >= 2 && opened;
         int winTriggers = 0;
-        for (int i = 0; i < m.width * m.height; ++i)
-            for (int slot = 0; slot < 7; ++slot)
+        ForEachFieldRecord(m, [&](int slot, const maptext::Record& rec) {
+            floors |= slot == 0;
+            ceilings |= slot == 1;
+            if (slot >= 2 && slot <= 5)
+                thicknesses.insert(rec.lead[0]);
+            if (slot == 6)
             {
-                const int r = m.fields[static_cast<size_t>(i)][static_cast<size_t>(slot)];
-                if (r < 0)
-                    continue;
-                const maptext::Record& rec = Rec(m, kBlockOfSlot[slot], r);
-                floors |= slot == 0;
-                ceilings |= slot == 1;
-                if (slot >= 2 && slot <= 5)
-                    thicknesses.insert(rec.lead[0]);
-                if (slot == 6)
-                {
-                    blockingObjects |= rec.lead[2] > rec.lead[0] && rec.lead[3] > rec.lead[1];
-                    useDoor |= rec.action == 4 && rec.automatic == 0;
-                }
-                killMode0 |= rec.action == 1 && rec.mode == 0;
-                killMode1 |= rec.action == 1 && rec.mode == 1;
-                winTriggers += rec.action == 2;
-                if (rec.mode == 2 && !rec.sound.empty() && d.Has(3, rec.sound))
-                    loopingSound3D |= d.items[3].at(rec.sound)[4] != 0;  // the RVS file's 3D flag
-                // A condition on a wall slot of another field: a switch.
-                for (const auto& c : rec.conditions)
-                    if (c.bit >= 2 && c.bit <= 5 && Index(m, c.x, c.y, c.bit) >= 0)
-                    {
-                        leverDoor |= rec.action == 4;
-                        leverTrap |= rec.action == 1;
-                    }
+                blockingObjects |= rec.lead[2] > rec.lead[0] && rec.lead[3] > rec.lead[1];
+                useDoor |= rec.action == 4 && rec.automatic == 0;
             }
+            killMode0 |= rec.action == 1 && rec.mode == 0;
+            killMode1 |= rec.action == 1 && rec.mode == 1;
+            winTriggers += rec.action == 2;
+            if (rec.mode == 2 && !rec.sound.empty() && d.Has(3, rec.sound))
+                loopingSound3D |= d.items[3].at(rec.sound)[4] != 0;  // the RVS file's 3D flag
+            // A condition on a wall slot of another field: a switch.
+            for (const auto& c : rec.conditions)
+                if (c.bit >= 2 && c.bit <= 5 && Index(m, c.x, c.y, c.bit) >= 0)
+                {
+                    leverDoor |= rec.action == 4;
+                    leverTrap |= rec.action == 1;
+                }
+        });
         twoWinTriggers |= winTriggers >= 2;
         for (const auto& [name, bytes] : d.items[2])
             for (const auto& o : ParseAnimation(bytes).objects)
@@ -352,22 +336,6 @@ TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
     EXPECT_TRUE(questsEverywhere);
 }
 
-TEST(ContentMaps, TheTutorialTeachesTheControls)
-{
-    const maptext::Map m = ReadMap(kGame / "maps/Tutorial.hwm");
-    std::string all;
-    for (const auto& q : m.quests)
-        all += q.text + "\n";
-    for (const char* word : {"W, A, S, D", "Maus", "E,", "Shift", "Hebel"})
-        EXPECT_NE(all.find(word), std::string::npos) << word;
-    // German text is stored as Windows-1252: "tödlich" with the byte F6.
-    EXPECT_NE(all.find("t\xF6" "dlich"), std::string::npos);
-}
-
-// ---------------------------------------------------------------------------
-// Loading through the engine
-// ---------------------------------------------------------------------------
-
 namespace
 {
 class ContentEngine : public test::GrafikFixture
@@ -377,49 +345,23 @@ protected:
     {
         OpenDevice(320, 240);
         m_bSound = aeSoundManager::Init() == 1;
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
-        m_OldDir = cwd;
         // The game runs in bin/; the maps' relative paths start there.
-        ASSERT_EQ(chdir((kGame / "bin").c_str()), 0);
+        m_OldDir = fs::current_path();
+        fs::current_path(kGame / "bin");
     }
     void TearDown() override
     {
         aeMaze::Exit();
+        aeModelManager::Exit();
         aeDataLoader::Unload();
         aeSoundManager::Exit();
-        EXPECT_EQ(chdir(m_OldDir.c_str()), 0);
+        fs::current_path(m_OldDir);
         test::GrafikFixture::TearDown();
     }
     bool m_bSound = false;
-    std::string m_OldDir;
+    fs::path m_OldDir;
 };
 
-// Pixels of a 24- or 32-bit BMP written by the engine, as 0xRRGGBB.
-std::vector<uint32_t> ReadBmp(const std::string& path, int* w, int* h)
-{
-    const std::string f = test::ReadBinary(path);
-    std::vector<uint32_t> px;
-    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M')
-        return px;
-    auto u32 = [&](size_t at) { uint32_t v; std::memcpy(&v, f.data() + at, 4); return v; };
-    const uint32_t offset = u32(10);
-    *w = static_cast<int>(u32(18));
-    const int32_t rawH = static_cast<int32_t>(u32(22));
-    *h = std::abs(rawH);
-    const int bpp = static_cast<unsigned char>(f[28]) / 8;
-    const size_t row = (static_cast<size_t>(*w) * bpp + 3) & ~size_t(3);
-    for (int y = 0; y < *h; ++y)
-        for (int x = 0; x < *w; ++x)
-        {
-            const size_t at = offset + static_cast<size_t>(rawH > 0 ? *h - 1 - y : y) * row + static_cast<size_t>(x * bpp);
-            if (at + 2 >= f.size())
-                return {};
-            px.push_back((static_cast<uint32_t>(static_cast<unsigned char>(f[at + 2])) << 16) |
-                         (static_cast<uint32_t>(static_cast<unsigned char>(f[at + 1])) << 8) | static_cast<unsigned char>(f[at]));
-        }
-    return px;
-}
 double Luma(uint32_t c) { return 0.3 * ((c >> 16) & 0xFF) + 0.59 * ((c >> 8) & 0xFF) + 0.11 * (c & 0xFF); }
 }
 
@@ -455,21 +397,70 @@ TEST_F(ContentEngine, EveryShippedResourceLoadsThroughTheEngine)
     }
 }
 
-TEST_F(ContentEngine, TheProgramsBuiltInResourcesLoad)
+// The program's built-in resources load. The menu scene finds all its
+// textures in the menu's data directory; seen from each page's camera once the
+// flight has ended, each page shows its own, textured part of the hall.
+TEST_F(ContentEngine, TheProgramsBuiltInResourcesLoadAndEachMenuPageSeesItsOwnPartOfTheHall)
 {
     ASSERT_TRUE(m_bSound);
-    // The menu scene finds all its textures in the menu's data directory.
     aeDataLoader::Unload();
-    ASSERT_EQ(aeDataLoader::Load(const_cast<char*>("..\\data\\menu_interface\\"), 1), 1);
+    ASSERT_EQ(aeDataLoader::Load((kGame / "data/menu_interface/").c_str(), AE_LOAD_TEXTURES), 1);
+    ASSERT_GT(aeTextureManager::GetNumTextures(), 3);
     ASSERT_EQ(aeModelManager::Init(), 1);
     const std::string res = HALVORAN_CONTENT_RESOURCES;
     VFile menu((res + "/Menu.rvm").c_str());
+    ASSERT_TRUE(menu.IsOpened());
     aeModel* model = nullptr;
     ASSERT_EQ(aeModelManager::AddModel(&menu, "Menu.rvm", &model), 1);
     ASSERT_NE(model, nullptr);
     EXPECT_GT(model->GetNumMaterials(), 5);
     for (int k = 0; k < model->GetNumMaterials(); ++k)
         EXPECT_NE(model->GetMaterial(k)->pTexture, nullptr) << model->GetMaterial(k)->acTextureName;
+
+    const std::string shots = test::ScratchDir("pages") + "/";
+    std::vector<std::vector<uint32_t>> pictures;
+    for (int page = MENU_PAGE_MAIN; page <= MENU_PAGE_LOAD_GAME; ++page)
+    {
+        SCOPED_TRACE("page " + std::to_string(page));
+        Vector3 eye, target;
+        float separation = 0.0f;
+        Menu::GetCameraPath(page, 1.0f, &eye, &target, &separation);
+        Matrix view = MatrixCamera(eye, target, Vector3(0.0f, 1.0f, 0.0f));
+        Matrix projection = MatrixProjection(1.2217305f, 1.0f, 0.1f, 250.0f);
+        Matrix world = MatrixIdentity();
+        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        aeGrafik::BeginScene();
+        aeGrafik::SetCameraMatrix(&view);
+        aeGrafik::SetProjectionMatrix(&projection);
+        aeGrafik::SetWorldMatrix(&world);
+        aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
+        aeGrafik::SetRS(D3DRS_LIGHTING, 1);
+        model->Render(1);
+        model->Render(2);
+        aeGrafik::EndScene();
+        pictures.push_back(ReadBackBuffer());
+        aeGrafik::Screenshot(shots.c_str());
+        aeGrafik::Present();
+        // Textured: many colours, and the picture is mostly covered.
+        std::set<uint32_t> colours;
+        int black = 0;
+        for (uint32_t p : pictures.back())
+        {
+            colours.insert(p & 0xF0F0F0);
+            black += (p & 0xFFFFFF) == 0;
+        }
+        EXPECT_GT(colours.size(), 20u);
+        EXPECT_LT(black, static_cast<int>(pictures.back().size()) / 4);
+    }
+    for (size_t a = 0; a < pictures.size(); ++a)
+        for (size_t b = a + 1; b < pictures.size(); ++b)
+        {
+            int differing = 0;
+            for (size_t i = 0; i < pictures[a].size(); ++i)
+                differing += (pictures[a][i] & 0xE0E0E0) != (pictures[b][i] & 0xE0E0E0);
+            EXPECT_GT(differing, static_cast<int>(pictures[a].size()) / 3) << "pages " << a << " and " << b;
+        }
+
     for (const char* name : {"Kelmstone.rvs", "Quest.rvs"})
     {
         VFile sound((res + "/" + name).c_str());
@@ -495,35 +486,28 @@ TEST_F(ContentEngine, EveryMapIsDrawnFromItsStartAndTwoOtherFields)
         VFile file(map.string().c_str());
         ASSERT_EQ(aeMaze::Init(&file), 1);
         aeMaze::Update(0);
+        const int n = text.width * text.height;
+        auto free = [&](int i) { return Free(text, i % text.width, i / text.width); };
         std::vector<std::pair<int, int>> fields = {{text.startX, text.startY}};
         // the exit field, or else the last free floor field
         if (text.hasExit && !text.next.empty())
             fields.push_back({text.exitX, text.exitY});
-        else
-            for (int i = text.width * text.height - 1; i >= 0 && fields.size() < 2; --i)
-                if (Index(text, i % text.width, i / text.width, 0) >= 0 && Index(text, i % text.width, i / text.width, 6) < 0)
-                    fields.push_back({i % text.width, i / text.width});
-        // and a free floor field in the middle of the grid
-        for (int i = (text.width * text.height) / 2; i < text.width * text.height; ++i)
-            if (Index(text, i % text.width, i / text.width, 0) >= 0 && Index(text, i % text.width, i / text.width, 6) < 0)
-            {
+        for (int i = n - 1; i >= 0 && fields.size() < 2; --i)
+            if (free(i))
                 fields.push_back({i % text.width, i / text.width});
-                break;
-            }
+        // and a free floor field in the middle of the grid
+        for (int i = n / 2; i < n && fields.size() < 3; ++i)
+            if (free(i))
+                fields.push_back({i % text.width, i / text.width});
         ASSERT_EQ(fields.size(), 3u);
         for (const auto& [x, y] : fields)
         {
+            SCOPED_TRACE("field " + std::to_string(x) + "," + std::to_string(y));
             // Look where no wall stands: towards row + 1, column + 1, row - 1, column - 1.
             const float pi = 3.14159265f;
             const std::pair<int, float> views[4] = {{4, 0.0f}, {5, pi / 2}, {2, pi}, {3, -pi / 2}};
-            float heading = 0.0f;
-            for (const auto& [slot, angle] : views)
-                if (Index(text, x, y, slot) < 0)
-                {
-                    heading = angle;
-                    break;
-                }
-            aeCamera::Init(Vector2(0.0f, 0.0f), heading, 0.0f);
+            const auto view = std::find_if(std::begin(views), std::end(views), [&](const auto& v) { return Index(text, x, y, v.first) < 0; });
+            aeCamera::Init(Vector2(0.0f, 0.0f), view != std::end(views) ? view->second : 0.0f, 0.0f);
             aeCamera::MoveToField(x, y);
             aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
             aeGrafik::BeginScene();
@@ -532,40 +516,31 @@ TEST_F(ContentEngine, EveryMapIsDrawnFromItsStartAndTwoOtherFields)
             aeMaze::Render(0.05f, eye, right, 1);
             aeMaze::Render(0.0f, eye, right, 2);
             aeGrafik::EndScene();
+            const auto px = ReadBackBuffer();
+            ASSERT_EQ(px.size(), 320u * 240u);
             aeGrafik::Screenshot(shots.c_str());
-            const std::string path = aeGrafik::m_acScreenshot;
             aeGrafik::Present();
-            int w = 0, h = 0;
-            const auto px = ReadBmp(path, &w, &h);
-            ASSERT_EQ(px.size(), 320u * 240u) << path;
-            std::set<uint32_t> colours(px.begin(), px.end());
+            std::set<uint32_t> colours;
             double sum = 0, sum2 = 0, top = 0, bottom = 0;
-            for (int yy = 0; yy < h; ++yy)
-                for (int xx = 0; xx < w; ++xx)
-                {
-                    const double l = Luma(px[static_cast<size_t>(yy * w + xx)]);
-                    sum += l;
-                    sum2 += l * l;
-                    if (yy < h / 6)
-                        top += l;
-                    if (yy >= h - h / 6)
-                        bottom += l;
-                }
-            const double n = static_cast<double>(w * h), mean = sum / n, deviation = std::sqrt(sum2 / n - mean * mean);
-            SCOPED_TRACE(path + " field " + std::to_string(x) + "," + std::to_string(y));
-            EXPECT_GT(mean, 12.0);           // not blank
-            EXPECT_GT(deviation, 8.0);       // not uniform
-            EXPECT_GT(colours.size(), 300u); // textured, not flat shaded
-            EXPECT_GT(top / (n / 6), 3.0);   // ceiling or sky above
-            EXPECT_GT(bottom / (n / 6), 8.0);// floor below
+            for (size_t i = 0; i < px.size(); ++i)
+            {
+                const double l = Luma(px[i]);
+                colours.insert(px[i] & 0xFFFFFF);
+                sum += l;
+                sum2 += l * l;
+                top += i < px.size() / 6 ? l : 0;
+                bottom += i >= px.size() - px.size() / 6 ? l : 0;
+            }
+            const double count = static_cast<double>(px.size()), mean = sum / count;
+            EXPECT_GT(mean, 12.0);                                    // not blank
+            EXPECT_GT(std::sqrt(sum2 / count - mean * mean), 8.0);    // not uniform
+            EXPECT_GT(colours.size(), 300u);                          // textured, not flat shaded
+            EXPECT_GT(top / (count / 6), 3.0);                        // ceiling or sky above
+            EXPECT_GT(bottom / (count / 6), 8.0);                     // floor below
         }
         aeMaze::Exit();
     }
 }
-
-// ---------------------------------------------------------------------------
-// The packer
-// ---------------------------------------------------------------------------
 
 TEST(ContentPacker, StoredArchivesReadBackThroughTheEngine)
 {

@@ -1,18 +1,21 @@
 // The Direct3D 9 stand-in: the object, its constants and the pictures the
-// device draws for the states the engine sets.
+// device draws for the states the engine sets; and the device as a program
+// written for Direct3D 9 relies on it: reference counts, threads, untextured
+// stages, the light formulas, pixel centres of pre-transformed vertices.
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "D3D9TestSupport.h"
 #include "dxerr.h"
 
 using namespace gfx;
 
-// ---------------------------------------------------------------------------
-// Object, constants, helpers
-// ---------------------------------------------------------------------------
+// The object, constants, helpers.
 
-TEST(D3D9Object, ConstantsKeepTheirDirect3DValues)
+TEST(D3D9Object, ConstantsVertexSizesAndErrorNames)
 {
     EXPECT_EQ(D3DRS_COLORWRITEENABLE, 168);
     EXPECT_EQ(D3DRS_AMBIENT, 139);
@@ -25,19 +28,12 @@ TEST(D3D9Object, ConstantsKeepTheirDirect3DValues)
     EXPECT_EQ(static_cast<uint32_t>(D3DERR_DEVICELOST), 0x88760868u);
     EXPECT_EQ(static_cast<uint32_t>(D3DERR_INVALIDCALL), 0x8876086Cu);
     EXPECT_EQ(static_cast<uint32_t>(D3DXERR_INVALIDDATA), 0x88760B59u);
-}
-
-TEST(D3D9Object, VertexSizesFollowTheFormat)
-{
     EXPECT_EQ(D3DXGetFVFVertexSize(kTexFVF), 20u);
     EXPECT_EQ(D3DXGetFVFVertexSize(kScreenFVF), 28u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2), 44u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0)), 24u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZB2 | D3DFVF_SPECULAR), 24u);
-}
 
-TEST(D3D9Object, ErrorNamesAndDescriptions)
-{
     EXPECT_STREQ(DXGetErrorString9(D3DERR_DEVICELOST), "D3DERR_DEVICELOST");
     EXPECT_STREQ(DXGetErrorString9(D3DERR_INVALIDCALL), "D3DERR_INVALIDCALL");
     EXPECT_STREQ(DXGetErrorString9(D3DXERR_INVALIDDATA), "D3DXERR_INVALIDDATA");
@@ -98,29 +94,32 @@ TEST(D3D9Object, ModesFormatsAndCapabilities)
     EXPECT_EQ(d3d->Release(), 0u);
 }
 
-// ---------------------------------------------------------------------------
-// Pictures
-// ---------------------------------------------------------------------------
+// Pictures.
 
 using D3D9Draw = DeviceTest;
 
-TEST_F(D3D9Draw, PretransformedRectangleCoversExactPixelsFromTheTopLeft)
+TEST_F(D3D9Draw, RectanglesCoverExactPixelsAndTheLastPresentedFrameStaysReadable)
 {
     UntexturedState();
-    ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0), D3D_OK);
-    ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
-    ASSERT_EQ(DrawRect(10, 20, 30, 40, 0xffff0000), D3D_OK);
-    ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
-    EXPECT_EQ(Pixel(10, 20), 0xff0000u);
-    EXPECT_EQ(Pixel(29, 39), 0xff0000u);
-    EXPECT_EQ(Pixel(9, 20), 0u);
-    EXPECT_EQ(Pixel(10, 19), 0u);
-    EXPECT_EQ(Pixel(30, 39), 0u);
-    EXPECT_EQ(Pixel(29, 40), 0u);
-    EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    for (int frame = 0; frame < 6; frame++)
+    {
+        const D3DCOLOR colour = 0xff000000 | static_cast<D3DCOLOR>(frame * 0x202020 + 0x101010);
+        const float left = static_cast<float>(frame * 10);
+        ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0), D3D_OK);
+        ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
+        ASSERT_EQ(DrawRect(left, 20, left + 20, 40, colour), D3D_OK);
+        ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
+        ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    }
+    // The back buffer holds the last frame (50..69 × 20..39), and only it.
+    EXPECT_EQ(Pixel(50, 20), 0xb0b0b0u);
+    EXPECT_EQ(Pixel(69, 39), 0xb0b0b0u);
+    const std::pair<int, int> outside[] = {{49, 20}, {50, 19}, {70, 39}, {69, 40}, {45, 25}};
+    for (const auto& [x, y] : outside)
+        EXPECT_EQ(Pixel(x, y), 0u) << x << "," << y;
 }
 
-TEST_F(D3D9Draw, ClearRejectsDepthOutsideTheRangeAndFillsTheTarget)
+TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMask)
 {
     EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, -0.1f, 0), D3DERR_INVALIDCALL);
@@ -131,10 +130,8 @@ TEST_F(D3D9Draw, ClearRejectsDepthOutsideTheRangeAndFillsTheTarget)
     EXPECT_EQ(m_pDevice->Clear(1, &rect, D3DCLEAR_TARGET, 0xffffffff, 1.f, 0), D3D_OK);
     EXPECT_EQ(Pixel(4, 4), 0xffffffu);
     EXPECT_EQ(Pixel(8, 8), 0x123456u);
-}
 
-TEST_F(D3D9Draw, ColourWriteMaskLimitsDrawingButNotClearing)
-{
+    // The mask limits drawing, not clearing.
     UntexturedState();
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
     m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
@@ -170,7 +167,7 @@ TEST_F(D3D9Draw, AlphaBlendingDependsOnOrder)
     EXPECT_EQ(right, 0xff0000u);
 }
 
-TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurface)
+TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurfaceAndCullingFollowsTheWinding)
 {
     UntexturedState();
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
@@ -191,41 +188,25 @@ TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurface)
     EXPECT_EQ(Pixel(100, 10), 0xff0000u);
     DrawRect(0, 0, 128, 96, 0xff0000ff, 0.1f);
     EXPECT_EQ(Pixel(100, 10), 0x0000ffu);
-}
 
-TEST_F(D3D9Draw, CullingFollowsScreenWinding)
-{
-    UntexturedState();
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    // Clockwise on screen (y grows downwards): top-left, top-right, bottom-left.
-    const ScreenVertex clockwise[3] = {{0, 0, 0, 1, 0xffffffff, 0, 0},
-                                       {128, 0, 0, 1, 0xffffffff, 0, 0},
-                                       {0, 96, 0, 1, 0xffffffff, 0, 0}};
-    m_pDevice->SetFVF(kScreenFVF);
-    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, clockwise, sizeof(ScreenVertex));
-    EXPECT_EQ(Pixel(5, 5), 0xffffffu);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, clockwise, sizeof(ScreenVertex));
-    EXPECT_EQ(Pixel(5, 5), 0u);
+    // Culling follows the winding on screen (y grows downwards): top-left,
+    // top-right, bottom-left is clockwise.
+    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+    const ScreenVertex clockwise[3] = {
+        {0, 0, 0, 1, 0xffffffff, 0, 0}, {128, 0, 0, 1, 0xffffffff, 0, 0}, {0, 96, 0, 1, 0xffffffff, 0, 0}};
+    const std::pair<D3DCULL, DWORD> culls[] = {{D3DCULL_CCW, 0xffffff}, {D3DCULL_CW, 0}};
+    for (const auto& [cull, expected] : culls)
+    {
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+        m_pDevice->SetRenderState(D3DRS_CULLMODE, cull);
+        m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, clockwise, sizeof(ScreenVertex));
+        EXPECT_EQ(Pixel(5, 5), expected) << cull;
+    }
 }
 
 class D3D9Scene : public DeviceTest
 {
 protected:
-    // A camera at the origin looking along +z.
-    void Camera()
-    {
-        D3DMATRIX identity{};
-        identity._11 = identity._22 = identity._33 = identity._44 = 1.f;
-        m_pDevice->SetTransform(D3DTS_WORLD, &identity);
-        m_pDevice->SetTransform(D3DTS_VIEW, &identity);
-        D3DXMATRIX projection;
-        D3DXMatrixPerspectiveFovLH(&projection, 1.2217305f, 4.f / 3.f, 0.1f, 200.f);
-        m_pDevice->SetTransform(D3DTS_PROJECTION, &projection);
-    }
-
     // A large white square facing the camera at depth z.
     void Wall(float z, D3DCOLOR color = 0xffffffff)
     {
@@ -293,36 +274,6 @@ TEST_F(D3D9Scene, LightingUsesAmbientTimesMaterialAmbientAndDiffuseAlpha)
     EXPECT_EQ(Blue(lit), 0);
 }
 
-TEST_F(D3D9Scene, DirectionalLightShadesByTheNormal)
-{
-    UntexturedState();
-    Camera();
-    struct NormalVertex
-    {
-        float x, y, z, nx, ny, nz;
-    };
-    const NormalVertex quad[4] = {{-10, -10, 5, 0, 0, -1}, {-10, 10, 5, 0, 0, -1}, {10, -10, 5, 0, 0, -1},
-                                  {10, 10, 5, 0, 0, -1}};
-    m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-    m_pDevice->SetRenderState(D3DRS_AMBIENT, 0);
-    D3DMATERIAL9 material{};
-    material.Diffuse = {1.f, 1.f, 1.f, 1.f};
-    m_pDevice->SetMaterial(&material);
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {0.f, 1.f, 0.f, 1.f};
-    light.Direction = {0.f, 0.f, 1.f};
-    ASSERT_EQ(m_pDevice->SetLight(0, &light), D3D_OK);
-    ASSERT_EQ(m_pDevice->LightEnable(0, TRUE), D3D_OK);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    m_pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
-    ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), D3D_OK);
-    EXPECT_EQ(Pixel(64, 48), 0x00ff00u);
-    m_pDevice->LightEnable(0, FALSE);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex));
-    EXPECT_EQ(Pixel(64, 48), 0u);
-}
-
 TEST_F(D3D9Scene, IndexedTrianglesFromBuffersAndRangeChecks)
 {
     UntexturedState();
@@ -367,16 +318,10 @@ TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
     m_pDevice->SetRenderState(D3DRS_LIGHTING, FALSE);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     // Two texels: red on the left, green on the right.
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(m_pDevice->CreateTexture(2, 1, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    const DWORD texels[2] = {0xffff0000, 0xff00ff00};
-    memcpy(locked.pBits, texels, 8);
-    texture->UnlockRect(0);
+    IDirect3DTexture9* texture = Texture(2, 1, {0xffff0000, 0xff00ff00}, D3DFMT_X8R8G8B8);
+    ASSERT_NE(texture, nullptr);
     m_pDevice->SetTexture(0, texture);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    ColourStage(D3DTOP_SELECTARG1, D3DTA_TEXTURE);
     m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     m_pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
     const TexVertex quad[4] = {{-10, -10, 5, 0, 1}, {-10, 10, 5, 0, 0}, {10, -10, 5, 1, 1}, {10, 10, 5, 1, 0}};
@@ -431,19 +376,244 @@ TEST_F(D3D9Scene, EachDrawUsesTheWorldMatrixSetBeforeIt)
     EXPECT_EQ(Pixel(64 - 35, 48), 0u);
 }
 
-TEST_F(D3D9Draw, FramesPresentedInARowKeepTheLastFrameReadable)
+namespace
 {
-    UntexturedState();
-    for (int frame = 0; frame < 6; frame++)
+class D3D9Fidelity : public DeviceTest
+{
+protected:
+    // The public count as Release reports it, left unchanged.
+    static DWORD Count(IUnknown* object)
     {
-        const D3DCOLOR colour = 0xff000000 | static_cast<D3DCOLOR>(frame * 0x202020 + 0x101010);
-        ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0), D3D_OK);
-        ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
-        ASSERT_EQ(DrawRect(static_cast<float>(frame * 10), 0, static_cast<float>(frame * 10 + 10), 10, colour), D3D_OK);
-        ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
-        ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        object->AddRef();
+        return object->Release();
     }
-    // The back buffer still holds the last frame, and only it.
-    EXPECT_EQ(Pixel(55, 5), 0xb0b0b0u);
-    EXPECT_EQ(Pixel(45, 5), 0u);
+
+    // A camera at the origin looking along +z, lighting on, white material.
+    void LitScene()
+    {
+        UntexturedState();
+        Camera();
+        m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+        m_pDevice->SetRenderState(D3DRS_AMBIENT, 0);
+        D3DMATERIAL9 material{};
+        material.Diffuse = {1.f, 1.f, 1.f, 1.f};
+        material.Ambient = {1.f, 1.f, 1.f, 1.f};
+        m_pDevice->SetMaterial(&material);
+    }
+
+    // Red at the screen centre of a small square facing the camera at z = 5,
+    // lit only by the given light (or by none).
+    int LitRed(const D3DLIGHT9& light, BOOL enable = TRUE)
+    {
+        struct NormalVertex { float x, y, z, nx, ny, nz; };
+        const float s = 0.2f;
+        const NormalVertex quad[4] = {
+            {-s, -s, 5, 0, 0, -1}, {-s, s, 5, 0, 0, -1}, {s, -s, 5, 0, 0, -1}, {s, s, 5, 0, 0, -1}};
+        EXPECT_EQ(m_pDevice->SetLight(0, &light), D3D_OK);
+        m_pDevice->LightEnable(0, enable);
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+        m_pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
+        EXPECT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), D3D_OK);
+        return Red(Pixel(64, 48));
+    }
+};
+
+TEST_F(D3D9Fidelity, BindingsKeepTheCountAndReleasedObjectsStayUsable)
+{
+    IDirect3DTexture9* texture = Texture(2, 2, {0xff00ff00});
+    IDirect3DVertexBuffer9* vb = nullptr;
+    IDirect3DIndexBuffer9* ib = nullptr;
+    ASSERT_EQ(m_pDevice->CreateVertexBuffer(4 * sizeof(ScreenVertex), 0, kScreenFVF, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    ASSERT_EQ(m_pDevice->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
+    ScreenVertex* v = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<void**>(&v), 0), D3D_OK);
+    const ScreenVertex quad[4] = {{0, 0, 0, 1, 0xffffffff, 0, 0}, {64, 0, 0, 1, 0xffffffff, 1, 0},
+                                  {0, 48, 0, 1, 0xffffffff, 0, 1}, {64, 48, 0, 1, 0xffffffff, 1, 1}};
+    memcpy(v, quad, sizeof(quad));
+    vb->Unlock();
+    WORD* indices = nullptr;
+    ASSERT_EQ(ib->Lock(0, 0, reinterpret_cast<void**>(&indices), 0), D3D_OK);
+    const WORD list[6] = {0, 1, 2, 2, 1, 3};
+    memcpy(indices, list, sizeof(list));
+    ib->Unlock();
+
+    UntexturedState();
+    m_pDevice->SetTexture(0, texture);
+    ColourStage(D3DTOP_MODULATE, D3DTA_TEXTURE);
+    m_pDevice->SetStreamSource(0, vb, 0, sizeof(ScreenVertex));
+    m_pDevice->SetIndices(ib);
+    m_pDevice->SetFVF(kScreenFVF);
+    IDirect3DStateBlock9* block = nullptr;
+    ASSERT_EQ(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
+    EXPECT_EQ(Count(texture), 1u);
+    EXPECT_EQ(Count(vb), 1u);
+    EXPECT_EQ(Count(ib), 1u);
+
+    // Released until zero while bound: the device keeps drawing with them.
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(vb->Release(), 0u);
+    EXPECT_EQ(ib->Release(), 0u);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(Pixel(10, 10), 0x00ff00u);
+    // Unbound, the state block still holds them; applying it binds them again.
+    m_pDevice->SetTexture(0, nullptr);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    m_pDevice->SetIndices(nullptr);
+    EXPECT_EQ(block->Apply(), D3D_OK);
+    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(block->Release(), 0u);
+    m_pDevice->SetTexture(0, nullptr);
+    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
+    m_pDevice->SetIndices(nullptr);
+
+    // A default-pool texture released while bound does not stand in Reset's way.
+    IDirect3DTexture9* target = Texture(2, 2, {0xffff0000}, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT);
+    m_pDevice->SetTexture(0, target);
+    EXPECT_EQ(target->Release(), 0u);
+    D3DPRESENT_PARAMETERS params = m_Params;
+    EXPECT_EQ(m_pDevice->Reset(&params), D3D_OK);
+    IDirect3DBaseTexture9* bound = reinterpret_cast<IDirect3DBaseTexture9*>(1);
+    EXPECT_EQ(m_pDevice->GetTexture(0, &bound), D3D_OK);
+    EXPECT_EQ(bound, nullptr);
 }
+
+TEST_F(D3D9Fidelity, MultithreadedDeviceServesWhicheverThreadCalls)
+{
+    D3DPRESENT_PARAMETERS params = WindowedParams(kWidth, kHeight);
+    IDirect3DDevice9* device = nullptr;
+    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MULTITHREADED, &params, &device), D3D_OK);
+    std::atomic<int> step{0};
+    std::thread drawer([&] {
+        device->BeginScene();
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff0000ff, 1.f, 0);
+        step = 1;
+        // In the middle of its frame; the other thread gets the device between two calls.
+        while (step < 2)
+            device->SetRenderState(D3DRS_AMBIENT, 0);
+        device->EndScene();
+        device->Present(nullptr, nullptr, nullptr, nullptr);
+    });
+    while (step < 1)
+        std::this_thread::yield();
+    const D3DRECT left = {0, 0, 64, 96};
+    EXPECT_EQ(device->Clear(1, &left, D3DCLEAR_TARGET, 0xff00ff00, 1.f, 0), D3D_OK);
+    EXPECT_EQ(Pixel(10, 10, device), 0x00ff00u);
+    step = 2;
+    drawer.join();
+    EXPECT_EQ(Pixel(100, 10, device), 0x0000ffu);
+    EXPECT_EQ(device->Release(), 0u);
+}
+
+TEST_F(D3D9Fidelity, StagesThatReadAMissingTexturePassTheColourThrough)
+{
+    struct Case { DWORD op, arg1, arg2; };
+    const Case cases[] = {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                          {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                          {D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE},
+                          {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
+    UntexturedState();
+    for (const Case& c : cases)
+    {
+        ColourStage(c.op, c.arg1, c.arg2);
+        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, c.op);
+        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.arg1);
+        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, c.arg2);
+        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+        ASSERT_EQ(DrawRect(0, 0, 128, 96, 0xff4080c0), D3D_OK);
+        EXPECT_EQ(Pixel(64, 48), 0x4080c0u) << "op " << c.op;
+    }
+}
+
+TEST_F(D3D9Fidelity, LightsFollowRangeAttenuationAndTheSpotCone)
+{
+    LitScene();
+    // The square's centre is 5 units in front of the light at the origin.
+    auto light = [](D3DLIGHTTYPE type, float range, float att0, float att1) {
+        D3DLIGHT9 l{};
+        l.Type = type;
+        l.Diffuse = {1.f, 1.f, 1.f, 1.f};
+        l.Direction = {0.f, 0.f, 1.f};
+        l.Range = range;
+        l.Attenuation0 = att0;
+        l.Attenuation1 = att1;
+        l.Theta = 0.4f;
+        l.Phi = 1.f;
+        l.Falloff = 1.f;
+        return l;
+    };
+    struct Case { const char* what; D3DLIGHT9 light; float expected; };
+    std::vector<Case> cases = {
+        {"point beyond its range", light(D3DLIGHT_POINT, 4.f, 1.f, 0.f), 0.f},
+        {"point within its range", light(D3DLIGHT_POINT, 10.f, 1.f, 0.f), 1.f},
+        {"linear attenuation", light(D3DLIGHT_POINT, 10.f, 0.f, 0.4f), 0.5f},
+        {"spot inside the inner cone", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f), 1.f},
+    };
+    Case ambient = {"attenuated ambient", light(D3DLIGHT_POINT, 10.f, 2.f, 0.f), 0.5f};
+    ambient.light.Diffuse = {0.f, 0.f, 0.f, 0.f};
+    ambient.light.Ambient = {1.f, 1.f, 1.f, 1.f};
+    cases.push_back(ambient);
+    ambient.what = "ambient beyond the range";
+    ambient.light.Range = 4.f;
+    ambient.expected = 0.f;
+    cases.push_back(ambient);
+    Case away = {"spot aimed away", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f), 0.f};
+    away.light.Direction = {0.f, 0.f, -1.f};
+    cases.push_back(away);
+    // Aimed 0.35 rad off: between the inner (0.2) and outer (0.5) half angles.
+    // Lit per vertex: tilted across the square's diagonal, both ends of the
+    // diagonal (and so the centre) see the same angle.
+    const float off = 0.35f, length = std::sqrt(0.08f + 25.f), rho = 5.f * std::cos(off) / length;
+    const float fraction = (rho - std::cos(0.5f)) / (std::cos(0.2f) - std::cos(0.5f));
+    for (float falloff : {1.f, 2.f})
+    {
+        Case edge = {"spot between the cones", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f),
+                     std::pow(fraction, falloff) * 5.f / length};
+        edge.light.Direction = {std::sin(off) / std::sqrt(2.f), std::sin(off) / std::sqrt(2.f), std::cos(off)};
+        edge.light.Falloff = falloff;
+        cases.push_back(edge);
+    }
+    cases.push_back({"directional, range unset", light(D3DLIGHT_DIRECTIONAL, 0.f, 1.f, 0.f), 1.f});
+    for (const Case& c : cases)
+        EXPECT_NEAR(LitRed(c.light), 255.f * c.expected, 2.f) << c.what;
+    // A light's colour shades by the normal; a disabled light shades nothing.
+    cases.back().light.Diffuse = {0.f, 1.f, 0.f, 1.f};
+    LitRed(cases.back().light);
+    EXPECT_EQ(Pixel(64, 48), 0x00ff00u);
+    LitRed(cases.back().light, FALSE);
+    EXPECT_EQ(Pixel(64, 48), 0u);
+}
+
+TEST_F(D3D9Fidelity, OverlayWithTheHalfPixelOffsetMapsEachTexelOntoOnePixel)
+{
+    // 4 × 4 texels, each of its own colour, filtered linearly.
+    auto texel = [](int x, int y) { return static_cast<DWORD>(0xff000000u | (x * 80) << 16 | (y * 80) << 8 | ((x + y) % 2) * 255); };
+    std::vector<DWORD> texels;
+    for (int i = 0; i < 16; i++)
+        texels.push_back(texel(i % 4, i / 4));
+    IDirect3DTexture9* texture = Texture(4, 4, texels, D3DFMT_X8R8G8B8);
+    ASSERT_NE(texture, nullptr);
+    UntexturedState();
+    m_pDevice->SetTexture(0, texture);
+    ColourStage(D3DTOP_SELECTARG1, D3DTA_TEXTURE);
+    m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    m_pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    m_pDevice->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    m_pDevice->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    ASSERT_EQ(DrawRect(10 - 0.5f, 20 - 0.5f, 14 - 0.5f, 24 - 0.5f, 0xffffffff), D3D_OK);
+    for (int y = 0; y < 4; y++)
+        for (int x = 0; x < 4; x++)
+        {
+            const DWORD want = texel(x, y) & 0xffffff, got = Pixel(10 + x, 20 + y);
+            EXPECT_NEAR(Red(got), Red(want), 2) << x << "," << y;
+            EXPECT_NEAR(Green(got), Green(want), 2) << x << "," << y;
+            EXPECT_NEAR(Blue(got), Blue(want), 2) << x << "," << y;
+        }
+    EXPECT_EQ(Pixel(14, 20), 0u);
+    EXPECT_EQ(Pixel(10, 24), 0u);
+    m_pDevice->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+}   // namespace

@@ -10,8 +10,7 @@ using D3D9StateBlock = DeviceTest;
 
 TEST_F(D3D9StateBlock, CapturesAndAppliesEveryState)
 {
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(m_pDevice->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    IDirect3DTexture9* texture = Texture(4, 4, {0});
     m_pDevice->SetTexture(0, texture);
     m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     IDirect3DStateBlock9* block = nullptr;
@@ -89,11 +88,9 @@ TEST_F(D3D9StateBlock, AppliedStatesAreDrawnWith)
     block->Release();
 }
 
-// ---------------------------------------------------------------------------
-
 using D3D9DeviceLoss = DeviceTest;
 
-TEST_F(D3D9DeviceLoss, ForcedLossIsReportedUntilReset)
+TEST_F(D3D9DeviceLoss, ForcedLossIsReportedUntilResetOrRecreation)
 {
     EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3D_OK);
     aeD3D9ForceDeviceLost(m_pDevice);
@@ -117,10 +114,8 @@ TEST_F(D3D9DeviceLoss, ForcedLossIsReportedUntilReset)
     DrawRect(0, 0, 8, 8, 0xff00ff00);
     EXPECT_EQ(Pixel(2, 2), 0x00ff00u);
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-}
 
-TEST_F(D3D9DeviceLoss, RecreationAfterReleaseAndBlockedCreation)
-{
+    // Lost again: released, and created anew once creation is no longer blocked.
     aeD3D9ForceDeviceLost(m_pDevice);
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
     EXPECT_EQ(m_pDevice->Release(), 0u);
@@ -149,8 +144,6 @@ TEST_F(D3D9DeviceLoss, InvalidPresentationParametersAreRefused)
     EXPECT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3DERR_INVALIDCALL);
     EXPECT_EQ(device, nullptr);
 }
-
-// ---------------------------------------------------------------------------
 
 using D3D9Window = DeviceTest;
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +99,43 @@ protected:
         m_pDevice->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     }
 
+    // A camera at the origin looking along +z.
+    void Camera()
+    {
+        D3DMATRIX identity{};
+        identity._11 = identity._22 = identity._33 = identity._44 = 1.f;
+        m_pDevice->SetTransform(D3DTS_WORLD, &identity);
+        m_pDevice->SetTransform(D3DTS_VIEW, &identity);
+        D3DXMATRIX projection;
+        D3DXMatrixPerspectiveFovLH(&projection, 1.2217305f, 4.f / 3.f, 0.1f, 200.f);
+        m_pDevice->SetTransform(D3DTS_PROJECTION, &projection);
+    }
+
+    // Colour operation and arguments of stage 0.
+    void ColourStage(DWORD op, DWORD arg1, DWORD arg2 = D3DTA_DIFFUSE)
+    {
+        m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, op);
+        m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, arg1);
+        m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, arg2);
+    }
+
+    // A texture of w × h texels given row by row; a single texel fills it.
+    IDirect3DTexture9* Texture(UINT w, UINT h, const std::vector<DWORD>& texels, D3DFORMAT format = D3DFMT_A8R8G8B8,
+                               D3DPOOL pool = D3DPOOL_MANAGED)
+    {
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(m_pDevice->CreateTexture(w, h, 1, 0, format, pool, &texture, nullptr), D3D_OK);
+        D3DLOCKED_RECT locked;
+        if (texture && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0)))
+        {
+            for (UINT i = 0; i < w * h; i++)
+                memcpy(static_cast<uint8_t*>(locked.pBits) + i / w * locked.Pitch + i % w * 4,
+                       &texels[texels.size() == 1 ? 0 : i], 4);
+            texture->UnlockRect(0);
+        }
+        return texture;
+    }
+
     // A screen rectangle as a strip of two triangles, in pixels.
     HRESULT DrawRect(float x1, float y1, float x2, float y2, D3DCOLOR color, float z = 0.f, float u1 = 0.f,
                      float v1 = 0.f, float u2 = 1.f, float v2 = 1.f)
@@ -110,11 +148,11 @@ protected:
         return m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
     }
 
-    // The back buffer pixel as 0xRRGGBB.
-    DWORD Pixel(int x, int y)
+    // The back buffer pixel as 0xRRGGBB, of the fixture's device or another.
+    DWORD Pixel(int x, int y, IDirect3DDevice9* device = nullptr)
     {
         IDirect3DSurface9* surface = nullptr;
-        if (FAILED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)))
+        if (FAILED((device ? device : m_pDevice)->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)))
             return 0xdeadbeef;
         D3DLOCKED_RECT locked;
         DWORD value = 0xdeadbeef;
@@ -133,16 +171,7 @@ protected:
     D3DPRESENT_PARAMETERS m_Params{};
 };
 
-inline int Red(DWORD c)
-{
-    return static_cast<int>((c >> 16) & 0xff);
-}
-inline int Green(DWORD c)
-{
-    return static_cast<int>((c >> 8) & 0xff);
-}
-inline int Blue(DWORD c)
-{
-    return static_cast<int>(c & 0xff);
-}
+inline int Red(DWORD c) { return static_cast<int>((c >> 16) & 0xff); }
+inline int Green(DWORD c) { return static_cast<int>((c >> 8) & 0xff); }
+inline int Blue(DWORD c) { return static_cast<int>(c & 0xff); }
 }   // namespace gfx

@@ -1,45 +1,23 @@
-// D3DX on the stand-in: textures from image files with the colour key, fonts,
-// screenshots as BMP files.
+// D3DX on the stand-in: textures from image files with the colour key, fonts
+// (also under a colour write mask), screenshots as BMP files.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "D3D9TestSupport.h"
+#include "GrafikTestSupport.h"
 #include "TestSupport.h"
 
 using namespace gfx;
 
 namespace
 {
-// An uncompressed 24-bit BMP of ARGB pixels given top row first.
+// A 24-bit BMP file of ARGB pixels given top row first.
 std::string Bmp24(int w, int h, const std::vector<DWORD>& pixels)
 {
-    const int row = (w * 3 + 3) & ~3;
-    std::string file(54 + static_cast<size_t>(row) * h, '\0');
-    auto put32 = [&file](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; i++)
-            file[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(w));
-    put32(22, static_cast<uint32_t>(h));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++)
-        {
-            const DWORD p = pixels[static_cast<size_t>(y) * w + x];
-            const size_t at = 54 + static_cast<size_t>(h - 1 - y) * row + static_cast<size_t>(x) * 3;
-            file[at] = static_cast<char>(p);
-            file[at + 1] = static_cast<char>(p >> 8);
-            file[at + 2] = static_cast<char>(p >> 16);
-        }
-    return file;
+    const auto file = test::MakeBmp(w, h, std::vector<uint32_t>(pixels.begin(), pixels.end()));
+    return std::string(file.begin(), file.end());
 }
 
 DWORD Texel(IDirect3DTexture9* texture, int x, int y)
@@ -59,11 +37,11 @@ bool HaveImageMagick()
 }
 
 HRESULT Load(IDirect3DDevice9* device, const std::string& file, DWORD key, IDirect3DTexture9** texture,
-             D3DFORMAT format = D3DFMT_UNKNOWN)
+             D3DFORMAT format = D3DFMT_UNKNOWN, D3DXIMAGE_INFO* info = nullptr)
 {
     return D3DXCreateTextureFromFileInMemoryEx(device, file.data(), static_cast<UINT>(file.size()), D3DX_DEFAULT,
                                                D3DX_DEFAULT, D3DX_DEFAULT, 0, format, D3DPOOL_MANAGED, D3DX_DEFAULT,
-                                               D3DX_DEFAULT, key, nullptr, nullptr, texture);
+                                               D3DX_DEFAULT, key, info, nullptr, texture);
 }
 }   // namespace
 
@@ -79,11 +57,7 @@ TEST_F(D3DXTexture, ColourKeyedTextureIsDrawnUpright)
     pixels[0] = 0xffff00ff;
     IDirect3DTexture9* texture = nullptr;
     D3DXIMAGE_INFO info{};
-    const std::string file = Bmp24(4, 4, pixels);
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(m_pDevice, file.data(), static_cast<UINT>(file.size()), D3DX_DEFAULT,
-                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                                  D3DX_DEFAULT, D3DX_DEFAULT, 0xffff00ff, &info, nullptr, &texture),
-              D3D_OK);
+    ASSERT_EQ(Load(m_pDevice, Bmp24(4, 4, pixels), 0xffff00ff, &texture, D3DFMT_UNKNOWN, &info), D3D_OK);
     EXPECT_EQ(info.Width, 4u);
     EXPECT_EQ(info.ImageFileFormat, D3DXIFF_BMP);
     EXPECT_EQ(texture->GetLevelCount(), 3u);
@@ -101,9 +75,7 @@ TEST_F(D3DXTexture, ColourKeyedTextureIsDrawnUpright)
     m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     m_pDevice->SetTexture(0, texture);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_CURRENT);
-    m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TEXTURE);
+    ColourStage(D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE);
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
     m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
@@ -184,12 +156,7 @@ TEST_F(D3DXTexture, ImageMagickPicturesInEveryFormat)
                  i < 16 ? 4 + i / 8 : 7);
         draw += point;
     }
-    struct Case
-    {
-        const char* name;
-        const char* options;
-        bool exact;
-    };
+    struct Case { const char* name; const char* options; bool exact; };
     const Case cases[] = {{"bmp24.bmp", "-type TrueColor BMP3:", true},
                           {"bmp8.bmp", "-type Palette -compress None BMP3:", true},
                           // ImageMagick 6 writes TGA rows top row first; -orient makes the header say so.
@@ -229,11 +196,9 @@ TEST_F(D3DXTexture, ImageMagickPicturesInEveryFormat)
     }
 }
 
-// ---------------------------------------------------------------------------
-
 using D3DXFont = DeviceTest;
 
-TEST_F(D3DXFont, TextIsCentredOnTheRectangle)
+TEST_F(D3DXFont, TextIsCentredClippedWithoutNoClipAndWritesAllChannels)
 {
     ID3DXFont* font = nullptr;
     ASSERT_EQ(D3DXCreateFontA(m_pDevice, 40, 0, FW_BOLD, D3DX_DEFAULT, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
@@ -282,17 +247,29 @@ TEST_F(D3DXFont, TextIsCentredOnTheRectangle)
         for (int x = 40; x < 90; x++)
             lit += Pixel(x, y) != 0 ? 1 : 0;
     EXPECT_GT(lit, 50);
-    EXPECT_EQ(font->Release(), 0u);
-}
 
-TEST_F(D3DXFont, ClippedToTheRectangleWithoutNoClip)
-{
-    ID3DXFont* font = nullptr;
+    // Text writes all channels whatever the colour write mask, and leaves the mask.
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED);
+    rect = {0, 0, 128, 96};
+    EXPECT_GT(font->DrawTextA(nullptr, "MMMM", -1, &rect, DT_LEFT | DT_TOP, 0xffffffff), 0);
+    DWORD mask = 0;
+    m_pDevice->GetRenderState(D3DRS_COLORWRITEENABLE, &mask);
+    EXPECT_EQ(mask, static_cast<DWORD>(D3DCOLORWRITEENABLE_RED));
+    int white = 0;
+    for (int y = 0; y < 48; y++)
+        for (int x = 0; x < 128; x++)
+            white += Pixel(x, y) == 0xffffffu;
+    EXPECT_GT(white, 20);
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 15);
+    EXPECT_EQ(font->Release(), 0u);
+
+    // Without DT_NOCLIP the text stays in its rectangle.
     ASSERT_EQ(D3DXCreateFontA(m_pDevice, 60, 0, FW_NORMAL, D3DX_DEFAULT, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
                               ANTIALIASED_QUALITY, 0, "Arial", &font),
               D3D_OK);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    RECT rect = {0, 0, 20, 96};
+    rect = {0, 0, 20, 96};
     font->DrawTextA(nullptr, "WWWW", -1, &rect, DT_LEFT | DT_VCENTER, 0xffffffff);
     bool inside = false;
     for (int y = 0; y < static_cast<int>(kHeight); y++)
@@ -305,8 +282,6 @@ TEST_F(D3DXFont, ClippedToTheRectangleWithoutNoClip)
     EXPECT_TRUE(inside);
     font->Release();
 }
-
-// ---------------------------------------------------------------------------
 
 using D3DXScreenshot = DeviceTest;
 

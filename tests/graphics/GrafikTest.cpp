@@ -1,3 +1,4 @@
+#include "D3D9TestSupport.h"
 #include "GrafikTestSupport.h"
 #include "TestSupport.h"
 
@@ -49,7 +50,7 @@ TEST(GraphicsConfig, RecordRoundTripAndFormatNames)
     EXPECT_EQ(aeLog::m_iNumErrors, 2 + 0 + 1);
 }
 
-TEST_F(GrafikFixture, StandardConfigurationAndLogBlock)
+TEST_F(GrafikFixture, StandardConfigurationLogBlockClearAndPresent)
 {
     test::LogCapture log;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -71,12 +72,8 @@ TEST_F(GrafikFixture, StandardConfigurationAndLogBlock)
     EXPECT_FALSE(aeGrafik::IsFullScreen());
     EXPECT_FLOAT_EQ(aeGrafik::GetAspect(), 320.0f / 240.0f);
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
 
-TEST_F(GrafikFixture, ClearChecksDepthAndFramesPresent)
-{
-    OpenDevice();
-    test::LogCapture log;
+    // Clear checks the depth; frames present.
     EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, 1.5f, 0), 0);
     EXPECT_EQ(aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF000000, -0.1f, 0), 0);
     EXPECT_EQ(aeLog::m_iNumErrors, 2);
@@ -117,7 +114,7 @@ TEST_F(GrafikFixture, ScreenshotsTakeTheFirstFreeNumber)
     EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 4.bmp");
 }
 
-TEST_F(GrafikFixture, TexturedRectangleIsUprightAndTinted)
+TEST_F(GrafikFixture, RectanglesAreUprightAndTintedAndBoundTexturesStayDrawable)
 {
     OpenDevice();
     ASSERT_EQ(aeTextureManager::Init(), 1);
@@ -155,6 +152,40 @@ TEST_F(GrafikFixture, TexturedRectangleIsUprightAndTinted)
     DWORD value = 0;
     aeGrafik::GetDevice()->GetRenderState(D3DRS_ZENABLE, &value);
     EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
+
+    // Without a texture the tint shows; the menu's shading is half-transparent
+    // black over the picture.
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f, 0);
+    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.0f, 0.0f), Vector2(0.5f, 1.0f), nullptr, 0, Color(0.25f, 0.5f, 1.0f, 1.0f),
+                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
+              1);
+    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.5f, 0.0f), Vector2(1.0f, 1.0f), nullptr, 1, Color(0.0f, 0.0f, 0.0f, 0.5f),
+                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
+              1);
+    pixels = ReadBackBuffer();
+    const uint32_t tint = Pixel(pixels, 80, 120), shaded = Pixel(pixels, 240, 120);
+    EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
+    EXPECT_NEAR(static_cast<int>((tint >> 8) & 0xFF), 128, 2);
+    EXPECT_EQ(tint & 0xFF, 0xFFu);
+    EXPECT_NEAR(static_cast<int>(shaded & 0xFF), 128, 2);
+
+    // The manager's complete release ends the program's count; the device's
+    // binding keeps the texture until it is unbound.
+    aeTextureManager::DeleteTexture(0);
+    const auto red = test::MakeBmp(2, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000});
+    VFile redImage(red.data(), static_cast<int>(red.size()));
+    ASSERT_EQ(aeTextureManager::AddTexture(&redImage, "red.bmp", 0, &texture), 1);
+    aeGrafik::SetTexture(texture, 0);
+    aeGrafik::SetTSS(D3DTSS_COLOROP, D3DTOP_SELECTARG1, 0);
+    aeGrafik::SetTSS(D3DTSS_COLORARG1, D3DTA_TEXTURE, 0);
+    aeTextureManager::DeleteTexture(0);
+    const gfx::ScreenVertex quad[4] = {{0, 240, 0, 1, ~0u, 0, 1}, {0, 0, 0, 1, ~0u, 0, 0}, {320, 240, 0, 1, ~0u, 1, 1}, {320, 0, 0, 1, ~0u, 1, 0}};
+    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    aeGrafik::SetRS(D3DRS_ZENABLE, FALSE);
+    aeGrafik::SetFVF(gfx::kScreenFVF);
+    ASSERT_EQ(aeGrafik::GetDevice()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(gfx::ScreenVertex)), D3D_OK);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 160, 120), 0xFF0000u);
+    aeGrafik::Reset();
     aeTextureManager::Exit();
 }
 
@@ -203,10 +234,7 @@ TEST_F(GrafikFixture, LostDeviceIsRestoredWithBuffersRefilled)
 {
     OpenDevice();
     test::LogCapture log;
-    struct V
-    {
-        float x, y, z, u, v;
-    };
+    struct V { float x, y, z, u, v; };
     const V vertices[3] = {{0, 0, 0, 0, 0}, {1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}};
     aeVertexBuffer vb;
     EXPECT_EQ(vb.Init(0, D3DFVF_XYZ | D3DFVF_TEX1), 0);
@@ -246,20 +274,6 @@ TEST_F(GrafikFixture, LostDeviceIsRestoredWithBuffersRefilled)
     EXPECT_EQ(aeGrafik::Present(), 1);
     vb.Exit();
     vb.Exit();
-}
-
-TEST_F(GrafikFixture, WindowMessagesFeedTheLoopFlags)
-{
-    OpenDevice();
-    aeMain::m_bQuit = 0;
-    aeMain::m_bActive = 1;
-    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_EQ(aeMain::m_bActive, 0);
-    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_ACTIVE, 0);
-    EXPECT_EQ(aeMain::m_bActive, 1);
-    aeGrafik::WindowProc(m_hWindow, WM_CLOSE, 0, 0);
-    EXPECT_EQ(aeMain::m_bQuit, 1);
-    aeMain::m_bQuit = 0;
 }
 
 TEST_F(GrafikFixture, TexturesByNameAndTheCursor)
@@ -357,65 +371,10 @@ TEST_F(GrafikFixture, FontsScaleFromTheReferenceScreen)
     EXPECT_EQ(none.Init(nullptr, 30.0f, 0, 0.0f), 0);
 }
 
-TEST_F(GrafikFixture, TextureReleasedCompletelyWhileBoundStaysDrawable)
-{
-    OpenDevice();
-    ASSERT_EQ(aeTextureManager::Init(), 1);
-    const auto bmp = test::MakeBmp(2, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000});
-    VFile image(bmp.data(), static_cast<int>(bmp.size()));
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(aeTextureManager::AddTexture(&image, "red.bmp", 0, &texture), 1);
-    aeGrafik::SetTexture(texture, 0);
-    aeGrafik::SetTSS(D3DTSS_COLOROP, D3DTOP_SELECTARG1, 0);
-    aeGrafik::SetTSS(D3DTSS_COLORARG1, D3DTA_TEXTURE, 0);
-    // The manager's complete release ends the program's count; the device's
-    // binding keeps the texture until it is unbound.
-    aeTextureManager::DeleteTexture(0);
-    struct V
-    {
-        float x, y, z, rhw;
-        D3DCOLOR c;
-        float u, v;
-    };
-    const V quad[4] = {{0, 240, 0, 1, ~0u, 0, 1}, {0, 0, 0, 1, ~0u, 0, 0}, {320, 240, 0, 1, ~0u, 1, 1}, {320, 0, 0, 1, ~0u, 1, 0}};
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    aeGrafik::SetRS(D3DRS_ZENABLE, FALSE);
-    aeGrafik::SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
-    ASSERT_EQ(aeGrafik::GetDevice()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V)), D3D_OK);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 160, 120), 0xFF0000u);
-    aeGrafik::Reset();
-    aeTextureManager::Exit();
-}
-
-TEST_F(GrafikFixture, RectangleWithoutTextureShowsItsTint)
-{
-    OpenDevice();
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f, 0);
-    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.0f, 0.0f), Vector2(0.5f, 1.0f), nullptr, 0, Color(0.25f, 0.5f, 1.0f, 1.0f),
-                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
-              1);
-    // The menu's shading: half-transparent black over the picture.
-    ASSERT_EQ(aeGrafik::DrawTexturedRect(Vector2(0.5f, 0.0f), Vector2(1.0f, 1.0f), nullptr, 1, Color(0.0f, 0.0f, 0.0f, 0.5f),
-                                         Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f)),
-              1);
-    const auto pixels = ReadBackBuffer();
-    const uint32_t tint = Pixel(pixels, 80, 120), shaded = Pixel(pixels, 240, 120);
-    EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
-    EXPECT_NEAR(static_cast<int>((tint >> 8) & 0xFF), 128, 2);
-    EXPECT_EQ(tint & 0xFF, 0xFFu);
-    EXPECT_NEAR(static_cast<int>(shaded & 0xFF), 128, 2);
-}
-
 TEST_F(GrafikFixture, WindowsKeepTheirSizeAndTakeTheIcon)
 {
     // A window smaller than the video mode: the device scales into it.
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    aeConfig::m_VideoMode = {320, 240, 60, D3DFMT_X8R8G8B8};
-    aeConfig::m_ZStencilBufferFormat = D3DFMT_D24S8;
-    aeConfig::m_MultiSampling = D3DMULTISAMPLE_NONE;
-    m_hWindow = aeCreateWindow("Halvoran-Test", 200, 150, nullptr);
-    ASSERT_NE(m_hWindow, nullptr);
-    ASSERT_EQ(aeGrafik::Init(m_hWindow), 1);
+    OpenDevice(320, 240, 200, 150);
     EXPECT_EQ(aeGrafik::Present(), 1);
     // A windowed device without a back-buffer size takes the window's size.
     D3DPRESENT_PARAMETERS pp = aeGrafik::m_PresentParams;
@@ -425,10 +384,8 @@ TEST_F(GrafikFixture, WindowsKeepTheirSizeAndTakeTheIcon)
     EXPECT_EQ(pp.BackBufferWidth, 200u);
     EXPECT_EQ(pp.BackBufferHeight, 150u);
     probe->Release();
-    aeGrafik::Exit();
-    aeDestroyWindow(m_hWindow);
+    TearDown();
     m_hWindow = nullptr;
-    aeGrafik::m_hWindow = nullptr;
 
     // The full-screen start puts the given icon on its window.
     const auto icon = test::MakeBmp(16, 16, std::vector<uint32_t>(256, 0x3366CC));
@@ -457,28 +414,16 @@ int RenderOnce(float)
 {
     if (g_iRenderedFrames++ > 0)
         return 1;
-    IDirect3DDevice9* device = aeGrafik::GetDevice();
     aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
     aeGrafik::BeginScene();
     aeGrafik::DrawTexturedRect(Vector2(0.25f, 0.25f), Vector2(0.75f, 0.75f), nullptr, 0, Color(1.0f, 0.0f, 0.0f, 1.0f),
                                Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f));
     aeGrafik::EndScene();
-    IDirect3DSurface9* surface = nullptr;
-    if (SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface)))
+    const auto pixels = GrafikFixture::ReadBackBuffer();
+    if (!pixels.empty())
     {
-        D3DLOCKED_RECT locked;
-        if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
-        {
-            auto at = [&](int x, int y) {
-                uint32_t value;
-                std::memcpy(&value, static_cast<const char*>(locked.pBits) + y * locked.Pitch + x * 4, 4);
-                return value & 0xFFFFFF;
-            };
-            g_uCentre = at(160, 120);
-            g_uCorner = at(5, 5);
-            surface->UnlockRect();
-        }
-        surface->Release();
+        g_uCentre = GrafikFixture::Pixel(pixels, 160, 120);
+        g_uCorner = GrafikFixture::Pixel(pixels, 5, 5);
     }
     g_iPresented = aeGrafik::Present();
     aeMain::QuitGame();
@@ -486,9 +431,19 @@ int RenderOnce(float)
 }
 }
 
-TEST_F(GrafikFixture, MultiThreadedLoopDrawsOnTheRenderThread)
+TEST_F(GrafikFixture, WindowMessagesFeedTheLoopFlagsAndTheMultiThreadedLoopDrawsOnTheRenderThread)
 {
     OpenDevice();
+    aeMain::m_bActive = 1;
+    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(aeMain::m_bActive, 0);
+    aeGrafik::WindowProc(m_hWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(aeMain::m_bActive, 1);
+    aeMain::m_bQuit = 0;
+    aeGrafik::WindowProc(m_hWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(aeMain::m_bQuit, 1);
+    aeMain::m_bQuit = 0;
+
     g_iRenderedFrames = 0;
     g_iPresented = 0;
     ASSERT_EQ(aeMain::DoMessageLoop(IdleMove, RenderOnce, 1), 1);

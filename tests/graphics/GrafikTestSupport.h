@@ -15,14 +15,16 @@ namespace test
 {
 class GrafikFixture : public ::testing::Test
 {
-protected:
-    void OpenDevice(UINT width = 320, UINT height = 240)
+public:
+    // A window of the video mode's size unless another is given.
+    void OpenDevice(UINT width = 320, UINT height = 240, int windowWidth = 0, int windowHeight = 0)
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         aeConfig::m_VideoMode = {width, height, 60, D3DFMT_X8R8G8B8};
         aeConfig::m_ZStencilBufferFormat = D3DFMT_D24S8;
         aeConfig::m_MultiSampling = D3DMULTISAMPLE_NONE;
-        m_hWindow = aeCreateWindow("Halvoran-Test", static_cast<int>(width), static_cast<int>(height), nullptr);
+        m_hWindow = aeCreateWindow("Halvoran-Test", windowWidth ? windowWidth : static_cast<int>(width),
+                                   windowHeight ? windowHeight : static_cast<int>(height), nullptr);
         ASSERT_NE(m_hWindow, nullptr);
         ASSERT_EQ(aeGrafik::Init(m_hWindow), 1);
     }
@@ -34,8 +36,9 @@ protected:
         aeGrafik::m_hWindow = nullptr;
     }
 
-    // The back buffer as 0xAARRGGBB pixels, row by row from the top.
-    std::vector<uint32_t> ReadBackBuffer()
+    // The back buffer as 0xAARRGGBB pixels, row by row from the top (on any
+    // thread that holds the device).
+    static std::vector<uint32_t> ReadBackBuffer()
     {
         std::vector<uint32_t> pixels;
         IDirect3DSurface9* surface = nullptr;
@@ -46,7 +49,7 @@ protected:
         D3DLOCKED_RECT locked;
         if (SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY)))
         {
-            m_iWidth = static_cast<int>(desc.Width);
+            s_iWidth = static_cast<int>(desc.Width);
             for (UINT y = 0; y < desc.Height; ++y)
             {
                 const uint32_t* row = reinterpret_cast<const uint32_t*>(static_cast<const char*>(locked.pBits) + y * locked.Pitch);
@@ -57,10 +60,10 @@ protected:
         surface->Release();
         return pixels;
     }
-    uint32_t Pixel(const std::vector<uint32_t>& pixels, int x, int y) const { return pixels[static_cast<size_t>(y * m_iWidth + x)] & 0xFFFFFF; }
+    static uint32_t Pixel(const std::vector<uint32_t>& pixels, int x, int y) { return pixels[static_cast<size_t>(y * s_iWidth + x)] & 0xFFFFFF; }
 
     HWND m_hWindow = nullptr;
-    int m_iWidth = 0;
+    static inline int s_iWidth = 0;
 };
 
 // A 24-bit BMP file of w × h pixels (0xRRGGBB, rows from the top).

@@ -15,6 +15,7 @@
 #include <stb/stb_image_write.h>
 #pragma GCC diagnostic pop
 
+#include "GrafikTestSupport.h"
 #include "TestSupport.h"
 #include "aeImageDecode.h"
 
@@ -45,20 +46,6 @@ HRESULT Decode(const std::string& file, aeDecodedImage* image)
 }
 }
 
-TEST(ImageDecode, JpegDecodesWithoutDevice)
-{
-    const std::string jpeg = SmallJpeg();
-    ASSERT_GT(jpeg.size(), 100u);
-    aeDecodedImage image;
-    ASSERT_EQ(Decode(jpeg, &image), D3D_OK);
-    EXPECT_EQ(image.iWidth, 8);
-    EXPECT_EQ(image.iHeight, 8);
-    EXPECT_EQ(image.eFileFormat, D3DXIFF_JPG);
-    ASSERT_EQ(image.aPixels.size(), 64u);
-    EXPECT_GT((image.aPixels[0] >> 16) & 0xff, 200u);  // red at the top
-    EXPECT_GT(image.aPixels[63] & 0xff, 200u);          // blue at the bottom
-}
-
 // A Huffman table whose 16 symbol counts add up to more than 256 symbols
 // (here 16 × 255). The decoder would fill its 256-entry table from them.
 TEST(ImageDecode, JpegHuffmanTableWithTooManySymbolsIsRefused)
@@ -84,30 +71,27 @@ TEST(ImageDecode, JpegHuffmanTableWithTooManySymbolsIsRefused)
     }
 }
 
-// Tables within the limit, and the same bytes in a file that is not a JPEG
-// (a BMP's pixels may hold them), are not refused.
-TEST(ImageDecode, HuffmanCheckLeavesValidFilesAlone)
+// A JPEG decodes without a device. Huffman tables within the limit, and the
+// same bytes in a file that is not a JPEG (a BMP's pixels may hold them), are
+// not refused.
+TEST(ImageDecode, JpegDecodesWithoutDeviceAndTheHuffmanCheckLeavesValidFilesAlone)
 {
-    std::string jpeg = SmallJpeg();
+    const std::string jpeg = SmallJpeg();
+    ASSERT_GT(jpeg.size(), 100u);
     aeDecodedImage image;
-    EXPECT_EQ(Decode(jpeg, &image), D3D_OK);
+    ASSERT_EQ(Decode(jpeg, &image), D3D_OK);
+    EXPECT_EQ(image.iWidth, 8);
+    EXPECT_EQ(image.iHeight, 8);
+    EXPECT_EQ(image.eFileFormat, D3DXIFF_JPG);
+    ASSERT_EQ(image.aPixels.size(), 64u);
+    EXPECT_GT((image.aPixels[0] >> 16) & 0xff, 200u);  // red at the top
+    EXPECT_GT(image.aPixels[63] & 0xff, 200u);          // blue at the bottom
 
-    std::string bmp(54 + 4 * 3 * 4, '\0');
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    bmp[2] = static_cast<char>(bmp.size());
-    bmp[10] = 54;
-    bmp[14] = 40;
-    bmp[18] = 4;
-    bmp[22] = 4;
-    bmp[26] = 1;
-    bmp[28] = 24;
-    for (size_t i = 54; i + 1 < bmp.size(); i += 2)
-    {
-        bmp[i] = '\xFF';
-        bmp[i + 1] = '\xC4';
-    }
-    EXPECT_EQ(Decode(bmp, &image), D3D_OK);
+    std::vector<uint32_t> markers(16);
+    for (size_t i = 0; i < markers.size(); i++)
+        markers[i] = i % 2 ? 0xC4FFC4 : 0xFFC4FF;  // bytes FF C4 FF C4 ...
+    const auto bmp = test::MakeBmp(4, 4, markers);
+    EXPECT_EQ(Decode(std::string(bmp.begin(), bmp.end()), &image), D3D_OK);
     EXPECT_EQ(image.iWidth, 4);
 }
 
@@ -123,41 +107,41 @@ std::string Bytes(std::initializer_list<int> values)
 }
 
 // Headers that promise a large picture while the file holds (almost) no
-// pixels. The decoder would allocate the whole picture and fill it with black.
-TEST(ImageDecode, PicturesWithoutTheirPixelsAreRefused)
+// pixels are refused: the decoder would allocate the whole picture and fill it
+// with black. Complete pictures of these kinds still load.
+TEST(ImageDecode, PicturesWithoutTheirPixelsAreRefusedCompleteOnesLoad)
 {
-    aeDecodedImage image;
-    // A TGA header one byte short (17 of 18 bytes): 1000 x 1000, 16 bits.
-    const std::string shortTga = Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xe8, 0x03, 0xe8, 0x03, 16});
-    EXPECT_EQ(Decode(shortTga, &image), D3DXERR_INVALIDDATA);
-    // A BMP with the old 12-byte header (its bit count at offset 24): 1000 x
-    // 1000, 24 bits, the pixels said to start at byte 26, and nothing there.
-    const std::string os2Bmp = Bytes({'B', 'M', 30, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 0xe8, 0x03, 0xe8,
-                                      0x03, 1, 0, 24, 0, 0, 0, 0, 0});
-    EXPECT_EQ(Decode(os2Bmp, &image), D3DXERR_INVALIDDATA);
-    // A run-length encoded TGA of 1000 x 1000 pixels with a single packet.
-    std::string rleTga = Bytes({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xe8, 0x03, 0xe8, 0x03, 24, 0});
-    rleTga += Bytes({0xff, 1, 2, 3});
-    EXPECT_EQ(Decode(rleTga, &image), D3DXERR_INVALIDDATA);
-    EXPECT_TRUE(image.aPixels.empty());
-}
-
-TEST(ImageDecode, CompletePicturesOfTheseKindsStillLoad)
-{
-    aeDecodedImage image;
-    // 4 x 2, run-length encoded: one run of 8 pixels (blue 0x10, green 0x20, red 0x30).
-    const std::string rleTga =
-        Bytes({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 24, 0}) + Bytes({0x87, 0x10, 0x20, 0x30});
-    ASSERT_EQ(Decode(rleTga, &image), D3D_OK);
-    ASSERT_EQ(image.aPixels.size(), 8u);
-    for (uint32_t pixel : image.aPixels)
-        EXPECT_EQ(pixel, 0xff302010u);
-    // 2 x 2 with the old 12-byte header, 24 bits: rows of 6 bytes padded to 8.
-    std::string os2Bmp = Bytes({'B', 'M', 42, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 2, 0, 2, 0, 1, 0, 24, 0});
-    os2Bmp += Bytes({0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0, 0, 0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0, 0});
-    ASSERT_EQ(Decode(os2Bmp, &image), D3D_OK);
-    EXPECT_EQ(image.iWidth, 2);
-    EXPECT_EQ(image.aPixels[3], 0xff302010u);
+    const std::string rleTga1000 = Bytes({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xe8, 0x03, 0xe8, 0x03, 24, 0});
+    const std::string rleTga4x2 = Bytes({0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 24, 0});
+    const struct { const char* what; std::string file; int width, height; /* 0 × 0: refused */ } cases[] = {
+        {"TGA header one byte short (17 of 18): 1000 x 1000, 16 bits",
+         Bytes({0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xe8, 0x03, 0xe8, 0x03, 16}), 0, 0},
+        // The old 12-byte header (its bit count at offset 24), the pixels said to start at byte 26.
+        {"BMP, 1000 x 1000, 24 bits, nothing at the pixels",
+         Bytes({'B', 'M', 30, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 0xe8, 0x03, 0xe8, 0x03, 1, 0, 24, 0, 0, 0, 0, 0}), 0, 0},
+        {"run-length TGA of 1000 x 1000 with a single packet", rleTga1000 + Bytes({0xff, 1, 2, 3}), 0, 0},
+        // One run of 8 pixels (blue 0x10, green 0x20, red 0x30).
+        {"run-length TGA of 4 x 2", rleTga4x2 + Bytes({0x87, 0x10, 0x20, 0x30}), 4, 2},
+        // Rows of 6 bytes padded to 8.
+        {"BMP of 2 x 2 with the old header",
+         Bytes({'B', 'M', 42, 0, 0, 0, 0, 0, 0, 0, 26, 0, 0, 0, 12, 0, 0, 0, 2, 0, 2, 0, 1, 0, 24, 0}) +
+             Bytes({0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0, 0, 0x10, 0x20, 0x30, 0x10, 0x20, 0x30, 0, 0}),
+         2, 2},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        aeDecodedImage image;
+        ASSERT_EQ(Decode(c.file, &image), c.width ? D3D_OK : D3DXERR_INVALIDDATA);
+        if (c.width)
+        {
+            EXPECT_EQ(image.iWidth, c.width);
+            EXPECT_EQ(image.iHeight, c.height);
+        }
+        EXPECT_EQ(image.aPixels.size(), static_cast<size_t>(c.width * c.height));
+        for (uint32_t pixel : image.aPixels)
+            EXPECT_EQ(pixel, 0xff302010u);
+    }
 }
 
 // A JPEG without any quantisation table (found by fuzzing): the decoder would
@@ -221,19 +205,6 @@ std::string GreyPng(bool emptyFirstData)
 }
 }
 
-// The decoder would copy the empty first chunk into a block it has not yet
-// allocated (memcpy to a null pointer; found by fuzzing).
-TEST(ImageDecode, PngWithEmptyFirstDataChunkIsRefused)
-{
-    aeDecodedImage image;
-    ASSERT_EQ(Decode(GreyPng(false), &image), D3D_OK);
-    EXPECT_EQ(image.aPixels[0], 0xff000000u);
-
-    test::LogCapture log;
-    EXPECT_EQ(Decode(GreyPng(true), &image), D3DXERR_INVALIDDATA);
-    EXPECT_TRUE(log.Contains("PNG-Datei")) << log.Text();
-}
-
 // A file full of Huffman table markers, each starting a long chain of small
 // tables that hold the next marker among their symbols, is checked in time
 // proportional to its size (each chain alone would be thousands of tables).
@@ -255,15 +226,22 @@ TEST(ImageDecode, ManyHuffmanMarkersAreCheckedQuickly)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-// An IDAT chunk that claims a gigabyte in a file of a hundred bytes (found by
-// fuzzing): the decoder would first grow its block to hold it.
-TEST(ImageDecode, PngDataChunkLongerThanTheFileIsRefused)
+// PNG data chunks (found by fuzzing): an empty first one the decoder would
+// copy into a block it has not yet allocated (memcpy to a null pointer), and
+// one that claims a gigabyte in a file of a hundred bytes, for which it would
+// first grow its block.
+TEST(ImageDecode, PngWithAnEmptyFirstOrAnOverlongDataChunkIsRefused)
 {
-    std::string png = GreyPng(false);
-    const size_t idat = png.find("IDAT") - 4;
-    png[idat] = 0x3f;  // 0x3f00000c bytes
-    test::LogCapture log;
     aeDecodedImage image;
+    ASSERT_EQ(Decode(GreyPng(false), &image), D3D_OK);
+    EXPECT_EQ(image.aPixels[0], 0xff000000u);
+
+    test::LogCapture log;
+    EXPECT_EQ(Decode(GreyPng(true), &image), D3DXERR_INVALIDDATA);
+    EXPECT_TRUE(log.Contains("PNG-Datei")) << log.Text();
+
+    std::string png = GreyPng(false);
+    png[png.find("IDAT") - 4] = 0x3f;  // 0x3f00000c bytes
     EXPECT_EQ(Decode(png, &image), D3DXERR_INVALIDDATA);
     EXPECT_TRUE(log.Contains("endet mitten in ihren Bilddaten")) << log.Text();
 }
