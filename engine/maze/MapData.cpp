@@ -154,16 +154,28 @@ public:
         return true;
     }
 
-    // The seven indices of field (x, y) against the lengths of the lists.
-    void CheckField(const int32_t* entry, int x, int y, const int* counts)
-    {
-        // Slot order in the table: floor, ceiling, walls 0 to 3, object.
-        static const int kList[7] = {AE_MAP_FLOORS, AE_MAP_CEILINGS, AE_MAP_WALLS, AE_MAP_WALLS,
+    // Slot order in the table: floor, ceiling, walls 0 to 3, object.
+    static constexpr int kList[7] = {AE_MAP_FLOORS, AE_MAP_CEILINGS, AE_MAP_WALLS, AE_MAP_WALLS,
                                      AE_MAP_WALLS,  AE_MAP_WALLS,    AE_MAP_OBJECTS};
+
+    // The seven indices of field (x, y) against the lengths of the lists;
+    // slotCounts: the length of each slot's list. A field without a fault
+    // costs seven comparisons (-1 and 0 to n - 1 are 0 to n plus one).
+    void CheckField(const int32_t* entry, int x, int y, const uint32_t* slotCounts)
+    {
+        bool fine = true;
+        for (int s = 0; s < 7; ++s)
+            fine &= static_cast<uint32_t>(entry[s]) + 1u <= slotCounts[s];
+        if (!fine)
+            ReportField(entry, x, y, slotCounts);
+    }
+
+    void ReportField(const int32_t* entry, int x, int y, const uint32_t* slotCounts)
+    {
         static const char* const kSlotName[7] = {"Boden", "Decke", "Wand 0", "Wand 1", "Wand 2", "Wand 3", "Objekt"};
         for (int s = 0; s < 7; ++s)
         {
-            const int n = counts[kList[s]];
+            const int n = static_cast<int>(slotCounts[s]);
             if (entry[s] != -1 && (entry[s] < 0 || entry[s] >= n))
                 Report(AE_MAP_INVALID, "Feld (%d, %d): %s-Index %d liegt außerhalb der Liste (%d Einträge)!", x, y,
                        kSlotName[s], entry[s], n);
@@ -221,6 +233,9 @@ public:
             if (!Block(b, &counts[b]))
                 return false;
 
+        uint32_t slotCounts[7];
+        for (int s = 0; s < 7; ++s)
+            slotCounts[s] = static_cast<uint32_t>(counts[kList[s]]);
         const long long tableBytes = static_cast<long long>(width) * height * kFieldBytes;
         if (!m_In.Fits(static_cast<long long>(width) * height, kFieldBytes))
         {
@@ -235,7 +250,7 @@ public:
             const aeMapField* field = m.fields.data();
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x, ++field)
-                    CheckField(field->data(), x, y, counts);
+                    CheckField(field->data(), x, y, slotCounts);
         }
         else
         {
@@ -244,7 +259,7 @@ public:
                 {
                     int32_t entry[7];
                     m_In.Read(kFieldBytes, entry);
-                    CheckField(entry, x, y, counts);
+                    CheckField(entry, x, y, slotCounts);
                 }
         }
 

@@ -2,38 +2,27 @@
 #include "Sound.h"
 #include "aeCamera.h"
 #include "aeError.h"
+#include "aeLargeMemory.h"
 
 // Slots in the order in which a field fires them.
 static const int kActivationOrder[AE_NUM_SLOTS] = {AE_SLOT_OBJECT, AE_SLOT_WALL0, AE_SLOT_WALL1, AE_SLOT_WALL2,
                                                    AE_SLOT_WALL3,  AE_SLOT_FLOOR, AE_SLOT_CEILING};
 
-int aeMazeField::GetSlotIndex(int slot) const
+void* aeMazeField::operator new[](size_t bytes)
 {
-    switch (slot)
-    {
-    case AE_SLOT_FLOOR: return m_iFloor;
-    case AE_SLOT_CEILING: return m_iCeiling;
-    case AE_SLOT_WALL0:
-    case AE_SLOT_WALL1:
-    case AE_SLOT_WALL2:
-    case AE_SLOT_WALL3: return m_aiWalls[slot - AE_SLOT_WALL0];
-    case AE_SLOT_OBJECT: return m_iObject;
-    default: return -1;
-    }
+    if (void* block = aeAllocateLarge(bytes))
+        return block;
+    throw std::bad_alloc();
 }
 
-aeMazeRecord* aeMazeField::GetRecord(int slot) const
+void* aeMazeField::operator new[](size_t bytes, const std::nothrow_t&) noexcept
 {
-    const int index = GetSlotIndex(slot);
-    if (index < 0)
-        return nullptr;
-    switch (slot)
-    {
-    case AE_SLOT_FLOOR: return aeMaze::m_aFloors.GetElement(index);
-    case AE_SLOT_CEILING: return aeMaze::m_aCeilings.GetElement(index);
-    case AE_SLOT_OBJECT: return aeMaze::m_aObjects.GetElement(index);
-    default: return aeMaze::m_aWalls.GetElement(index);
-    }
+    return aeAllocateLarge(bytes);
+}
+
+void aeMazeField::operator delete[](void* block, size_t bytes) noexcept
+{
+    aeFreeLarge(block, bytes);
 }
 
 // The duration of the player's animation; a slot whose animation did not

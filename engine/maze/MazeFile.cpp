@@ -197,6 +197,8 @@ int aeMaze::Init(VFile* file)
         Clear();
         return 0;
     }
+    // One pass over the grid: each field gets its indices and its players
+    // (as Update(0) would give them) while it is in the cache.
     const int fields = map.width * map.height;
     for (int i = 0; i < fields; ++i)
     {
@@ -206,6 +208,7 @@ int aeMaze::Init(VFile* file)
         field.m_iCeiling = entry[AE_SLOT_CEILING];
         std::memcpy(field.m_aiWalls, &entry[AE_SLOT_WALL0], 16);
         field.m_iObject = entry[AE_SLOT_OBJECT];
+        field.Init(0);
     }
 
     m_iNextMapX = map.exitX;
@@ -213,7 +216,6 @@ int aeMaze::Init(VFile* file)
     CopyName(m_acNextMap, map.next);
     m_dwLastKill = 0;
     m_bWon = 0;
-    Update(0);
     return 1;
 }
 

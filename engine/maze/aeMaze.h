@@ -18,6 +18,9 @@
 #include "aeClock.h"
 #include "aeMath.h"
 
+#include <cstddef>
+#include <new>
+
 class VFile;
 class aeSound;
 class aeMusic;
@@ -152,6 +155,11 @@ public:
         : m_iFloor(-1), m_iCeiling(-1), m_aiWalls{-1, -1, -1, -1}, m_iObject(-1), m_byActivated(0), m_byAnimating(0)
     {
     }
+
+    // A grid is one block of many megabytes, taken from aeAllocateLarge.
+    static void* operator new[](size_t bytes);
+    static void* operator new[](size_t bytes, const std::nothrow_t&) noexcept;
+    static void operator delete[](void* block, size_t bytes) noexcept;
 
     // Prepares the seven players from the records; with bSounds also starts
     // the looping sounds of mode-2 slots that have not fired.
@@ -317,3 +325,33 @@ private:
     // A fresh grid of width x height fields in place of the old one.
     static int AllocateFields(int width, int height);
 };
+
+// Inline: the grid asks these seven times per field when a map loads.
+inline int aeMazeField::GetSlotIndex(int slot) const
+{
+    switch (slot)
+    {
+    case AE_SLOT_FLOOR: return m_iFloor;
+    case AE_SLOT_CEILING: return m_iCeiling;
+    case AE_SLOT_WALL0:
+    case AE_SLOT_WALL1:
+    case AE_SLOT_WALL2:
+    case AE_SLOT_WALL3: return m_aiWalls[slot - AE_SLOT_WALL0];
+    case AE_SLOT_OBJECT: return m_iObject;
+    default: return -1;
+    }
+}
+
+inline aeMazeRecord* aeMazeField::GetRecord(int slot) const
+{
+    const int index = GetSlotIndex(slot);
+    if (index < 0)
+        return nullptr;
+    switch (slot)
+    {
+    case AE_SLOT_FLOOR: return aeMaze::m_aFloors.GetElement(index);
+    case AE_SLOT_CEILING: return aeMaze::m_aCeilings.GetElement(index);
+    case AE_SLOT_OBJECT: return aeMaze::m_aObjects.GetElement(index);
+    default: return aeMaze::m_aWalls.GetElement(index);
+    }
+}

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "GlStateCache.h"
+#include "ProgramCache.h"
 #include "aeWindow.h"
 #include "d3d9.h"
 
@@ -253,31 +255,6 @@ public:
 };
 
 // ---------------------------------------------------------------------------
-// Shader variants
-// ---------------------------------------------------------------------------
-
-enum UniformGroup
-{
-    U_WORLDVIEW,
-    U_PROJECTION,
-    U_SCREEN,
-    U_TEXMATRIX,
-    U_LIGHTING,
-    U_TFACTOR,
-    U_FOG,
-    U_ALPHAREF,
-    U_COUNT
-};
-
-struct Program
-{
-    uint64_t uKey;
-    GLuint uProgram;
-    GLint aiLoc[24];
-    uint32_t auGen[U_COUNT];
-};
-
-// ---------------------------------------------------------------------------
 // The device
 // ---------------------------------------------------------------------------
 
@@ -385,8 +362,8 @@ private:
     bool PrepareDraw(DWORD fvf, GLuint buffer, UINT offset, UINT stride);
     void ApplyRaster();
     void ApplySampler(int stage);
-    uint64_t ProgramKey(DWORD fvf) const;
-    Program* GetProgram(uint64_t key);
+    ShaderKey ProgramKey(DWORD fvf) const;
+    Program* GetProgram(const ShaderKey& key);
     void UploadUniforms(Program* program, DWORD fvf);
     void UpdateDerived();
     bool CheckWindowLoss();
@@ -425,7 +402,7 @@ private:
     GLuint m_uStreamBuffer = 0;
     UINT m_uStreamCapacity = 0, m_uStreamOffset = 0;
     GLuint m_auSamplers[kStages] = {};
-    std::vector<Program> m_Programs;
+    ProgramCache m_Programs{64, [](GLuint program) { glDeleteProgram(program); }};
     Program* m_pCurrentProgram = nullptr;
     uint32_t m_auGen[U_COUNT] = {};
 
@@ -445,17 +422,8 @@ private:
     float m_afLightDir[kMaxActiveLights][4] = {};
     int m_iLightCount = 0;
 
-    struct GlCache
-    {
-        int depthTest = -1, depthMask = -1, depthFunc = -1;
-        int blend = -1, blendSrc = -1, blendDst = -1, blendSrcA = -1, blendDstA = -1, blendOp = -1, blendOpA = -1;
-        int cull = -1, frontFace = -1;
-        int colorMask = -1;
-        int polygonMode = -1;
-        int multisample = -1;
-        int viewportX = -1, viewportY = -1, viewportW = -1, viewportH = -1;
-        float depthMin = -1, depthMax = -1;
-    } m_Gl;
+    GlStateCache m_Gl;
+    SamplerState m_aSamplerGl[kStages];
 };
 
 // Holds a device's lock for one call (see Device::Enter).

@@ -23,8 +23,7 @@ Device::~Device()
         MakeCurrent();
         ReleaseStateRefs(m_State);
         ForgetFrames();
-        for (Program& program : m_Programs)
-            glDeleteProgram(program.uProgram);
+        m_Programs.Clear();
         glDeleteSamplers(kStages, m_auSamplers);
         glDeleteBuffers(1, &m_uStreamBuffer);
         glDeleteVertexArrays(1, &m_uVao);
@@ -144,7 +143,6 @@ HRESULT Device::Create(HWND window, D3DPRESENT_PARAMETERS& params)
     if (!CreateTargets())
         return D3DERR_OUTOFVIDEOMEMORY;
 
-    m_Programs.reserve(64);
     glActiveTexture(GL_TEXTURE0);
     glGenVertexArrays(1, &m_uVao);
     glBindVertexArray(m_uVao);
@@ -225,7 +223,7 @@ bool Device::CreateTargets()
     glClearColor(0, 0, 0, 1);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | (m_bHasDepth ? GL_DEPTH_BUFFER_BIT : 0));
-    m_Gl = GlCache();
+    m_Gl.Forget();
     return ok;
 }
 
@@ -348,7 +346,7 @@ void Device::ShowBackBuffer()
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
     GLuint source = m_uFbo;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    m_Gl.colorMask = -1;
+    m_Gl.raster.ForgetColorMask();
     m_bRasterDirty = true;
     if (m_iSamples > 0)
     {
@@ -515,14 +513,14 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         glClearColor(c.r, c.g, c.b, c.a);
         // Clearing is not limited by the colour write mask.
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        m_Gl.colorMask = -1;
+        m_Gl.raster.ForgetColorMask();
     }
     if (flags & D3DCLEAR_ZBUFFER)
     {
         mask |= GL_DEPTH_BUFFER_BIT;
         glClearDepth(z);
         glDepthMask(GL_TRUE);
-        m_Gl.depthMask = -1;
+        m_Gl.depth.ForgetMask();
     }
     if (flags & D3DCLEAR_STENCIL)
     {

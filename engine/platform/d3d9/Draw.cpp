@@ -1,5 +1,5 @@
-// Drawing: vertex formats, the OpenGL state behind the render states (only what
-// changed is sent), samplers, derived matrices and lights, and the draw calls.
+// Drawing: vertex formats, the render and sampler states handed to the OpenGL
+// state cache, derived matrices and lights, and the draw calls.
 
 #include <algorithm>
 #include <cmath>
@@ -74,95 +74,6 @@ bool DescribeFVF(DWORD fvf, VertexLayout* layout)
 
 namespace
 {
-GLenum Compare(DWORD func)
-{
-    switch (func)
-    {
-    case D3DCMP_NEVER:
-        return GL_NEVER;
-    case D3DCMP_LESS:
-        return GL_LESS;
-    case D3DCMP_EQUAL:
-        return GL_EQUAL;
-    case D3DCMP_LESSEQUAL:
-        return GL_LEQUAL;
-    case D3DCMP_GREATER:
-        return GL_GREATER;
-    case D3DCMP_NOTEQUAL:
-        return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL:
-        return GL_GEQUAL;
-    default:
-        return GL_ALWAYS;
-    }
-}
-
-GLenum BlendFactor(DWORD blend)
-{
-    switch (blend)
-    {
-    case D3DBLEND_ZERO:
-        return GL_ZERO;
-    case D3DBLEND_SRCCOLOR:
-        return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR:
-        return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA:
-        return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA:
-        return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA:
-        return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA:
-        return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR:
-        return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR:
-        return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT:
-        return GL_SRC_ALPHA_SATURATE;
-    case D3DBLEND_BLENDFACTOR:
-        return GL_CONSTANT_COLOR;
-    case D3DBLEND_INVBLENDFACTOR:
-        return GL_ONE_MINUS_CONSTANT_COLOR;
-    default:
-        return GL_ONE;
-    }
-}
-
-GLenum BlendOp(DWORD op)
-{
-    switch (op)
-    {
-    case D3DBLENDOP_SUBTRACT:
-        return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT:
-        return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN:
-        return GL_MIN;
-    case D3DBLENDOP_MAX:
-        return GL_MAX;
-    default:
-        return GL_FUNC_ADD;
-    }
-}
-
-GLenum Wrap(DWORD mode)
-{
-    switch (mode)
-    {
-    case D3DTADDRESS_MIRROR:
-        return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP:
-    case D3DTADDRESS_MIRRORONCE:
-        return GL_CLAMP_TO_EDGE;
-    case D3DTADDRESS_BORDER:
-        return GL_CLAMP_TO_BORDER;
-    default:
-        return GL_REPEAT;
-    }
-}
-
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type, UINT count, GLsizei* vertices)
 {
     switch (type)
@@ -191,14 +102,6 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type, UINT count, GLsizei* vertices)
     }
 }
 
-void Toggle(GLenum capability, bool on)
-{
-    if (on)
-        glEnable(capability);
-    else
-        glDisable(capability);
-}
-
 void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, float* out)
 {
     for (int i = 0; i < 4; i++)
@@ -211,166 +114,18 @@ void Device::ApplyRaster()
 {
     m_bRasterDirty = false;
     const DWORD* rs = m_State.adwRS;
-    GlCache& gl = m_Gl;
-
-    const int depth = (rs[D3DRS_ZENABLE] != D3DZB_FALSE && m_bHasDepth) ? 1 : 0;
-    if (gl.depthTest != depth)
-    {
-        gl.depthTest = depth;
-        Toggle(GL_DEPTH_TEST, depth);
-    }
-    if (depth)
-    {
-        const int func = static_cast<int>(Compare(rs[D3DRS_ZFUNC]));
-        if (gl.depthFunc != func)
-            glDepthFunc(static_cast<GLenum>(gl.depthFunc = func));
-        const int mask = rs[D3DRS_ZWRITEENABLE] ? 1 : 0;
-        if (gl.depthMask != mask)
-            glDepthMask(static_cast<GLboolean>(gl.depthMask = mask));
-    }
-
-    const int blend = rs[D3DRS_ALPHABLENDENABLE] ? 1 : 0;
-    if (gl.blend != blend)
-    {
-        gl.blend = blend;
-        Toggle(GL_BLEND, blend);
-    }
-    if (blend)
-    {
-        auto factors = [](DWORD src, DWORD dst, GLenum* s, GLenum* d) {
-            if (src == D3DBLEND_BOTHSRCALPHA)
-            {
-                *s = GL_SRC_ALPHA;
-                *d = GL_ONE_MINUS_SRC_ALPHA;
-            }
-            else if (src == D3DBLEND_BOTHINVSRCALPHA)
-            {
-                *s = GL_ONE_MINUS_SRC_ALPHA;
-                *d = GL_SRC_ALPHA;
-            }
-            else
-            {
-                *s = BlendFactor(src);
-                *d = BlendFactor(dst);
-            }
-        };
-        GLenum s, d, sa, da;
-        factors(rs[D3DRS_SRCBLEND], rs[D3DRS_DESTBLEND], &s, &d);
-        GLenum op = BlendOp(rs[D3DRS_BLENDOP]), opA = op;
-        sa = s;
-        da = d;
-        if (rs[D3DRS_SEPARATEALPHABLENDENABLE])
-        {
-            factors(rs[D3DRS_SRCBLENDALPHA], rs[D3DRS_DESTBLENDALPHA], &sa, &da);
-            opA = BlendOp(rs[D3DRS_BLENDOPALPHA]);
-        }
-        if (gl.blendSrc != static_cast<int>(s) || gl.blendDst != static_cast<int>(d)
-            || gl.blendSrcA != static_cast<int>(sa) || gl.blendDstA != static_cast<int>(da))
-        {
-            gl.blendSrc = static_cast<int>(s);
-            gl.blendDst = static_cast<int>(d);
-            gl.blendSrcA = static_cast<int>(sa);
-            gl.blendDstA = static_cast<int>(da);
-            glBlendFuncSeparate(s, d, sa, da);
-        }
-        if (gl.blendOp != static_cast<int>(op) || gl.blendOpA != static_cast<int>(opA))
-        {
-            gl.blendOp = static_cast<int>(op);
-            gl.blendOpA = static_cast<int>(opA);
-            glBlendEquationSeparate(op, opA);
-        }
-        const D3DCOLORVALUE f = UnpackColor(rs[D3DRS_BLENDFACTOR]);
-        glBlendColor(f.r, f.g, f.b, f.a);
-    }
-
-    // Direct3D culls by the winding on screen; the picture is not mirrored on
-    // its way to OpenGL, so clockwise stays clockwise.
-    const DWORD cullMode = rs[D3DRS_CULLMODE];
-    const int cull = (cullMode == D3DCULL_CW || cullMode == D3DCULL_CCW) ? 1 : 0;
-    if (gl.cull != cull)
-    {
-        gl.cull = cull;
-        Toggle(GL_CULL_FACE, cull);
-    }
-    if (cull)
-    {
-        const int front = cullMode == D3DCULL_CCW ? GL_CW : GL_CCW;
-        if (gl.frontFace != front)
-            glFrontFace(static_cast<GLenum>(gl.frontFace = front));
-    }
-
-    const int mask = static_cast<int>(rs[D3DRS_COLORWRITEENABLE] & 0xf);
-    if (gl.colorMask != mask)
-    {
-        gl.colorMask = mask;
-        glColorMask(mask & 1, (mask >> 1) & 1, (mask >> 2) & 1, (mask >> 3) & 1);
-    }
-
-    const int fill = rs[D3DRS_FILLMODE] == D3DFILL_POINT ? GL_POINT
-                     : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE
-                                                               : GL_FILL;
-    if (gl.polygonMode != fill)
-        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(gl.polygonMode = fill));
-
-    if (m_iSamples > 0)
-    {
-        const int ms = rs[D3DRS_MULTISAMPLEANTIALIAS] ? 1 : 0;
-        if (gl.multisample != ms)
-        {
-            gl.multisample = ms;
-            Toggle(GL_MULTISAMPLE, ms);
-        }
-    }
-
-    const D3DVIEWPORT9& vp = m_State.Viewport;
-    const int x = static_cast<int>(vp.X), w = static_cast<int>(vp.Width), h = static_cast<int>(vp.Height);
-    const int y = static_cast<int>(m_Params.BackBufferHeight) - static_cast<int>(vp.Y) - h;
-    if (gl.viewportX != x || gl.viewportY != y || gl.viewportW != w || gl.viewportH != h)
-    {
-        gl.viewportX = x;
-        gl.viewportY = y;
-        gl.viewportW = w;
-        gl.viewportH = h;
-        glViewport(x, y, w, h);
-    }
-    if (gl.depthMin != vp.MinZ || gl.depthMax != vp.MaxZ)
-    {
-        gl.depthMin = vp.MinZ;
-        gl.depthMax = vp.MaxZ;
-        glDepthRange(vp.MinZ, vp.MaxZ);
-    }
+    GlCalls& gl = RealGl();
+    m_Gl.depth.Apply(gl, rs, m_bHasDepth);
+    m_Gl.blend.Apply(gl, rs);
+    m_Gl.cull.Apply(gl, rs);
+    m_Gl.raster.Apply(gl, rs, m_iSamples > 0);
+    m_Gl.viewport.Apply(gl, m_State.Viewport, m_Params.BackBufferHeight);
 }
 
 void Device::ApplySampler(int stage)
 {
     m_abSamplerDirty[stage] = false;
-    const DWORD* s = m_State.adwSamp[stage];
-    const GLuint sampler = m_auSamplers[stage];
-    const DWORD minFilter = s[D3DSAMP_MINFILTER], magFilter = s[D3DSAMP_MAGFILTER], mip = s[D3DSAMP_MIPFILTER];
-    const bool linear = minFilter >= D3DTEXF_LINEAR;
-    GLenum min = linear ? GL_LINEAR : GL_NEAREST;
-    if (mip == D3DTEXF_POINT)
-        min = linear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
-    else if (mip >= D3DTEXF_LINEAR)
-        min = linear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(min));
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magFilter >= D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST);
-    const float maxAnisotropy = Probe()->fMaxAnisotropy;
-    if (maxAnisotropy >= 2.f)
-    {
-        float anisotropy = 1.f;
-        if (minFilter == D3DTEXF_ANISOTROPIC || magFilter == D3DTEXF_ANISOTROPIC)
-            anisotropy = std::clamp(static_cast<float>(s[D3DSAMP_MAXANISOTROPY]), 1.f, maxAnisotropy);
-        glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, anisotropy);
-    }
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSU])));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(Wrap(s[D3DSAMP_ADDRESSV])));
-    const D3DCOLORVALUE border = UnpackColor(s[D3DSAMP_BORDERCOLOR]);
-    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, &border.r);
-    float bias;
-    memcpy(&bias, &s[D3DSAMP_MIPMAPLODBIAS], 4);
-    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, bias);
-    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(s[D3DSAMP_MAXMIPLEVEL]));
+    m_aSamplerGl[stage].Apply(RealGl(), m_auSamplers[stage], m_State.adwSamp[stage], Probe()->fMaxAnisotropy);
 }
 
 void Device::UpdateDerived()

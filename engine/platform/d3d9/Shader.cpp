@@ -333,14 +333,11 @@ GLuint Compile(GLenum type, const std::string& source)
 }
 }   // namespace
 
-// The program for a key of ShaderKey's packing.
-Program* Device::GetProgram(uint64_t key)
+Program* Device::GetProgram(const ShaderKey& k)
 {
-    for (Program& program : m_Programs)
-        if (program.uKey == key)
-            return &program;
+    if (Program* cached = m_Programs.Find(k))
+        return cached;
 
-    const ShaderKey k = ShaderKey::Unpack(key);
     char defines[512];
     snprintf(defines, sizeof(defines),
              "#version 330 core\n#define RHW %d\n#define NORMAL %d\n#define LIGHTING %d\n"
@@ -356,7 +353,7 @@ Program* Device::GetProgram(uint64_t key)
     fragment += kFragmentSource;
 
     Program program{};
-    program.uKey = key;
+    program.uKey = k.Pack();
     const GLuint vs = Compile(GL_VERTEX_SHADER, std::string(defines) + kVertexSource);
     const GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, fragment) : 0;
     if (!vs || !fs)
@@ -385,20 +382,11 @@ Program* Device::GetProgram(uint64_t key)
     glUseProgram(program.uProgram);
     if (program.aiLoc[L_TEX0] >= 0)
         glUniform1i(program.aiLoc[L_TEX0], 0);
-    // The vector of programs is reserved at creation, so pointers stay valid.
-    if (m_Programs.size() == m_Programs.capacity())
-    {
-        AE_WARNING("aeD3D9Shader", "Zu viele Shader-Varianten; die ältesten werden verworfen.");
-        for (Program& old : m_Programs)
-            glDeleteProgram(old.uProgram);
-        m_Programs.clear();
-    }
-    m_Programs.push_back(program);
     m_pCurrentProgram = nullptr;
-    return &m_Programs.back();
+    return m_Programs.Add(program);
 }
 
-uint64_t Device::ProgramKey(DWORD fvf) const
+ShaderKey Device::ProgramKey(DWORD fvf) const
 {
     VertexLayout layout;
     DescribeFVF(fvf, &layout);
@@ -473,7 +461,7 @@ uint64_t Device::ProgramKey(DWORD fvf) const
         key.bAlphaTest = 1;
         key.uAlphaFunc = rs[D3DRS_ALPHAFUNC] & 0xf;
     }
-    return key.Pack();
+    return key;
 }
 
 void Device::UploadUniforms(Program* p, DWORD)
