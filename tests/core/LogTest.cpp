@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -197,6 +198,14 @@ TEST(CoreLock, LockUnlockAndContention)
     for (auto& th : threads)
         th.join();
     EXPECT_EQ(counter, 200000);
+    // A waiter spins while the lock is held and gets it once it is released.
+    lock.Lock();
+    std::thread waiter([&] { lock.Lock(); ++counter; lock.Unlock(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(counter, 200000);
+    lock.Unlock();
+    waiter.join();
+    EXPECT_EQ(counter, 200001);
 }
 
 TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)
