@@ -1,3 +1,6 @@
+// The engine's containers: the list that owns its elements and never moves
+// them, and the arrays that grow and shrink.
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -16,11 +19,10 @@ struct Counted
     ~Counted() { --s_iAlive; }
 };
 
-DynList<Counted>* FillList(DynList<Counted>& list, int n)
+void FillList(DynList<Counted>& list, int n)
 {
     for (int i = 0; i < n; ++i)
         list.Insert()->iValue = i;
-    return &list;
 }
 
 std::vector<int> Values(DynList<Counted>& list)
@@ -44,13 +46,11 @@ TEST(CoreDynList, InsertRemoveFindKeepOrderAndOwnership)
         list.Insert();
         EXPECT_EQ(list[2], third);  // elements never move
         EXPECT_EQ(Counted::s_iAlive, 6);
-
         list.Remove(-1);
         list.Remove(6);
         Counted stranger;
         list.Remove(&stranger);
         EXPECT_EQ(list.GetNumElements(), 6);
-
         list.Remove(1);
         list.Remove(third);
         EXPECT_EQ(Values(list), (std::vector<int>{0, 3, 4, 0}));
@@ -59,7 +59,6 @@ TEST(CoreDynList, InsertRemoveFindKeepOrderAndOwnership)
         EXPECT_EQ(Counted::s_iAlive, 5);  // four in the list and the stranger
     }
     EXPECT_EQ(Counted::s_iAlive, 0);
-
     DynList<Counted> one;
     one.Insert();
     one.Remove(0);
@@ -85,7 +84,6 @@ TEST(CoreDynList, TraverseRangesAndRemovalInsideTheCallback)
     g_aVisited.clear();
     list.Traverse(visit, 2, 3);
     EXPECT_EQ(g_aVisited, (std::vector<int>{2, 3}));
-
     // Removing every odd element while walking sees each element exactly once.
     g_aVisited.clear();
     list.Traverse(
@@ -99,7 +97,6 @@ TEST(CoreDynList, TraverseRangesAndRemovalInsideTheCallback)
         -1, -1);
     EXPECT_EQ(g_aVisited, (std::vector<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(Values(list), (std::vector<int>{0, 2, 4}));
-
     // Removing everything from the fixed last index never walks past the end.
     list.Traverse([](int i, Counted*, DynList<Counted>* l) { l->Remove(i); return 1; }, 0, 2);
     EXPECT_EQ(list.GetNumElements(), 0);

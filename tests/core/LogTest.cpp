@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,17 @@
 #include "aeLog.h"
 #include "aeFileSystem.h"
 #include "aeLogFile.h"
+
+namespace
+{
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size())
+        ++n;
+    return n;
+}
+}
 
 TEST(CoreLog, HeaderEntriesBannersAndSummary)
 {
@@ -75,7 +87,6 @@ TEST(CoreLog, ProgramsInOneFolderKeepTheirOwnLogs)
     const std::string second = test::ReadBinary(dir + "/prog-2.log");
     EXPECT_EQ(second.rfind("--- Logbuch zum Programm \"Zweites\" ---\r\n", 0), 0u) << second;
     EXPECT_NE(second.find("zweiter Eintrag"), std::string::npos);
-
     close(other);
     ASSERT_EQ(aeLog::Init("Drittes", (dir + "/prog").c_str()), 1);
     EXPECT_EQ(std::string(aeLogFileName()), dir + "/prog.log");
@@ -83,7 +94,7 @@ TEST(CoreLog, ProgramsInOneFolderKeepTheirOwnLogs)
     EXPECT_EQ(test::ReadBinary(dir + "/prog.log").rfind("--- Logbuch zum Programm \"Drittes\"", 0), 0u);
 }
 
-TEST(CoreLog, OffWithoutFileNameAndSilentWhenClosed)
+TEST(CoreLog, OffWithoutFileNameSilentWhenClosedAndUtf8OnDisk)
 {
     ASSERT_EQ(aeLog::Init("Programm", nullptr), 1);
     EXPECT_FALSE(aeLog::IsInitialized());
@@ -94,10 +105,6 @@ TEST(CoreLog, OffWithoutFileNameAndSilentWhenClosed)
     EXPECT_EQ(aeLog::Exit(), 1);
     EXPECT_EQ(aeLog::Exit(), 1);
     EXPECT_EQ(aeLog::Init("Programm", "/nonexistent-dir/x"), 0);
-}
-
-TEST(CoreLog, GermanTextIsWrittenAsUtf8)
-{
     test::LogCapture log("utf8");
     aeLog::Write("Größe: %s", "Straße");
     aeLog::Exit();
@@ -130,10 +137,6 @@ TEST(CoreLog, OverlongMessagesAndNamesAreCut)
     for (const auto& e : std::filesystem::directory_iterator(dir))
         found = found || e.path().extension() == ".log";
     EXPECT_TRUE(found);
-}
-
-TEST(CoreLog, ErrorTemplates)
-{
     test::LogCapture log("templates");
     aeReportError("Datei.cpp", 12, "aeTest::Run", "Die Datei %s konnte nicht %s werden!", "a.txt", "geöffnet");
     aeReportInvalidParameter("Datei.cpp", 13, "aeTest::Run");
@@ -181,7 +184,6 @@ TEST(CoreLock, LockUnlockAndContention)
     EXPECT_EQ(lock.IsLocked(), 1);
     lock.Unlock();
     EXPECT_EQ(lock.IsLocked(), 0);
-
     long counter = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < 2; ++t)
@@ -196,6 +198,14 @@ TEST(CoreLock, LockUnlockAndContention)
     for (auto& th : threads)
         th.join();
     EXPECT_EQ(counter, 200000);
+    // A waiter spins while the lock is held and gets it once it is released.
+    lock.Lock();
+    std::thread waiter([&] { lock.Lock(); ++counter; lock.Unlock(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(counter, 200000);
+    lock.Unlock();
+    waiter.join();
+    EXPECT_EQ(counter, 200001);
 }
 
 TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)
@@ -222,38 +232,21 @@ TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)
         aeLog::Exit();
         text = log.Text();
     }
-    int lines = 0, first = 0, notes = 0;
-    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2)
-        ++lines;
-    for (size_t at = 0; (at = text.find("Beschreibung: Fehler beim finden der Cursor-Textur!\r\n", at)) != std::string::npos; ++at)
-        ++first;
-    for (size_t at = 0; (at = text.find("-mal wiederholt)", at)) != std::string::npos; ++at)
-        ++notes;
-    EXPECT_EQ(first, 2);  // the first time exactly as ever, and once more after the pause
-    EXPECT_EQ(notes, 10);  // once a minute, and when it stopped
-    EXPECT_LT(lines, 30);
+    // The first time exactly as ever, and once more after the pause; a note once a minute, and when it stopped.
+    EXPECT_EQ(Count(text, "Beschreibung: Fehler beim finden der Cursor-Textur!\r\n"), 2);
+    EXPECT_EQ(Count(text, "-mal wiederholt)"), 10);
+    EXPECT_LT(Count(text, "\r\n"), 30);
     EXPECT_NE(text.find("0h 1m 0s Fehler"), std::string::npos);
     EXPECT_NE(text.find("Fehler beim finden der Cursor-Textur! (1499-mal wiederholt)"), std::string::npos);
     EXPECT_NE(text.find("Fehler beim finden der Cursor-Textur! (1500-mal wiederholt)"), std::string::npos);
-    int others = 0;
-    for (size_t at = 0; (at = text.find("Karte geladen", at)) != std::string::npos; ++at)
-        ++others;
-    EXPECT_EQ(others, 3);
+    EXPECT_EQ(Count(text, "Karte geladen"), 3);
     EXPECT_NE(text.find("Ende des Logbuches: 15004 Eintr"), std::string::npos);
-}
-
-TEST(CoreLog, RepeatsWithinOneFrameOrWithoutFramesAreAllWritten)
-{
-    test::FakeClock clock(0, 0);
+    // Repeats within one frame or without frames are all written.
     test::LogCapture log("no_frames");
     for (int i = 0; i < 3; ++i)
         aeLog::Write("Ohne Bilder");
     aeLog::NextFrame();
     aeLog::Write("Im Bild");
     aeLog::Write("Im Bild");
-    int count = 0;
-    const std::string text = log.Text();
-    for (size_t at = 0; (at = text.find("Bild", at)) != std::string::npos; ++at)
-        ++count;
-    EXPECT_EQ(count, 5);
+    EXPECT_EQ(Count(log.Text(), "Bild"), 5);
 }

@@ -12,10 +12,7 @@
 namespace
 {
 std::vector<float> g_aMoves, g_aRenders;
-int g_iQuitAfter = 0;
-int g_iPumps = 0;
-int g_iPumpQuitAt = 0;
-int g_iFailMoveAt = 0, g_iFailRenderAt = 0;
+int g_iQuitAfter = 0, g_iPumps = 0, g_iPumpQuitAt = 0, g_iFailMoveAt = 0, g_iFailRenderAt = 0;
 
 int Move(float elapsed)
 {
@@ -89,6 +86,18 @@ TEST_F(CoreMainLoop, SingleThreadedCallsMoveThenRenderWithTheSameTime)
     EXPECT_TRUE(log.Contains("Die Nachrichtenschleife wurde betreten (Single-Threaded)!\r\n"));
     EXPECT_TRUE(log.Contains("Die Nachrichtenschleife wurde verlassen!\r\n"));
     EXPECT_EQ(aeMain::GetMoveThread(), nullptr);
+    // Init and Exit are repeatable; Exit also closes the log with its summary, once.
+    EXPECT_EQ(aeMain::Init(), 1);
+    EXPECT_EQ(aeMain::IsInitialized(), 1);
+    EXPECT_EQ(aeMain::IsActive(), 1);
+    EXPECT_EQ(aeMain::IsQuit(), 0);
+    aeMain::Exit();
+    EXPECT_FALSE(aeLog::IsInitialized());
+    aeMain::Exit();
+    EXPECT_EQ(aeMain::IsInitialized(), 0);
+    const std::string text = log.Text();
+    EXPECT_EQ(text.find("Ende des Logbuches"), text.rfind("Ende des Logbuches"));
+    EXPECT_NE(aeMain::GetDLLHandle(), nullptr);
 }
 
 TEST_F(CoreMainLoop, QuitMessageEndsTheLoopAfterTheFrameAndInactiveSkipsCallbacks)
@@ -108,7 +117,6 @@ TEST_F(CoreMainLoop, QuitMessageEndsTheLoopAfterTheFrameAndInactiveSkipsCallback
     EXPECT_EQ(g_iPumps, 5);           // the loop went on pumping while inactive
     EXPECT_EQ(g_aMoves.size(), 1u);   // but called no callback
     EXPECT_EQ(g_aRenders.size(), 1u);
-
     // Entered again, the loop starts active, not quitting, at frequency 1.
     g_iPumps = 0;
     g_iPumpQuitAt = 2;
@@ -124,14 +132,12 @@ TEST_F(CoreMainLoop, FailingCallbacksAndMissingCallbacks)
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 0), 0);
     EXPECT_EQ(g_aRenders.size(), 1u);
     EXPECT_TRUE(log.Contains("Funktion: aeMain::DoMessageLoop Beschreibung: Fehler beim Ausführen der Move-Funktion!"));
-
     g_aMoves.clear();
     g_aRenders.clear();
     g_iFailMoveAt = 0;
     g_iFailRenderAt = 1;
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 0), 0);
     EXPECT_TRUE(log.Contains("Beschreibung: Fehler beim Ausführen der Render-Funktion!"));
-
     for (int multi = 0; multi < 2; ++multi)
     {
         EXPECT_EQ(aeMain::DoMessageLoop(nullptr, Render, multi), 0);
@@ -139,11 +145,9 @@ TEST_F(CoreMainLoop, FailingCallbacksAndMissingCallbacks)
     }
     EXPECT_EQ(aeLog::m_iNumErrors, 6);
     EXPECT_FALSE(log.Contains("Multi-Threaded"));  // no thread was started
-}
-
-TEST_F(CoreMainLoop, MultiThreadedEndsInOrder)
-{
-    test::LogCapture log("loop_multi");
+    // Multi-threaded, the threads start and end in order.
+    g_aMoves.clear();
+    g_iFailRenderAt = 0;
     g_iQuitAfter = 20;
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 1), 1);
     EXPECT_GE(g_aMoves.size(), 20u);
@@ -162,7 +166,6 @@ TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailed)
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 1), 0);
     EXPECT_TRUE(log.Contains("Funktion: RenderThread Beschreibung: Fehler beim Ausführen der Render-Funktion!"));
     EXPECT_TRUE(log.Contains("0h 0m 0s Es ist ein Fehler im Render-Thread aufgetreten, weshalb die Nachrichtenschleife abgebrochen wurde!\r\n"));
-
     struct Local
     {
         static int Throw(float) { throw 1; }
@@ -171,7 +174,6 @@ TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailed)
     EXPECT_EQ(aeMain::DoMessageLoop(Local::Throw, Render, 1), 0);
     EXPECT_TRUE(log.Contains("Fehler während der ausführung des Move-Threads aufgetreten -> Beenden!"));
     EXPECT_TRUE(log.Contains("Es ist ein Fehler im Move-Thread aufgetreten, weshalb"));
-
     // Both fail: each sets quit, so the other sees it; at least one failure wins.
     EXPECT_EQ(aeMain::DoMessageLoop(Local::Fail, Local::Fail, 1), 0);
 }
@@ -192,20 +194,4 @@ TEST_F(CoreMainLoop, OverdueThreadCountsAsFailed)
     EXPECT_TRUE(log.Contains("Alle Threads abbbrechen, da das Timeout erreicht wurde!"));
     EXPECT_TRUE(log.Contains("Es ist ein Fehler im Render-Thread aufgetreten"));
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // let the given-up thread end
-}
-
-TEST_F(CoreMainLoop, InitAndExitAreRepeatable)
-{
-    test::LogCapture log("exit_twice");
-    EXPECT_EQ(aeMain::Init(), 1);
-    EXPECT_EQ(aeMain::IsInitialized(), 1);
-    EXPECT_EQ(aeMain::IsActive(), 1);
-    EXPECT_EQ(aeMain::IsQuit(), 0);
-    aeMain::Exit();  // also closes the log with its summary
-    EXPECT_FALSE(aeLog::IsInitialized());
-    aeMain::Exit();
-    EXPECT_EQ(aeMain::IsInitialized(), 0);
-    const std::string text = log.Text();
-    EXPECT_EQ(text.find("Ende des Logbuches"), text.rfind("Ende des Logbuches"));
-    EXPECT_NE(aeMain::GetDLLHandle(), nullptr);
 }

@@ -61,21 +61,15 @@ TEST_F(DataLoader, LoadsEveryKindFromLooseFilesAndArchives)
     EXPECT_TRUE(log.Contains("Unbekannte Animationsdatei gefunden!"));
     // The sound manager does not run: no sounds, and no word about them.
     EXPECT_FALSE(log.Contains("LoadSounds"));
-
     // A second load adds nothing to running managers.
     EXPECT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES), 1);
     EXPECT_EQ(aeTextureManager::GetNumTextures(), 3);
-
     aeDataLoader::Unload();
     EXPECT_FALSE(aeTextureManager::IsInitialized());
     EXPECT_FALSE(aeModelManager::IsInitialized());
     EXPECT_FALSE(aeAnimationManager::IsInitialized());
     EXPECT_STREQ(aeDataLoader::GetBaseDir(), "");
-}
-
-TEST_F(DataLoader, MissingFoldersAreReportedAndLoadingGoesOn)
-{
-    test::LogCapture log;
+    // Missing folders are reported and loading goes on.
     std::filesystem::remove_all(m_Dir + "/textures");
     EXPECT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES | AE_LOAD_MODELS), 1);
     EXPECT_TRUE(log.Contains("Funktion: aeDataLoader::LoadTextures Beschreibung: Fehler beim Durchsuchen des Verzeichnisses!"));
@@ -89,14 +83,12 @@ TEST_F(DataLoader, TexturesComeBackByNameAfterALostDevice)
     ASSERT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES | AE_LOAD_MODELS | AE_LOAD_ANIMATIONS), 1);
     aeModel* model = aeModelManager::GetModel("quad.rvm");
     ASSERT_NE(model, nullptr);
-
     aeD3D9ForceDeviceLost(aeGrafik::GetDevice());
     EXPECT_EQ(aeGrafik::Present(), 0);
     aeDataLoader::PrepareRestore();
     EXPECT_FALSE(aeTextureManager::IsInitialized());
     ASSERT_EQ(aeGrafik::Restore(), 1);
     ASSERT_EQ(aeDataLoader::Restore(), 1);
-
     EXPECT_EQ(aeTextureManager::GetNumTextures(), 3);
     EXPECT_EQ(aeModelManager::GetModel("quad.rvm"), model);  // models keep their data
     EXPECT_EQ(model->m_aMaterials[0].pTexture, aeTextureManager::GetTexture("a.bmp"));

@@ -51,7 +51,6 @@ TEST_F(FilesDirectory, PatternsFollowWindowsRules)
     EXPECT_EQ(Search(m_Win, nullptr, 1).size(), 5u);
     EXPECT_EQ(Search(m_Win, "*.ssd", 1), (V{{1, m_Win + "Spielstand Jörg 1.ssd"}}));  // Windows-1252 name
     EXPECT_EQ(Search(m_Win, "READ*", 1).size(), 1u);
-
     // Folders are reported with a backslash when asked for; "." is left out, ".." is not.
     const V all = Search(m_Win, "*", 0);
     EXPECT_NE(std::find(all.begin(), all.end(), std::make_pair(0, m_Win + "maps.hwm\\")), all.end());
@@ -70,7 +69,6 @@ TEST_F(FilesDirectory, FailuresAndStopping)
     EXPECT_EQ(aeSearchDirectory(nullptr, Collect, "*", 1), 0);
     EXPECT_EQ(aeSearchDirectory(m_Win.c_str(), nullptr, "*", 1), 0);
     EXPECT_TRUE(g_aFound.empty());
-
     g_iStopAfter = 1;
     EXPECT_EQ(aeSearchDirectory(m_Win.c_str(), Collect, "*", 1), 1);
     EXPECT_EQ(g_aFound.size(), 1u);
@@ -85,7 +83,6 @@ TEST(FilesPaths, RemoveDirExtensionAndFileExists)
     EXPECT_STREQ(RemoveDir("dir\\"), "");
     EXPECT_STREQ(GetFilenameExtension("x.tar.rvm"), "rvm");
     EXPECT_STREQ(GetFilenameExtension("noext"), "noext");
-
     const std::string dir = test::ScratchDir("exists");
     test::WriteBinary(dir + "/f.txt", "1");
     EXPECT_EQ(FileExists((dir + "\\f.txt").c_str()), 1);

@@ -5,11 +5,9 @@
 
 #include <cmath>
 
-using namespace mazetest;
-
 namespace
 {
-class Camera : public MazeFixture
+class Camera : public mazetest::MazeFixture
 {
 protected:
     void SetUp() override
@@ -17,18 +15,18 @@ protected:
         MazeFixture::SetUp();
         Grid(3, 3);
     }
-    // Puts the camera at field-local offset (dx, dz) of field (x, y).
-    static void At(int x, int y, float dx, float dz)
+    // Whether the camera collides at field-local offset (dx, dz) of field (x, y).
+    static int BlockedAt(int x, int y, float dx, float dz)
     {
         const Vector3 c = aeMaze::GetFieldCenter(x, y);
         aeCamera::m_vPosition = Vector2(c.x - dx, c.z - dz);
+        return aeMaze::CheckCollisions();
     }
-    int Wall(int x, int y, int wall, float thickness = 0.0f)
+    void Wall(int x, int y, int wall, float thickness = 0.0f)
     {
-        const int index = Add(aeMaze::m_aWalls, Animation(1.0f), 0, 0, 0);
+        const int index = Add(aeMaze::m_aWalls, 1.0f, 0, 0, 0);
         aeMaze::GetWall(index)->m_fThickness = thickness;
         aeMaze::GetField(x, y)->m_aiWalls[wall] = index;
-        return index;
     }
     static std::pair<int, int> Field()
     {
@@ -39,8 +37,10 @@ protected:
 };
 }
 
-TEST_F(Camera, MoveToFieldPutsTheCameraOnTheCentre)
+TEST_F(Camera, MovesOnTheGridFollowingTheHeading)
 {
+    aeCamera::MoveRel(Vector2(0.0f, 1.0f));
+    EXPECT_EQ(aeCamera::m_vPosition, Vector2(0.0f, -1.0f));
     aeCamera::MoveToField(1, 1);
     EXPECT_EQ(aeCamera::m_vPosition, Vector2(0.0f, 0.0f));
     aeCamera::MoveToField(0, 0);
@@ -50,32 +50,24 @@ TEST_F(Camera, MoveToFieldPutsTheCameraOnTheCentre)
     aeCamera::MoveToField(0, -1);
     EXPECT_EQ(aeCamera::m_vPosition, Vector2(20.0f, 20.0f));
     EXPECT_EQ(aeCamera::m_fRotation, 1.0f);
-}
-
-TEST_F(Camera, PositionRoundsToTheNearestFieldAndClampsToTheGrid)
-{
-    aeCamera::m_vPosition = Vector2(9.9f, 0.0f);
-    EXPECT_EQ(Field(), std::make_pair(1, 1));
-    aeCamera::m_vPosition = Vector2(10.1f, -10.1f);
-    EXPECT_EQ(Field(), std::make_pair(0, 2));
-    aeCamera::m_vPosition = Vector2(-1000.0f, 1e30f);
-    EXPECT_EQ(Field(), std::make_pair(2, 0));
+    // The position rounds to the nearest field and clamps to the grid.
+    const std::pair<Vector2, std::pair<int, int>> fields[] = {{Vector2(9.9f, 0.0f), {1, 1}},
+                                                              {Vector2(10.1f, -10.1f), {0, 2}},
+                                                              {Vector2(-1000.0f, 1e30f), {2, 0}}};
+    for (const auto& [position, field] : fields)
+    {
+        aeCamera::m_vPosition = position;
+        EXPECT_EQ(Field(), field);
+    }
     aeCamera::m_vPosition = Vector2(std::nanf(""), 0.0f);
     EXPECT_EQ(Field().first, 0);
     aeCamera::GetPositionInField(nullptr, nullptr);
-
-    aeCamera::m_vPosition = Vector2(25.0f, 0.0f);
+    aeCamera::Init(Vector2(25.0f, 0.0f), 0.0f, 0.0f);
     aeCamera::MoveRel(Vector2(-15.0f, 0.0f)); // to the left at heading 0 is +X
     EXPECT_EQ(aeCamera::m_vPosition.x, 30.0f);
     EXPECT_EQ(Field().first, 0);
     aeCamera::MoveRel(Vector2(0.0f, 100.0f)); // forward at heading 0 is -Z
     EXPECT_EQ(aeCamera::m_vPosition.y, -30.0f);
-}
-
-TEST_F(Camera, MoveRelFollowsTheHeading)
-{
-    aeCamera::MoveRel(Vector2(0.0f, 1.0f));
-    EXPECT_EQ(aeCamera::m_vPosition, Vector2(0.0f, -1.0f));
     aeCamera::Init(Vector2(0.0f, 0.0f), 1.5707964f, 0.0f);
     aeCamera::MoveRel(Vector2(0.0f, 1.0f));
     EXPECT_NEAR(aeCamera::m_vPosition.x, -1.0f, 1e-6f);
@@ -84,10 +76,7 @@ TEST_F(Camera, MoveRelFollowsTheHeading)
     EXPECT_NEAR(aeCamera::m_vPosition.y, 1.0f, 1e-6f);
     aeCamera::AddRotation(10.0f);
     EXPECT_FLOAT_EQ(aeCamera::GetRotation(), 11.5707964f);
-}
-
-TEST_F(Camera, PitchIsClampedTo89Degrees)
-{
+    // The pitch is clamped to 89 degrees.
     aeCamera::AddUpDown(2.0f);
     EXPECT_FLOAT_EQ(aeCamera::GetUpDown(), 1.553343f);
     aeCamera::AddUpDown(-5.0f);
@@ -96,7 +85,7 @@ TEST_F(Camera, PitchIsClampedTo89Degrees)
     EXPECT_FLOAT_EQ(aeCamera::GetUpDown(), -1.053343f);
 }
 
-TEST_F(Camera, WallsStopThePlayerTwoShortOfTheirFace)
+TEST_F(Camera, WallsStopThePlayerTwoShortOfTheirFaceEvenWhenFired)
 {
     // Each wall of the centre field alone, thickness 0 and 3.
     for (int wall = 0; wall < 4; ++wall)
@@ -105,47 +94,33 @@ TEST_F(Camera, WallsStopThePlayerTwoShortOfTheirFace)
             SCOPED_TRACE(wall * 10 + static_cast<int>(t));
             *aeMaze::GetField(1, 1) = aeMazeField();
             Wall(1, 1, wall, t);
-            const float limit = 8.0f - t;
             const float sign = (wall == 0 || wall == 1) ? -1.0f : 1.0f;
             const bool alongX = wall == 1 || wall == 3;
-            auto place = [&](float d) { At(1, 1, alongX ? sign * d : 0.0f, alongX ? 0.0f : sign * d); };
-            place(limit);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 0);
-            place(limit + 0.01f);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 1);
-            // The opposite side is free.
-            place(-9.5f);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 0);
+            auto blocked = [&](float d) { return BlockedAt(1, 1, alongX ? sign * d : 0.0f, alongX ? 0.0f : sign * d); };
+            EXPECT_EQ(blocked(8.0f - t), 0);
+            EXPECT_EQ(blocked(8.01f - t), 1);
+            EXPECT_EQ(blocked(-9.5f), 0); // the opposite side is free
         }
-}
-
-TEST_F(Camera, FiredWallsStillBlock)
-{
+    *aeMaze::GetField(1, 1) = aeMazeField();
     Wall(1, 1, 0);
     aeMaze::GetField(1, 1)->m_byActivated = 0xFF;
-    At(1, 1, 0.0f, -9.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 1);
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, -9.0f), 1);
 }
 
 TEST_F(Camera, ObjectBoxBlocksWithTwoUnitsToSpare)
 {
     aeMazeField* f = aeMaze::GetField(1, 1);
-    f->m_iObject = Add(aeMaze::m_aObjects, Animation(1.0f), AE_ACTION_NONE, AE_MODE_LOOP, 1);
+    f->m_iObject = Add(aeMaze::m_aObjects, 1.0f, AE_ACTION_NONE, AE_MODE_LOOP, 1);
     aeObject* o = aeMaze::GetObject(f->m_iObject);
     o->m_vMin = Vector2(-5.0f, -3.0f);
     o->m_vMax = Vector2(5.0f, 1.0f);
-    At(1, 1, 6.9f, 0.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 1);
-    At(1, 1, 7.1f, 0.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 0);
-    At(1, 1, -7.0f, -5.0f); // exactly on the threshold: blocked (<= in the box test)
-    EXPECT_EQ(aeMaze::CheckCollisions(), 1);
-    At(1, 1, 0.0f, 3.1f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 0);
+    EXPECT_EQ(BlockedAt(1, 1, 6.9f, 0.0f), 1);
+    EXPECT_EQ(BlockedAt(1, 1, 7.1f, 0.0f), 0);
+    EXPECT_EQ(BlockedAt(1, 1, -7.0f, -5.0f), 1); // exactly on the threshold: blocked (<= in the box test)
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, 3.1f), 0);
     // Activated, an object without the opening action still blocks.
     f->m_byActivated = 0x02;
-    At(1, 1, 0.0f, 0.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 1);
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, 0.0f), 1);
     o->m_iAction = AE_ACTION_OPEN;
     EXPECT_EQ(aeMaze::CheckCollisions(), 0);
     f->m_byActivated = 0x01;
@@ -160,16 +135,12 @@ TEST_F(Camera, CornerZonesAreSolidWhereANeighbourWallMeetsThem)
         int nx1, ny1, wall1; // the neighbour beyond the row border and its wall
         int nx2, ny2, wall2; // the neighbour beyond the column border and its wall
     };
-    const Zone zones[4] = {{-9, -9, 1, 0, 1, 0, 1, 0},
-                           {9, -9, 1, 0, 3, 2, 1, 0},
-                           {-9, 9, 1, 2, 1, 0, 1, 2},
+    const Zone zones[4] = {{-9, -9, 1, 0, 1, 0, 1, 0}, {9, -9, 1, 0, 3, 2, 1, 0}, {-9, 9, 1, 2, 1, 0, 1, 2},
                            {9, 9, 1, 2, 3, 2, 1, 2}};
-    for (int z = 0; z < 4; ++z)
-    {
-        SCOPED_TRACE(z);
-        const Zone& zone = zones[z];
+    for (const Zone& zone : zones)
         for (int which = 0; which < 3; ++which)
         {
+            SCOPED_TRACE(testing::Message() << zone.dx << "," << zone.dz << " " << which);
             aeMaze::m_aWalls.Clear();
             for (int i = 0; i < 9; ++i)
                 *aeMaze::GetField(i) = aeMazeField();
@@ -177,18 +148,12 @@ TEST_F(Camera, CornerZonesAreSolidWhereANeighbourWallMeetsThem)
                 Wall(zone.nx1, zone.ny1, zone.wall1);
             if (which == 2)
                 Wall(zone.nx2, zone.ny2, zone.wall2);
-            At(1, 1, zone.dx, zone.dz);
-            EXPECT_EQ(aeMaze::CheckCollisions(), which != 0) << which;
-            // The border bands beside the corner stay free.
-            At(1, 1, zone.dx, 0.0f);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 0);
-            At(1, 1, 0.0f, zone.dz);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 0);
-            // Exactly 8 from the centre is not yet the corner.
-            At(1, 1, zone.dx > 0 ? 8.0f : -8.0f, zone.dz);
-            EXPECT_EQ(aeMaze::CheckCollisions(), 0);
+            EXPECT_EQ(BlockedAt(1, 1, zone.dx, zone.dz), which != 0);
+            // The border bands beside the corner stay free, and exactly 8 from the centre is not yet the corner.
+            EXPECT_EQ(BlockedAt(1, 1, zone.dx, 0.0f), 0);
+            EXPECT_EQ(BlockedAt(1, 1, 0.0f, zone.dz), 0);
+            EXPECT_EQ(BlockedAt(1, 1, zone.dx > 0 ? 8.0f : -8.0f, zone.dz), 0);
         }
-    }
 }
 
 TEST_F(Camera, GridEdgeMakesCornersSolidWithoutReadingOutside)
@@ -199,27 +164,20 @@ TEST_F(Camera, GridEdgeMakesCornersSolidWithoutReadingOutside)
             for (float dx : {-9.0f, 9.0f})
                 for (float dz : {-9.0f, 9.0f})
                 {
-                    At(x, y, dx, dz);
                     const bool edge = (dz < 0 && y == 0) || (dz > 0 && y == 2) || (dx < 0 && x == 0) ||
                                       (dx > 0 && x == 2);
-                    EXPECT_EQ(aeMaze::CheckCollisions(), edge) << x << "," << y << " " << dx << "," << dz;
+                    EXPECT_EQ(BlockedAt(x, y, dx, dz), edge) << x << "," << y << " " << dx << "," << dz;
                 }
     // The top-left field's side bands stop only at the clamp of MoveRel.
-    At(0, 0, 0.0f, -9.9f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 0);
+    EXPECT_EQ(BlockedAt(0, 0, 0.0f, -9.9f), 0);
     aeCamera::m_vPosition = Vector2(25.0f, 20.0f);
     aeCamera::MoveRel(Vector2(-10.0f, 0.0f));
     EXPECT_EQ(aeCamera::m_vPosition.x, 30.0f);
     EXPECT_EQ(aeMaze::CheckCollisions(), 0);
-}
-
-TEST_F(Camera, OneByOneMazeHasSolidCornersEverywhere)
-{
+    // A 1 x 1 maze has solid corners everywhere.
     Grid(1, 1);
-    At(0, 0, 9.0f, -9.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 1);
-    At(0, 0, 9.0f, 0.0f);
-    EXPECT_EQ(aeMaze::CheckCollisions(), 0);
+    EXPECT_EQ(BlockedAt(0, 0, 9.0f, -9.0f), 1);
+    EXPECT_EQ(BlockedAt(0, 0, 9.0f, 0.0f), 0);
     aeMaze::Exit();
     EXPECT_EQ(aeMaze::CheckCollisions(), 0);
 }

@@ -12,9 +12,9 @@ namespace
 {
 const float kPi = 3.14159265f;
 
-mazetest::Record Piece(const char* animation, int mode = 0)
+aeMapRecord Piece(const char* animation, int mode = 0)
 {
-    mazetest::Record r;
+    aeMapRecord r;
     r.animation = animation;
     r.mode = mode;
     return r;
@@ -26,35 +26,20 @@ protected:
     void SetUp() override
     {
         OpenDevice(160, 120);
-        m_Data = mazetest::Scratch("data");
-        // Solid and two-coloured textures.
+        m_Data = test::ScratchDir("data");
+        // Solid and two-coloured textures; a wall of each stands upright along X, centred on the origin.
         const std::pair<const char*, std::vector<uint32_t>> textures[] = {
-            {"red.bmp", {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}},
-            {"green.bmp", {0x00FF00, 0x00FF00, 0x00FF00, 0x00FF00}},
-            {"blue.bmp", {0x0000FF, 0x0000FF, 0x0000FF, 0x0000FF}},
-            {"white.bmp", {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}},
-            {"halves.bmp", {0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF}}};
+            {"red", {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}},   {"green", {0x00FF00, 0x00FF00, 0x00FF00, 0x00FF00}},
+            {"blue", {0x0000FF, 0x0000FF, 0x0000FF, 0x0000FF}},  {"white", {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}},
+            {"halves", {0xFF0000, 0x0000FF, 0xFF0000, 0x0000FF}}};
         for (const auto& [name, pixels] : textures)
         {
             const auto bmp = test::MakeBmp(2, 2, pixels);
-            mazetest::WriteFile(m_Data / "textures" / name, std::string(bmp.begin(), bmp.end()));
+            Write("textures", std::string(name) + ".bmp", std::string(bmp.begin(), bmp.end()));
+            Square(name, Color(1.0f, 1.0f, 1.0f, 1.0f), 0, Vector3(0.0f, 0.0f, 0.0f));
         }
-        // A wall stands upright along X, centred on the origin; a floor lies flat.
-        for (const char* texture : {"red", "green", "blue", "white", "halves"})
-        {
-            rvmtext::Model wall;
-            wall.materials.push_back(restest::Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), std::string(texture) + ".bmp"));
-            restest::AddSquare(&wall, -10.0f, -10.0f, 10.0f, 10.0f, 0.0f, 0);
-            Write("models", std::string(texture) + ".rvm", restest::Bytes(wall));
-            Animation(std::string(texture) + ".ran", std::string(texture) + ".rvm", Vector3(0.0f, 0.0f, 0.0f),
-                      Vector3(0.0f, 0.0f, 0.0f));
-        }
-        rvmtext::Model glass;
-        glass.materials.push_back(restest::Mat(1, Color(1.0f, 1.0f, 1.0f, 0.5f), "blue.bmp"));
-        restest::AddSquare(&glass, -10.0f, -10.0f, 10.0f, 10.0f, 0.0f, 0);
-        Write("models", "glass.rvm", restest::Bytes(glass));
         // The glass stands 5 units towards row + 1 (towards -Z).
-        Animation("glass.ran", "glass.rvm", Vector3(0.0f, 0.0f, -5.0f), Vector3(0.0f, 0.0f, 0.0f));
+        Square("glass", Color(1.0f, 1.0f, 1.0f, 0.5f), 1, Vector3(0.0f, 0.0f, -5.0f));
         // The floor: the white square turned flat.
         Animation("floor.ran", "white.rvm", Vector3(0.0f, 0.0f, 0.0f), Vector3(kPi / 2, 0.0f, 0.0f));
     }
@@ -67,6 +52,16 @@ protected:
     {
         mazetest::WriteFile(m_Data / folder / name, bytes);
     }
+    // A square model of that name and its animation.
+    void Square(const std::string& name, Color color, int transparent, Vector3 position)
+    {
+        rvmtext::Model model;
+        const std::string texture = transparent ? "blue.bmp" : name + ".bmp";
+        model.materials.push_back(restest::Mat(transparent, color, texture));
+        restest::AddSquare(&model, -10.0f, -10.0f, 10.0f, 10.0f, 0.0f, 0);
+        Write("models", name + ".rvm", restest::Bytes(model));
+        Animation(name + ".ran", name + ".rvm", position, Vector3(0.0f, 0.0f, 0.0f));
+    }
     void Animation(const std::string& name, const std::string& model, Vector3 position, Vector3 rotation)
     {
         ranimtext::Animation a;
@@ -75,10 +70,10 @@ protected:
         Write("animations", name, restest::Bytes(a));
     }
     // Loads the map with this test's data directory.
-    void Load(mazetest::Map& map)
+    void Load(aeMapData& map)
     {
         map.data = m_Data.string() + "/";
-        ASSERT_EQ(mazetest::Load(map.Build()), 1);
+        ASSERT_EQ(mazetest::Load(mazetest::Build(map)), 1);
     }
     // Draws both passes from the camera and reads the picture.
     std::vector<uint32_t> Draw(Vector2 position, float rotation)
@@ -109,13 +104,10 @@ protected:
 
 TEST_F(MazeRender, WallsStandAtTheirBordersAndTheLastTwoAreMirrored)
 {
-    mazetest::Map map;
+    aeMapData map;
     map.walls = {Piece("red.ran"), Piece("green.ran"), Piece("halves.ran"), Piece("blue.ran")};
-    auto& f = map.Field(0, 0);
-    f[2] = 0;  // wall 0, towards row - 1 (+Z)
-    f[3] = 1;  // wall 1, towards column - 1 (+X)
-    f[4] = 2;  // wall 2, towards row + 1 (-Z)
-    f[5] = 3;  // wall 3, towards column + 1 (-X)
+    // Walls 0 to 3 face row - 1 (+Z), column - 1 (+X), row + 1 (-Z), column + 1 (-X).
+    mazetest::Field(map, 0, 0) = {-1, -1, 0, 1, 2, 3, -1};
     Load(map);
     const Vector2 centre(0.0f, 0.0f);
     EXPECT_EQ(Channel(Draw(centre, kPi), 80, 60), 'r');        // looking along +Z
@@ -130,12 +122,12 @@ TEST_F(MazeRender, WallsStandAtTheirBordersAndTheLastTwoAreMirrored)
 
 TEST_F(MazeRender, FogDarkensWithDistance)
 {
-    mazetest::Map map;
+    aeMapData map;
     map.width = 1;
     map.height = 8;
     map.floors = {Piece("floor.ran")};
     for (int y = 0; y < map.height; ++y)
-        map.Field(0, y)[0] = 0;
+        mazetest::Field(map, 0, y)[0] = 0;
     Load(map);
     // From the first field along the corridor (towards -Z): near floor at the
     // bottom of the picture, far floor just below the horizon.
@@ -150,18 +142,15 @@ TEST_F(MazeRender, FogDarkensWithDistance)
 
 TEST_F(MazeRender, TransparentPiecesBlendOverOpaqueOnesAndFiredOnesVanish)
 {
-    mazetest::Map map;
+    aeMapData map;
     map.walls = {Piece("red.ran")};
     map.objects = {Piece("glass.ran", 2)};  // mode 2: gone once fired
-    auto& f = map.Field(0, 0);
-    f[4] = 0;  // red wall 2 behind the glass
-    f[6] = 0;
+    mazetest::Field(map, 0, 0) = {-1, -1, -1, -1, 0, -1, 0}; // red wall 2 behind the glass
     Load(map);
     auto pixels = Draw(Vector2(0.0f, 0.0f), 0.0f);
     const uint32_t mixed = Pixel(pixels, 80, 60);
     EXPECT_GT(mixed & 0xFF, 40u);           // blue from the glass
     EXPECT_GT((mixed >> 16) & 0xFF, 40u);   // red through it
-
     aeMaze::m_pFields[0].m_byActivated |= g_abySlotBits[AE_SLOT_OBJECT];
     pixels = Draw(Vector2(0.0f, 0.0f), 0.0f);
     EXPECT_EQ(Channel(pixels, 80, 60), 'r');
@@ -181,7 +170,6 @@ TEST_F(MazeRender, CameraMatricesFollowPositionHeadingAndEye)
     aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);
     const Vector3 ahead = Vector3TransformCoords(Vector3(3.0f, 0.0f, -10.0f), Matrix(view), nullptr);
     EXPECT_NEAR(ahead.z, 6.0f, 1e-4f);  // six units in front of the eye
-
     // The two eyes of a stereo picture sit 0.075 to either side.
     aeCamera::SetMatrices(nullptr, nullptr, 1);
     aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);

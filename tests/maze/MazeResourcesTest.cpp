@@ -29,10 +29,7 @@ TEST(MazeAnimationPlayer, AdvancesLoopsAndStopsAtTheEnd)
     EXPECT_NEAR(player.GetTickCount(), 1.8f, 1e-6f);
     EXPECT_EQ(player.Init(static_cast<aeAnimation*>(nullptr)), 0);
     EXPECT_EQ(player.GetAnimation(), &animation);
-}
-
-TEST(MazeAnimationPlayer, AnimationFilesAreCheckedBeforeUse)
-{
+    // Animation files are checked before use.
     aeAnimationManager::Init();
     const std::string good = AnimationFile(1.5f);
     VFile file(good.data(), static_cast<int>(good.size()));
@@ -45,14 +42,10 @@ TEST(MazeAnimationPlayer, AnimationFilesAreCheckedBeforeUse)
     EXPECT_EQ(object->GetNextKeyFrame(0.5f)->m_fTime, 1.0f);
     EXPECT_EQ(object->GetPrevKeyFrame(0.5f)->m_fTime, 0.0f);
     EXPECT_EQ(object->GetKeyFrame(1).m_vScale.z, 1.0f);
-
-    std::string badMagic = good;
+    std::string badMagic = good, hugeCount = good, longName = good;
     badMagic[3] = 'n';
-    std::string hugeCount = good;
-    const int32_t huge = 1 << 30;
+    const int32_t huge = 1 << 30, length = 300;
     std::memcpy(&hugeCount[8], &huge, 4);
-    std::string longName = good;
-    const int32_t length = 300;
     std::memcpy(&longName[16], &length, 4);
     for (const std::string& bytes : {badMagic, hugeCount, longName, good.substr(0, good.size() - 1)})
     {
@@ -65,9 +58,9 @@ TEST(MazeAnimationPlayer, AnimationFilesAreCheckedBeforeUse)
     aeAnimationManager::Exit();
 }
 
-TEST(MazeSoundBookkeeping, BuffersAreFreeAfterTheGraceAndTheirLength)
+TEST(MazeSoundBookkeeping, BuffersAreFreeAfterTheGraceAndTheirLengthAndPositionsDeriveVelocities)
 {
-    Clock clock(1000);
+    test::FakeClock clock(1000, 0);
     aeSound sound;
     const std::string bytes = SoundFile(false, 3, 4000); // half a second
     VFile file(bytes.data(), static_cast<int>(bytes.size()));
@@ -77,43 +70,37 @@ TEST(MazeSoundBookkeeping, BuffersAreFreeAfterTheGraceAndTheirLength)
     EXPECT_EQ(sound.PlayAvailableBuffer(0, 0, Vector3(0.0f)), 1);
     EXPECT_EQ(sound.PlayAvailableBuffer(0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 2);
     EXPECT_EQ(sound.PlayAvailableBuffer(0, 0, Vector3(0.0f)), -1);
-    Clock::s_Now = 1600;
+    test::FakeClock::Set(1600);
     EXPECT_EQ(sound.GetStatus(0), 0u);
     EXPECT_EQ(sound.IsPlaying(2), 1u); // loops until stopped
     EXPECT_EQ(sound.Stop(2), 1);
     EXPECT_EQ(sound.IsPlaying(2), 0u);
     EXPECT_EQ(sound.Play(3, 0, 0, Vector3(0.0f)), 0);
     EXPECT_EQ(sound.SetPosition(0, Vector3(1.0f), 1.0f), 0); // not a 3D sound
-}
-
-TEST(MazeSoundBookkeeping, PositionsDeriveVelocities)
-{
-    Clock clock(1000);
-    aeSound sound;
-    const std::string bytes = SoundFile(true, 1);
-    VFile file(bytes.data(), static_cast<int>(bytes.size()));
-    ASSERT_EQ(sound.Init(&file, "s.rvs"), 1);
-    ASSERT_EQ(sound.Play(0, 0, 0, Vector3(3.0f, 0.0f, 0.0f)), 1);
-    ASSERT_EQ(sound.SetPosition(0, Vector3(0.0f), 1.0f), 1);
-    EXPECT_EQ(sound.GetVelocity(0), Vector3(3.0f, 0.0f, 0.0f));
-    Clock::s_Now = 1100;
-    ASSERT_EQ(sound.SetPosition(0, Vector3(1.0f, 0.0f, 0.0f), 1.0f), 1);
-    EXPECT_NEAR(sound.GetVelocity(0).x, 10.0f, 1e-4f);
-    ASSERT_EQ(sound.SetPosition(0, Vector3(2.0f, 0.0f, 0.0f), 1.0f), 1); // same millisecond
-    EXPECT_NEAR(sound.GetVelocity(0).x, 10.0f, 1e-4f);
+    test::FakeClock::Set(1000);
+    aeSound moving;
+    const std::string bytes3D = SoundFile(true, 1);
+    VFile file3D(bytes3D.data(), static_cast<int>(bytes3D.size()));
+    ASSERT_EQ(moving.Init(&file3D, "s.rvs"), 1);
+    ASSERT_EQ(moving.Play(0, 0, 0, Vector3(3.0f, 0.0f, 0.0f)), 1);
+    ASSERT_EQ(moving.SetPosition(0, Vector3(0.0f), 1.0f), 1);
+    EXPECT_EQ(moving.GetVelocity(0), Vector3(3.0f, 0.0f, 0.0f));
+    test::FakeClock::Set(1100);
+    ASSERT_EQ(moving.SetPosition(0, Vector3(1.0f, 0.0f, 0.0f), 1.0f), 1);
+    EXPECT_NEAR(moving.GetVelocity(0).x, 10.0f, 1e-4f);
+    ASSERT_EQ(moving.SetPosition(0, Vector3(2.0f, 0.0f, 0.0f), 1.0f), 1); // same millisecond
+    EXPECT_NEAR(moving.GetVelocity(0).x, 10.0f, 1e-4f);
 }
 
 TEST(MazeSoundBookkeeping, BrokenSoundFilesAreRefused)
 {
     aeSoundManager::Init();
     const std::string good = SoundFile(true, 2);
-    std::string zeroBuffers = good;
+    std::string zeroBuffers = good, badAlgorithm = good;
     std::memset(&zeroBuffers[16], 0, 4);
-    std::string badAlgorithm = good;
     badAlgorithm[20] = 5;
-    const std::string cases[] = {good.substr(0, 3), "RVX" + good.substr(3), good.substr(0, 50),
-                                 good.substr(0, good.size() - 1), zeroBuffers, badAlgorithm};
-    for (const std::string& bytes : cases)
+    for (const std::string& bytes : {good.substr(0, 3), "RVX" + good.substr(3), good.substr(0, 50),
+                                     good.substr(0, good.size() - 1), zeroBuffers, badAlgorithm})
     {
         VFile file(bytes.data(), static_cast<int>(bytes.size()));
         EXPECT_EQ(aeSoundManager::AddSound(&file, "x.rvs", nullptr), 0);
@@ -129,7 +116,7 @@ TEST(MazeDataLoader, LoadsAnimationsAndSoundsOfADirectory)
     const std::string dir = DataDir();
     WriteFile(std::filesystem::path(dir) / "animations" / "readme.txt", "x");
     aeSoundManager::Init();
-    Log log;
+    test::LogCapture log("maze");
     EXPECT_EQ(aeDataLoader::Load(dir.c_str(), AE_LOAD_ANIMATIONS | AE_LOAD_SOUNDS), 1);
     EXPECT_STREQ(aeDataLoader::GetBaseDir(), dir.c_str());
     EXPECT_EQ(aeAnimationManager::GetNumAnimations(), 3);

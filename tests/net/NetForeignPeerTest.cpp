@@ -10,59 +10,40 @@
 
 using namespace nettest;
 
+using NetForeignPeer = NetTest;
+
 namespace
 {
-class NetForeignPeer : public NetTest
-{
-};
-
 const char* const kScript = R"PY(
 import random, socket, struct, sys, time
-
-port = int(sys.argv[1])
-s = socket.create_connection(("127.0.0.1", port), timeout=10)
+s = socket.create_connection(("127.0.0.1", int(sys.argv[1])), timeout=10)
 s.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-
-def frame(b):
-    return struct.pack("<i", len(b)) + b
-
+frame = lambda b: struct.pack("<i", len(b)) + b
 payloads = [b"hallo host", bytes(range(256)) * 300, "Gr\u00fc\u00dfe".encode("cp1252"), b"x"]
-
 # One frame in one send, one in uneven pieces, two together.
 s.sendall(frame(payloads[0]))
-f = frame(payloads[1])
-rnd = random.Random(7)
-i = 0
+f, rnd, i = frame(payloads[1]), random.Random(7), 0
 while i < len(f):
     n = rnd.choice([1, 2, 3, 700, 5000])
     s.sendall(f[i:i + n])
     i += n
     time.sleep(0.0005)
 s.sendall(frame(payloads[2]) + frame(payloads[3]))
-
 def exact(n):
     data = b""
     while len(data) < n:
         chunk = s.recv(n - len(data))
         if not chunk:
-            raise SystemExit("connection ended after %d of %d bytes" % (len(data), n))
+            sys.exit("connection ended after %d of %d bytes" % (len(data), n))
         data += chunk
     return data
-
 for p in payloads:
-    (n,) = struct.unpack("<i", exact(4))
-    data = exact(n)
+    data = exact(struct.unpack("<i", exact(4))[0])
     if data != p[::-1]:
-        print("wrong answer: %d bytes" % n)
-        sys.exit(1)
+        sys.exit("wrong answer: %d bytes" % len(data))
 print("ok")
-s.close()
 )PY";
 
-std::string Python()
-{
-    return std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
-}
 }
 
 TEST_F(NetForeignPeer, PythonPeerExchangesFramesWithTheHost)
@@ -70,24 +51,21 @@ TEST_F(NetForeignPeer, PythonPeerExchangesFramesWithTheHost)
     ASSERT_EQ(aeMultiplayer::Host(0), 1);
     const std::string script = test::ScratchDir("python") + "/peer.py";
     test::WriteBinary(script, kScript);
-    const std::string command =
-        "timeout 30 " + Python() + " " + script + " " + std::to_string(aeHost::GetPort()) + " 2>&1";
-
+    const std::string python = std::filesystem::exists("/usr/bin/python3") ? "/usr/bin/python3" : "python3";
+    const std::string command = "timeout 30 " + python + " " + script + " " + std::to_string(aeHost::GetPort()) + " 2>&1";
     std::atomic<bool> finished{false};
     std::string output;
     int status = -1;
     std::thread runner([&] {
-        FILE* p = popen(command.c_str(), "r");
-        if (p)
+        char line[512];
+        if (FILE* p = popen(command.c_str(), "r"))
         {
-            char line[512];
             while (std::fgets(line, sizeof(line), p))
                 output += line;
             status = pclose(p);
         }
         finished = true;
     });
-
     // Answer every packet until the peer has gone.
     std::vector<std::string> received;
     const bool done = PumpUntil(
@@ -97,9 +75,8 @@ TEST_F(NetForeignPeer, PythonPeerExchangesFramesWithTheHost)
                 aeHostClient* c = aeHost::GetClient(i);
                 for (int k = 0; k < c->GetNumPackets(); ++k)
                 {
-                    std::string text = Text(c->GetPacket(k));
-                    received.push_back(text);
-                    VFile answer = Packet(std::string(text.rbegin(), text.rend()));
+                    received.push_back(Text(c->GetPacket(k)));
+                    VFile answer = Packet(std::string(received.back().rbegin(), received.back().rend()));
                     c->Send(answer);
                 }
                 c->DeleteData();

@@ -6,53 +6,60 @@
 #include <atomic>
 
 using namespace nettest;
+using NetFraming = NetTest;
 
 namespace
 {
-class NetFraming : public NetTest
+// Sends the stream in the given pieces (then byte by byte); after each piece
+// the receiver must hold exactly the unfinished frame's bytes, and each
+// finished frame as a packet. The packets are returned.
+std::vector<std::string> SendInPieces(RawPeer& peer, const std::vector<std::string>& payloads,
+                                      const std::vector<size_t>& cuts, const std::function<int()>& packets,
+                                      const std::function<int()>& held, const std::function<const VFile*(int)>& packet)
 {
-};
-
-std::string Bytes(const std::initializer_list<int>& values)
-{
-    std::string s;
-    for (int v : values)
-        s.push_back(static_cast<char>(v));
-    return s;
+    std::string stream;
+    std::vector<size_t> ends;
+    for (const std::string& p : payloads)
+        ends.push_back((stream += Frame(p)).size());
+    for (size_t i = 0, at = 0; at < stream.size(); ++i)
+    {
+        const size_t end = std::min(stream.size(), at + (i < cuts.size() ? cuts[i] : 1));
+        EXPECT_TRUE(peer.Send(stream.substr(at, end - at)));
+        at = end;
+        int complete = 0;
+        size_t frameStart = 0;
+        for (size_t e : ends)
+            if (e <= at)
+                ++complete, frameStart = e;
+        const int expectedHeld = static_cast<int>(at - frameStart);
+        if (!PumpUntil([&] { return packets() == complete && held() == expectedHeld; }))
+        {
+            ADD_FAILURE() << "after " << at << " bytes: " << packets() << " packets, " << held() << " bytes held";
+            return {};
+        }
+    }
+    std::vector<std::string> got;
+    for (int i = 0; i < packets(); ++i)
+        got.push_back(Text(packet(i)));
+    return got;
 }
 }
 
-TEST_F(NetFraming, PacketsGoOutAsLengthAndWholeContents)
-{
-    std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 1));
-
-    // The whole file goes out, wherever its cursor stands.
-    VFile ten = Packet("0123456789");
-    ten.Seek(5, -1);
-    ASSERT_EQ(aeHost::GetClient(0)->Send(ten), 1);
-    EXPECT_EQ(peers[0].Read(14), Bytes({0x0A, 0, 0, 0}) + "0123456789");
-
-    const std::string big = Pattern(300, 1);
-    VFile p = Packet(big);
-    ASSERT_EQ(aeHost::GetClient(0)->Send(p), 1);
-    EXPECT_EQ(peers[0].Read(304), Bytes({0x2C, 0x01, 0, 0}) + big);
-
-    // The same from the client's side.
-    RawListener listener;
-    RawPeer host = ConnectTo(listener);
-    ASSERT_GE(host.Fd(), 0);
-    ASSERT_EQ(aeMultiplayer::GetState(), 3);
-    ASSERT_EQ(aeClient::Send(ten), 1);
-    EXPECT_EQ(host.Read(14), Bytes({0x0A, 0, 0, 0}) + "0123456789");
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
-TEST_F(NetFraming, TwoFramesInOneReceiveGiveTwoPacketsInOrder)
+TEST_F(NetFraming, PacketsGoOutAsLengthAndWholeContentsAndComeInOneByOne)
 {
     std::vector<RawPeer> peers;
     ASSERT_TRUE(HostWithPeers(peers, 1));
     aeHostClient* c = aeHost::GetClient(0);
+    // The whole file goes out, wherever its cursor stands.
+    VFile ten = Packet("0123456789");
+    ten.Seek(5, -1);
+    ASSERT_EQ(c->Send(ten), 1);
+    EXPECT_EQ(peers[0].Read(14), std::string("\x0A\0\0\0", 4) + "0123456789");
+    const std::string big = Pattern(300, 1);
+    VFile p = Packet(big);
+    ASSERT_EQ(c->Send(p), 1);
+    EXPECT_EQ(peers[0].Read(304), std::string("\x2C\x01\0\0", 4) + big);
+    // Two frames in one receive give two packets in order, kept until DeleteData.
     ASSERT_TRUE(peers[0].Send(Frame("erstes") + Frame("zweites Packet")));
     ASSERT_TRUE(PumpUntil([&] { return c->GetNumPackets() >= 2; }));
     ASSERT_EQ(c->GetNumPackets(), 2);
@@ -63,88 +70,46 @@ TEST_F(NetFraming, TwoFramesInOneReceiveGiveTwoPacketsInOrder)
     EXPECT_EQ(c->GetPacket(2), nullptr);
     EXPECT_EQ(c->GetPacket(-1), nullptr);
     EXPECT_EQ(c->m_IncompletelyReceivedData.GetSize(), 0);
-
-    // Packets stay until DeleteData.
     aeMultiplayer::Process();
     EXPECT_EQ(c->GetNumPackets(), 2);
     c->DeleteData();
     EXPECT_EQ(c->GetNumPackets(), 0);
+    // The same from the client's side.
+    RawListener listener;
+    RawPeer host = ConnectTo(listener);
+    ASSERT_GE(host.Fd(), 0);
+    ASSERT_EQ(aeMultiplayer::GetState(), 3);
+    ASSERT_EQ(aeClient::Send(ten), 1);
+    EXPECT_EQ(host.Read(14), std::string("\x0A\0\0\0", 4) + "0123456789");
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
-// Sends the stream in the given pieces; after each piece the receiver must
-// hold exactly the unfinished frame's bytes, and a finished frame as a packet.
-static void SendInPieces(RawPeer& peer, const std::vector<std::string>& payloads, const std::vector<size_t>& cuts,
-                         const std::function<int()>& packets, const std::function<int()>& held)
-{
-    std::string stream;
-    std::vector<size_t> ends;
-    for (const std::string& p : payloads)
-    {
-        stream += Frame(p);
-        ends.push_back(stream.size());
-    }
-    size_t at = 0;
-    for (size_t i = 0; at < stream.size(); ++i)
-    {
-        const size_t n = i < cuts.size() ? cuts[i] : 1;
-        const size_t end = std::min(stream.size(), at + n);
-        ASSERT_TRUE(peer.Send(stream.substr(at, end - at)));
-        at = end;
-        int complete = 0;
-        size_t frameStart = 0;
-        for (size_t e : ends)
-            if (e <= at)
-            {
-                ++complete;
-                frameStart = e;
-            }
-        const int expectedHeld = static_cast<int>(at - frameStart);
-        ASSERT_TRUE(PumpUntil([&] { return packets() == complete && held() == expectedHeld; }))
-            << "after " << at << " bytes: " << packets() << " packets, " << held() << " bytes held";
-    }
-}
-
-TEST_F(NetFraming, FramesSplitOverReceivesAreCarriedOver)
+TEST_F(NetFraming, FramesSplitOverReceivesAreCarriedOverOnBothSides)
 {
     std::vector<RawPeer> peers;
     ASSERT_TRUE(HostWithPeers(peers, 1));
     aeHostClient* c = aeHost::GetClient(0);
     auto packets = [&] { return c->GetNumPackets(); };
     auto held = [&] { return c->m_IncompletelyReceivedData.GetSize(); };
-
+    auto packet = [&](int i) { return c->GetPacket(i); };
     // A length field cut after 3 bytes, then the payload in two parts, then
     // a piece that ends one frame and starts the next.
     const std::string a = Pattern(100, 2), b = Pattern(40000, 3);
-    SendInPieces(peers[0], {a, b}, {3, 1, 50, 60, 2, 20000, 19999, 3}, packets, held);
-    ASSERT_EQ(c->GetNumPackets(), 2);
-    EXPECT_EQ(Text(c->GetPacket(0)), a);
-    EXPECT_EQ(Text(c->GetPacket(1)), b);
+    EXPECT_EQ(SendInPieces(peers[0], {a, b}, {3, 1, 50, 60, 2, 20000, 19999, 3}, packets, held, packet),
+              (std::vector<std::string>{a, b}));
     c->DeleteData();
-
     // Every byte on its own.
-    SendInPieces(peers[0], {"x", "Einzelne Bytes", Pattern(70, 4)}, {}, packets, held);
-    ASSERT_EQ(c->GetNumPackets(), 3);
-    EXPECT_EQ(Text(c->GetPacket(0)), "x");
-    EXPECT_EQ(Text(c->GetPacket(1)), "Einzelne Bytes");
-    EXPECT_EQ(Text(c->GetPacket(2)), Pattern(70, 4));
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
-TEST_F(NetFraming, ClientCarriesSplitFramesOverToo)
-{
+    EXPECT_EQ(SendInPieces(peers[0], {"x", "Einzelne Bytes", Pattern(70, 4)}, {}, packets, held, packet),
+              (std::vector<std::string>{"x", "Einzelne Bytes", Pattern(70, 4)}));
     RawListener listener;
     RawPeer host = ConnectTo(listener);
     ASSERT_GE(host.Fd(), 0);
-    auto packets = [] { return aeClient::GetNumPackets(); };
-    auto held = [] { return aeClient::m_IncompletelyReceivedData.GetSize(); };
-    SendInPieces(host, {"ab", Pattern(33000, 5), "c"}, {2, 3, 1, 16000, 17003}, packets, held);
-    ASSERT_EQ(aeClient::GetNumPackets(), 3);
-    EXPECT_EQ(Text(aeClient::GetPacket(0)), "ab");
-    EXPECT_EQ(Text(aeClient::GetPacket(1)), Pattern(33000, 5));
-    EXPECT_EQ(Text(aeClient::GetPacket(2)), "c");
+    EXPECT_EQ(SendInPieces(host, {"ab", Pattern(33000, 5), "c"}, {2, 3, 1, 16000, 17003},
+                           [] { return aeClient::GetNumPackets(); },
+                           [] { return aeClient::m_IncompletelyReceivedData.GetSize(); },
+                           [](int i) { return aeClient::GetPacket(i); }),
+              (std::vector<std::string>{"ab", Pattern(33000, 5), "c"}));
     EXPECT_EQ(aeClient::GetPacket(3), nullptr);
-
     ASSERT_TRUE(host.Send(Frame("1") + Frame("22")));
     ASSERT_TRUE(PumpUntil([] { return aeClient::GetNumPackets() == 5; }));
     EXPECT_EQ(Text(aeClient::GetPacket(4)), "22");
@@ -162,7 +127,6 @@ TEST_F(NetFraming, LargePacketsArriveWholeInBothDirections)
     ASSERT_TRUE(HostWithPeers(peers, 1));
     aeHostClient* c = aeHost::GetClient(0);
     const std::string big = Pattern(AE_MAX_PACKET_SIZE, 6);
-
     // The system's buffers are smaller than the packet: the rest waits.
     VFile p = Packet(big);
     EXPECT_EQ(c->Send(p), 1);
@@ -187,7 +151,6 @@ TEST_F(NetFraming, LargePacketsArriveWholeInBothDirections)
     EXPECT_EQ(first.size(), big.size());
     EXPECT_TRUE(first == big);
     EXPECT_EQ(second, "danach");
-
     std::thread writer([&] { peers[0].Send(Frame(big)); });
     EXPECT_TRUE(PumpUntil([&] { return c->GetNumPackets() == 1; }));
     writer.join();

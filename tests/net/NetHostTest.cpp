@@ -3,21 +3,25 @@
 
 #include "NetTestSupport.h"
 
-#include <map>
-
 using namespace nettest;
+using NetHost = NetTest;
 
 namespace
 {
-class NetHost : public NetTest
-{
-};
-
 // Payload "<peer> <sequence> " padded to a length that varies with both.
 std::string Numbered(int peer, int seq)
 {
     std::string s = std::to_string(peer) + " " + std::to_string(seq) + " ";
     return s + Pattern(static_cast<size_t>((peer * 7 + seq * 13) % 200), static_cast<unsigned>(peer * 1000 + seq));
+}
+
+// A callback that connects anew on losing the host keeps the new connection.
+RawListener* s_pReconnectTo = nullptr;
+void Reconnect(int code, void* data)
+{
+    Record(code, data);
+    if (code == AE_MP_CONNECTION_LOST && s_pReconnectTo)
+        aeMultiplayer::Connect(aeIPAddress(127, 0, 0, 1), s_pReconnectTo->Port());
 }
 }
 
@@ -29,8 +33,7 @@ TEST_F(NetHost, HundredClientsExchangePacketsWithNothingLostOrReordered)
     ASSERT_EQ(CountEvents(AE_MP_CLIENT_CONNECTED), kPeers);
     for (int i = 0; i < kPeers; ++i)
         EXPECT_EQ(static_cast<aeHostClient*>(Events()[i].pData), aeHost::GetClient(i));
-
-    // Every peer sends its packets, some joined in one send, some alone.
+    // Every peer sends its packets, two joined in one send.
     for (int seq = 0; seq < kPackets; seq += 2)
         for (int p = 0; p < kPeers; ++p)
             ASSERT_TRUE(peers[p].Send(Frame(Numbered(p, seq)) + Frame(Numbered(p, seq + 1))));
@@ -50,15 +53,13 @@ TEST_F(NetHost, HundredClientsExchangePacketsWithNothingLostOrReordered)
         for (int seq = 0; seq < kPackets; ++seq)
             ASSERT_EQ(Text(c->GetPacket(seq)), Numbered(p, seq)) << p << " " << seq;
         c->DeleteData();
-    }
-
-    // And back from the host to every peer.
-    for (int seq = 0; seq < kPackets; ++seq)
-        for (int p = 0; p < kPeers; ++p)
+        // And back from the host.
+        for (int seq = 0; seq < kPackets; ++seq)
         {
             VFile f = Packet(Numbered(p + 1000, seq));
-            ASSERT_EQ(aeHost::GetClient(NumberOf(peers[p]))->Send(f), 1);
+            ASSERT_EQ(c->Send(f), 1);
         }
+    }
     for (int p = 0; p < kPeers; ++p)
         for (int seq = 0; seq < kPackets; ++seq)
             ASSERT_EQ(peers[p].ReadFrame(), Numbered(p + 1000, seq)) << p << " " << seq;
@@ -69,25 +70,20 @@ TEST_F(NetHost, ClientsThatCloseOrResetAreRemovedWithoutAReport)
 {
     std::vector<RawPeer> peers;
     ASSERT_TRUE(HostWithPeers(peers, 3));
-    const int closing = NumberOf(peers[1]);
-    peers[1].Close();
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 2; }));
-    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 1);
-    EXPECT_EQ(Events().back().iNumber, closing);
-    EXPECT_EQ(Events().back().iClients, 3);
-
-    const int resetting = NumberOf(peers[2]);
-    peers[2].Reset();
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 1; }));
-    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
-    EXPECT_EQ(Events().back().iNumber, resetting);
+    for (int i = 1; i <= 2; ++i)
+    {
+        const int number = NumberOf(peers[i]);
+        i == 1 ? peers[i].Close() : peers[i].Reset();
+        ASSERT_TRUE(PumpUntil([&] { return aeHost::GetNumClients() == 3 - i; }));
+        ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), i);
+        EXPECT_EQ(Events().back().iNumber, number);
+        EXPECT_EQ(Events().back().iClients, 4 - i);
+    }
     EXPECT_EQ(NumberOf(peers[0]), 0);
-
-    // Both ends stay quiet in the log; the remaining client works on.
+    // Both ends stay quiet in the log; the remaining client works on without further callbacks.
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
     ASSERT_TRUE(peers[0].Send(Frame("bleibe")));
     ASSERT_TRUE(PumpUntil([] { return aeHost::GetClient(0)->GetNumPackets() == 1; }));
-    // Processing goes on without further callbacks.
     for (int i = 0; i < 20; ++i)
         aeMultiplayer::Process();
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
@@ -97,46 +93,35 @@ TEST_F(NetHost, RemovalRenumbersTheClientsBehind)
 {
     std::vector<RawPeer> peers;
     ASSERT_TRUE(HostWithPeers(peers, 3));
-    std::vector<uint16_t> order;
-    for (int i = 0; i < 3; ++i)
-        order.push_back(aeHost::GetClient(i)->GetPort());
-    auto peerAt = [&](int number) -> RawPeer& {
-        for (RawPeer& p : peers)
-            if (p.Fd() >= 0 && p.LocalPort() == order[static_cast<size_t>(number)])
-                return p;
-        return peers[0];
-    };
-    RawPeer& first = peerAt(0);
-    RawPeer& second = peerAt(1);
-    RawPeer& third = peerAt(2);
-
+    RawPeer* byNumber[3] = {};
+    for (RawPeer& p : peers)
+        byNumber[NumberOf(p)] = &p;
+    const uint16_t last = byNumber[2]->LocalPort();
     aeHost::RemoveClient(5);
     aeHost::RemoveClient(-1);
     EXPECT_EQ(aeHost::GetNumClients(), 3);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
     EXPECT_EQ(aeHost::GetClient(3), nullptr);
     EXPECT_EQ(aeHost::GetClient(-1), nullptr);
-
     aeHost::RemoveClient(0);
     ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 1);
     EXPECT_EQ(Events().back().iNumber, 0);
     EXPECT_EQ(Events().back().iClients, 3);
     ASSERT_EQ(aeHost::GetNumClients(), 2);
-    EXPECT_EQ(aeHost::GetClient(0)->GetPort(), order[1]);
-    EXPECT_EQ(aeHost::GetClient(1)->GetPort(), order[2]);
-    EXPECT_TRUE(first.SeesEnd());
-
+    EXPECT_EQ(aeHost::GetClient(0)->GetPort(), byNumber[1]->LocalPort());
+    EXPECT_EQ(aeHost::GetClient(1)->GetPort(), last);
+    EXPECT_TRUE(byNumber[0]->SeesEnd());
     // Number 0 fails while number 1 has a packet waiting: within one call the
     // failed client is removed and the one moving into its number is processed.
-    ASSERT_TRUE(third.Send(Frame("nachgerückt")));
-    second.Close();
+    ASSERT_TRUE(byNumber[2]->Send(Frame("nachgerückt")));
+    byNumber[1]->Close();
     ASSERT_TRUE(WaitReadable(aeHost::GetClient(0)->m_Socket));
     ASSERT_TRUE(WaitReadable(aeHost::GetClient(1)->m_Socket));
     EXPECT_EQ(aeHost::Process(), 1);
     ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
     EXPECT_EQ(Events().back().iNumber, 0);
     ASSERT_EQ(aeHost::GetNumClients(), 1);
-    EXPECT_EQ(aeHost::GetClient(0)->GetPort(), order[2]);
+    EXPECT_EQ(aeHost::GetClient(0)->GetPort(), last);
     ASSERT_EQ(aeHost::GetClient(0)->GetNumPackets(), 1);
     EXPECT_EQ(Text(aeHost::GetClient(0)->GetPacket(0)), "nachgerückt");
 }
@@ -157,12 +142,10 @@ TEST_F(NetHost, ConnectionsWaitWhileNotAccepting)
         aeMultiplayer::Process();
     EXPECT_EQ(aeHost::GetNumClients(), 1);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_CONNECTED), 1);
-
     aeHost::AcceptConnections(1);
     ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 2; }));
     EXPECT_EQ(NumberOf(late), 1);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_CONNECTED), 2);
-
     // A new Init accepts again and starts without clients.
     aeHost::AcceptConnections(0);
     ASSERT_EQ(aeMultiplayer::Host(0), 1);
@@ -182,7 +165,6 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
     EXPECT_EQ(aeClient::GetPort(), listener.Port());
     ASSERT_TRUE(remote.Send(Frame("ungelesen")));
     ASSERT_TRUE(PumpUntil([] { return aeClient::GetNumPackets() == 1; }));
-
     // Host while connected: the client connection ends first.
     ASSERT_EQ(aeMultiplayer::Host(0), 1);
     EXPECT_EQ(aeMultiplayer::GetState(), 2);
@@ -191,7 +173,6 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
     EXPECT_EQ(aeClient::GetHostSocket(), INVALID_SOCKET);
     EXPECT_TRUE(remote.SeesEnd());
     EXPECT_NE(aeHost::GetListenSocket(), INVALID_SOCKET);
-
     // Connect while hosting: hosting ends first.
     RawPeer guest;
     ASSERT_TRUE(guest.Connect(aeHost::GetPort()));
@@ -203,14 +184,13 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
     EXPECT_EQ(aeHost::GetListenSocket(), INVALID_SOCKET);
     EXPECT_EQ(aeHost::GetNumClients(), 0);
     EXPECT_TRUE(guest.SeesEnd());
-
     aeMultiplayer::Exit();
     EXPECT_EQ(aeMultiplayer::GetState(), 0);
     EXPECT_TRUE(again.SeesEnd());
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
-TEST_F(NetHost, ClientLearnsWhenTheHostLeaves)
+TEST_F(NetHost, ClientLearnsWhenTheHostLeavesAndMayReconnect)
 {
     RawListener listener;
     for (int reset = 0; reset < 2; ++reset)
@@ -219,35 +199,18 @@ TEST_F(NetHost, ClientLearnsWhenTheHostLeaves)
         RawPeer remote = ConnectTo(listener);
         ASSERT_GE(remote.Fd(), 0);
         ASSERT_TRUE(remote.Send(Frame("letztes")));
-        if (reset)
-            remote.Reset();
-        else
-            remote.Close();
+        reset ? remote.Reset() : remote.Close();
         ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; })) << reset;
         ASSERT_EQ(Events().size(), 1u);
         EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
         EXPECT_EQ(Events()[0].pData, nullptr);
-        EXPECT_EQ(Events()[0].iState, 3);  // shut down after the callback
+        EXPECT_EQ(Events()[0].iState, 3); // shut down after the callback
         EXPECT_FALSE(aeClient::IsInitialized());
         EXPECT_EQ(aeClient::GetNumPackets(), 0);
     }
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
-    // Process in the idle state does nothing.
-    EXPECT_EQ(aeMultiplayer::Process(), 1);
-}
-
-// A callback that connects anew on losing the host keeps the new connection.
-static RawListener* s_pReconnectTo = nullptr;
-static void Reconnect(int code, void* data)
-{
-    Record(code, data);
-    if (code == AE_MP_CONNECTION_LOST && s_pReconnectTo)
-        aeMultiplayer::Connect(aeIPAddress(127, 0, 0, 1), s_pReconnectTo->Port());
-}
-
-TEST_F(NetHost, CallbackMayReconnect)
-{
-    RawListener listener;
+    EXPECT_EQ(aeMultiplayer::Process(), 1); // Process in the idle state does nothing
+    Events().clear();
     ASSERT_EQ(aeMultiplayer::Init(&Reconnect), 1);
     s_pReconnectTo = &listener;
     RawPeer remote = ConnectTo(listener);

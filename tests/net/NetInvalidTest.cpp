@@ -4,15 +4,12 @@
 #include "NetTestSupport.h"
 #include "aePacketStream.h"
 
-
 using namespace nettest;
+
+using NetInvalid = NetTest;
 
 namespace
 {
-class NetInvalid : public NetTest
-{
-};
-
 const char* const kInvalid = "Funktion: aeHostClient::Process Beschreibung: Ungültiges Packet empfangen!";
 }
 
@@ -21,7 +18,6 @@ TEST_F(NetInvalid, ZeroOrNegativeLengthIsReportedAndTheConnectionStays)
     std::vector<RawPeer> peers;
     ASSERT_TRUE(HostWithPeers(peers, 1));
     aeHostClient* c = aeHost::GetClient(0);
-
     int errors = 0;
     for (int32_t n : {0, -1, INT32_MIN})
     {
@@ -38,7 +34,6 @@ TEST_F(NetInvalid, ZeroOrNegativeLengthIsReportedAndTheConnectionStays)
     EXPECT_TRUE(Logged(kInvalid));
     EXPECT_EQ(aeHost::GetNumClients(), 1);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
-
     // A bad length behind a good frame in the same receive: the good one
     // counts, the rest of that receive is dropped.
     ASSERT_TRUE(peers[0].Send(Frame("gut") + Length(0) + Frame("verworfen")));
@@ -47,7 +42,6 @@ TEST_F(NetInvalid, ZeroOrNegativeLengthIsReportedAndTheConnectionStays)
     ASSERT_TRUE(PumpUntil([&] { return c->GetNumPackets() == 2; }));
     EXPECT_EQ(Text(c->GetPacket(0)), "gut");
     EXPECT_EQ(Text(c->GetPacket(1)), "neu");
-
     // The same on the client's side, with a length cut over two receives.
     RawListener listener;
     RawPeer host = ConnectTo(listener);
@@ -78,7 +72,6 @@ TEST_F(NetInvalid, LengthAboveTheLimitClosesTheConnection)
     EXPECT_EQ(e.iErrors, 1);    // the report comes first
     EXPECT_TRUE(peers[1].SeesEnd());
     EXPECT_EQ(NumberOf(peers[0]), 0);
-
     // The client's side: callback 1, then the client part is shut down.
     RawListener listener;
     RawPeer host = ConnectTo(listener);
@@ -104,12 +97,10 @@ TEST_F(NetInvalid, UnfinishedFrameHoldsNoMoreThanTheLimit)
     const std::string payload = Pattern(AE_MAX_PACKET_SIZE, 7);
     const std::string frame = Frame(payload);
     const size_t part = 3 * 1024 * 1024 + 5;
-
     std::thread writer([&] { peers[0].Send(frame.substr(0, part)); });
     EXPECT_TRUE(PumpUntil([&] { return c->m_IncompletelyReceivedData.GetSize() == static_cast<int>(part); }));
     writer.join();
     EXPECT_EQ(c->GetNumPackets(), 0);
-
     std::thread rest([&] { peers[0].Send(frame.substr(part)); });
     EXPECT_TRUE(PumpUntil([&] { return c->GetNumPackets() == 1; }));
     rest.join();
@@ -145,7 +136,6 @@ TEST_F(NetInvalid, OneCallTakesABoundedAmount)
     ASSERT_EQ(aeHost::Process(), 1);
     EXPECT_GT(c->GetNumPackets(), 0);
     EXPECT_LE(c->GetNumPackets() * frame.size(), static_cast<size_t>(AE_MAX_RECEIVE_PER_CALL + AE_RECEIVE_BLOCK));
-
     // The rest of the last frame, then everything arrives in later calls.
     const size_t whole = (sent + frame.size() - 1) / frame.size();
     ASSERT_TRUE(peers[0].Send(stream.substr(sent, whole * frame.size() - sent)));
@@ -170,7 +160,6 @@ TEST_F(NetInvalid, SendRefusesEmptyAndOversizedPackets)
     VFile ok = Packet("ok");
     EXPECT_EQ(c->Send(ok), 1);
     EXPECT_EQ(peers[0].ReadFrame(), "ok");
-
     // A client that is not connected cannot send.
     EXPECT_EQ(aeClient::Send(ok), 0);
     EXPECT_TRUE(Logged("Funktion: aeClient::Send Beschreibung: Fehler beim senden der Daten!"));

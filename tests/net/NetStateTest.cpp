@@ -7,12 +7,10 @@
 
 using namespace nettest;
 
+using NetState = NetTest;
+
 namespace
 {
-class NetState : public NetTest
-{
-};
-
 std::string Dotted(const aeIPAddress& a)
 {
     char buffer[16];
@@ -31,11 +29,9 @@ TEST(NetAddress, BytesTextAndNames)
     EXPECT_EQ(bytes[0], 192);
     EXPECT_EQ(bytes[3], 1);
     EXPECT_EQ(aeIPAddress(a.GetAddress()), a);
-
     EXPECT_EQ(Dotted(aeIPAddress()), "255.255.255.255");
     EXPECT_FALSE(aeIPAddress().IsValid());
     EXPECT_EQ(Dotted(aeIPAddress(255, 0, 10, 200)), "255.0.10.200");
-
     EXPECT_EQ(aeIPAddress("127.0.0.1"), aeIPAddress(127, 0, 0, 1));
     EXPECT_EQ(aeIPAddress("localhost").GetB1(), 127);
     // Names that cannot be looked up (without asking any name server).
@@ -82,7 +78,6 @@ TEST_F(NetState, StatesFollowInitHostAndExit)
     aeHost::Exit();  // twice is harmless
     aeClient::Exit();
     EXPECT_EQ(aeMultiplayer::GetState(), 1);
-
     // The same port again at once.
     ASSERT_EQ(aeMultiplayer::Host(port), 1);
     EXPECT_EQ(aeHost::GetPort(), port);
@@ -106,7 +101,6 @@ TEST_F(NetState, FailuresToHostOrConnectAreReported)
     EXPECT_TRUE(Logged("Funktion: aeHost::Init Beschreibung: Fehler beim binden des Listen-Sockets!"));
     EXPECT_EQ(aeMultiplayer::GetState(), 1);
     EXPECT_FALSE(aeHost::IsInitialized());
-
     // Nobody listens on port 1; it is also below the recommended range.
     EXPECT_EQ(aeMultiplayer::Connect(aeIPAddress(127, 0, 0, 1), 1), 0);
     EXPECT_TRUE(Logged("Warnung: Datei: Client.cpp"));
@@ -116,7 +110,6 @@ TEST_F(NetState, FailuresToHostOrConnectAreReported)
     EXPECT_EQ(aeClient::GetHostSocket(), INVALID_SOCKET);
     EXPECT_EQ(aeLog::m_iNumErrors, 2);
     EXPECT_EQ(aeLog::m_iNumWarnings, 1);
-
     // Direct calls on a side that does not run.
     EXPECT_EQ(aeClient::Process(), 0);
     EXPECT_TRUE(Logged("Funktion: aeClient::Process Beschreibung: Fehler beim empfangen der Daten!"));
@@ -139,7 +132,6 @@ TEST_F(NetState, LocalAddressesAreReportedThroughTheCallback)
     // This computer's own address is the first one listed.
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(aeMultiplayer::GetOwnIPAddress().GetAddress(), found[0]);
-
     ASSERT_EQ(aeMultiplayer::Init(nullptr), 1);
     EXPECT_EQ(aeMultiplayer::ListAllLocalIPs(), 0);
     EXPECT_TRUE(Logged("Funktion: aeMultiplayer::ListAllLocalIPs Beschreibung: Um die IP-Adressen enumerieren zu "
@@ -158,8 +150,7 @@ TEST(NetSocket, OutcomesOfTheSocketCalls)
     SOCKET s;
     aeSocketAddress peer;
     EXPECT_EQ(aeSocketAccept(l, &s, &peer), AE_SOCKET_WOULD_BLOCK);
-
-    for (int reset = 0; reset < 2; ++reset)
+    for (bool reset : {false, true})
     {
         RawPeer raw;
         ASSERT_TRUE(raw.Connect(port));
@@ -176,10 +167,7 @@ TEST(NetSocket, OutcomesOfTheSocketCalls)
         ASSERT_TRUE(WaitReadable(s));
         EXPECT_EQ(aeSocketReceive(s, buffer, sizeof(buffer), &n), AE_SOCKET_DONE);
         EXPECT_EQ(n, 3);
-        if (reset)
-            raw.Reset();
-        else
-            raw.Close();
+        reset ? raw.Reset() : raw.Close();
         ASSERT_TRUE(WaitReadable(s));
         EXPECT_EQ(aeSocketReceive(s, buffer, sizeof(buffer), &n), reset ? AE_SOCKET_RESET : AE_SOCKET_CLOSED);
         if (reset)
@@ -192,7 +180,6 @@ TEST(NetSocket, OutcomesOfTheSocketCalls)
         aeSocketClose(s);
     }
     aeSocketClose(l);
-
     // Nobody listens any more.
     const SOCKET c = aeSocketCreate();
     EXPECT_EQ(aeSocketConnect(c, aeIPAddress(127, 0, 0, 1).GetAddress(), port, 5000), AE_SOCKET_REFUSED);

@@ -22,35 +22,23 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "VFile.h"
 #include "aeLog.h"
 #include "aeMultiplayer.h"
-#include "TestSupport.h"
 
 namespace nettest
 {
 constexpr int kWaitMs = 10000;
 
-// A frame as it goes on the wire.
-inline std::string Length(int32_t n)
-{
-    return std::string(reinterpret_cast<const char*>(&n), 4);  // little-endian machine
-}
-
-inline std::string Frame(const std::string& payload)
-{
-    return Length(static_cast<int32_t>(payload.size())) + payload;
-}
+// A frame as it goes on the wire (a little-endian machine).
+inline std::string Length(int32_t n) { return std::string(reinterpret_cast<const char*>(&n), 4); }
+inline std::string Frame(const std::string& payload) { return Length(static_cast<int32_t>(payload.size())) + payload; }
+inline VFile Packet(const std::string& bytes) { return VFile(bytes.data(), static_cast<int>(bytes.size())); }
 
 inline std::string Text(const VFile* f)
 {
-    return f ? std::string(reinterpret_cast<const char*>(f->GetBuffer()), static_cast<size_t>(f->GetSize()))
-             : std::string("<null>");
-}
-
-inline VFile Packet(const std::string& bytes)
-{
-    return VFile(bytes.data(), static_cast<int>(bytes.size()));
+    return f ? std::string(reinterpret_cast<const char*>(f->GetBuffer()), static_cast<size_t>(f->GetSize())) : "<null>";
 }
 
 // Bytes that differ from one offset to the next, so a shifted or lost piece shows.
@@ -58,11 +46,8 @@ inline std::string Pattern(size_t n, unsigned seed)
 {
     std::string s(n, '\0');
     uint32_t x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < n; ++i)
-    {
-        x = x * 1103515245u + 12345u;
-        s[i] = static_cast<char>(x >> 24);
-    }
+    for (char& c : s)
+        c = static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
     return s;
 }
 
@@ -89,32 +74,49 @@ inline bool WaitReadable(int fd, int ms = kWaitMs)
     return poll(&p, 1, ms) == 1;
 }
 
+inline sockaddr_in Loopback(uint16_t port)
+{
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+inline uint16_t LocalPort(int fd)
+{
+    sockaddr_in a = {};
+    socklen_t l = sizeof(a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &l);
+    return ntohs(a.sin_port);
+}
+
 // One end of a TCP connection on 127.0.0.1, blocking with time-outs.
 class RawPeer
 {
 public:
-    RawPeer() = default;
-    explicit RawPeer(int fd) : m_Fd(fd) { SetTimeouts(); }
+    explicit RawPeer(int fd = -1) : m_Fd(fd)
+    {
+        timeval t = {kWaitMs / 1000, 0};
+        const int on = 1;
+        setsockopt(m_Fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof(t));
+        setsockopt(m_Fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof(t));
+        setsockopt(m_Fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
+    }
     ~RawPeer() { Close(); }
-    RawPeer(const RawPeer&) = delete;
-    RawPeer& operator=(const RawPeer&) = delete;
     RawPeer(RawPeer&& o) noexcept : m_Fd(o.m_Fd) { o.m_Fd = -1; }
+    RawPeer& operator=(RawPeer&& o) noexcept { return std::swap(m_Fd, o.m_Fd), *this; }
 
     bool Connect(uint16_t port)
     {
-        Close();
-        m_Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (m_Fd < 0)
-            return false;
-        SetTimeouts();
-        sockaddr_in a = Loopback(port);
-        return connect(m_Fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0;
+        *this = RawPeer(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const sockaddr_in a = Loopback(port);
+        return m_Fd >= 0 && connect(m_Fd, reinterpret_cast<const sockaddr*>(&a), sizeof(a)) == 0;
     }
 
     bool Send(const std::string& bytes)
     {
-        size_t done = 0;
-        while (done < bytes.size())
+        for (size_t done = 0; done < bytes.size();)
         {
             const ssize_t n = send(m_Fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
             if (n <= 0)
@@ -127,49 +129,33 @@ public:
     // Exactly n bytes, or fewer if the connection ends or the time runs out.
     std::string Read(size_t n)
     {
-        std::string s;
-        char block[65536];
-        while (s.size() < n)
-        {
-            const size_t want = n - s.size() < sizeof(block) ? n - s.size() : sizeof(block);
-            const ssize_t got = recv(m_Fd, block, want, 0);
-            if (got <= 0)
-                break;
-            s.append(block, static_cast<size_t>(got));
-        }
-        return s;
+        std::string s(n, '\0');
+        size_t got = 0;
+        for (ssize_t r; got < n && (r = recv(m_Fd, &s[got], n - got, 0)) > 0;)
+            got += static_cast<size_t>(r);
+        return s.substr(0, got);
     }
 
     // One frame's payload, or "<none>" when no whole frame comes.
     std::string ReadFrame()
     {
         const std::string h = Read(4);
-        if (h.size() != 4)
-            return "<none>";
-        int32_t n;
-        std::memcpy(&n, h.data(), 4);
-        if (n <= 0)
-            return "<bad length>";
-        std::string p = Read(static_cast<size_t>(n));
-        return p.size() == static_cast<size_t>(n) ? p : std::string("<none>");
+        int32_t n = 0;
+        if (h.size() == 4)
+            std::memcpy(&n, h.data(), 4);
+        const std::string p = n > 0 ? Read(static_cast<size_t>(n)) : std::string();
+        return n > 0 && p.size() == static_cast<size_t>(n) ? p : "<none>";
     }
 
     // True when the other side has ended the connection (a read of 0 bytes or a reset).
     bool SeesEnd()
     {
         char c;
-        if (!WaitReadable(m_Fd))
-            return false;
-        return recv(m_Fd, &c, 1, 0) <= 0;
+        return WaitReadable(m_Fd) && recv(m_Fd, &c, 1, 0) <= 0;
     }
 
-    uint16_t LocalPort() const
-    {
-        sockaddr_in a;
-        socklen_t l = sizeof(a);
-        getsockname(m_Fd, reinterpret_cast<sockaddr*>(&a), &l);
-        return ntohs(a.sin_port);
-    }
+    uint16_t LocalPort() const { return nettest::LocalPort(m_Fd); }
+    int Fd() const { return m_Fd; }
 
     void Close()
     {
@@ -181,35 +167,12 @@ public:
     // Ends the connection with a reset instead of an orderly close.
     void Reset()
     {
-        if (m_Fd < 0)
-            return;
         linger l = {1, 0};
         setsockopt(m_Fd, SOL_SOCKET, SO_LINGER, &l, sizeof(l));
         Close();
     }
 
-    int Fd() const { return m_Fd; }
-
-    static sockaddr_in Loopback(uint16_t port)
-    {
-        sockaddr_in a;
-        std::memset(&a, 0, sizeof(a));
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return a;
-    }
-
 private:
-    void SetTimeouts()
-    {
-        timeval t = {kWaitMs / 1000, 0};
-        setsockopt(m_Fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof(t));
-        setsockopt(m_Fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof(t));
-        const int on = 1;
-        setsockopt(m_Fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof(on));
-    }
-
     int m_Fd = -1;
 };
 
@@ -218,48 +181,31 @@ private:
 class RawListener
 {
 public:
-    RawListener()
+    RawListener() : m_Fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        m_Fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = RawPeer::Loopback(0);
-        bind(m_Fd, reinterpret_cast<sockaddr*>(&a), sizeof(a));
+        const sockaddr_in a = Loopback(0);
+        bind(m_Fd, reinterpret_cast<const sockaddr*>(&a), sizeof(a));
         listen(m_Fd, 16);
-        socklen_t l = sizeof(a);
-        getsockname(m_Fd, reinterpret_cast<sockaddr*>(&a), &l);
-        m_wPort = ntohs(a.sin_port);
     }
-    ~RawListener()
-    {
-        if (m_Fd >= 0)
-            close(m_Fd);
-    }
-    RawListener(const RawListener&) = delete;
-    RawListener& operator=(const RawListener&) = delete;
+    ~RawListener() { close(m_Fd); }
 
-    uint16_t Port() const { return m_wPort; }
-
-    RawPeer Accept()
-    {
-        if (!WaitReadable(m_Fd))
-            return RawPeer();
-        return RawPeer(accept4(m_Fd, nullptr, nullptr, SOCK_CLOEXEC));
-    }
+    uint16_t Port() const { return LocalPort(m_Fd); }
+    RawPeer Accept() { return RawPeer(WaitReadable(m_Fd) ? accept4(m_Fd, nullptr, nullptr, SOCK_CLOEXEC) : -1); }
 
 private:
-    int m_Fd = -1;
-    uint16_t m_wPort = 0;
+    int m_Fd;
 };
 
 // What the multiplayer callback was called with, and what held at that moment.
 struct Event
 {
     int iCode;
-    int iNumber;          // code 3: the client's number
+    int iNumber;     // code 3: the client's number
     void* pData;
-    DWORD dwAddress;      // code 4: the address
-    int iState;           // aeMultiplayer's state during the callback
-    int iClients;         // aeHost's client count during the callback
-    int iErrors;          // errors logged before the callback
+    DWORD dwAddress; // code 4: the address
+    int iState;      // aeMultiplayer's state during the callback
+    int iClients;    // aeHost's client count during the callback
+    int iErrors;     // errors logged before the callback
 };
 
 inline std::vector<Event>& Events()
@@ -304,9 +250,6 @@ protected:
     }
 
     bool Logged(const std::string& text) const { return m_pLog->Contains(text); }
-    std::string LogText() const { return m_pLog->Text(); }
-
-    std::unique_ptr<test::LogCapture> m_pLog;
 
     // Hosts on a free port and connects n plain peers; all are accepted.
     bool HostWithPeers(std::vector<RawPeer>& peers, int n)
@@ -314,11 +257,8 @@ protected:
         if (!aeMultiplayer::Host(0))
             return false;
         for (int i = 0; i < n; ++i)
-        {
-            peers.emplace_back();
-            if (!peers.back().Connect(aeHost::GetPort()))
+            if (!peers.emplace_back().Connect(aeHost::GetPort()))
                 return false;
-        }
         return PumpUntil([&] { return aeHost::GetNumClients() == n; });
     }
 
@@ -334,9 +274,9 @@ protected:
     // Connects the client to a plain listener and returns the accepted end.
     static RawPeer ConnectTo(RawListener& listener)
     {
-        if (!aeMultiplayer::Connect(aeIPAddress(127, 0, 0, 1), listener.Port()))
-            return RawPeer();
-        return listener.Accept();
+        return aeMultiplayer::Connect(aeIPAddress(127, 0, 0, 1), listener.Port()) ? listener.Accept() : RawPeer();
     }
+
+    std::unique_ptr<test::LogCapture> m_pLog;
 };
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -17,24 +16,15 @@
 namespace
 {
 // Every writer of a lasting file, given the target's native path.
-struct Writer
-{
-    const char* pcName;
-    std::function<int(const std::string&, const std::string&)> write;
-};
-
-const Writer kWriters[] = {
-    {"atomic", [](const std::string& path, const std::string& bytes)
-     { return aeWriteNativeFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
-    {"system path", [](const std::string& path, const std::string& bytes)
-     { return aeWriteFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
-    {"tool", [](const std::string& path, const std::string& bytes)
-     { return tool::WriteAll("maptool", path.c_str(), bytes) ? 1 : 0; }},
-    {"demo", [](const std::string& path, const std::string&)
-     {
+using S = const std::string&;
+const std::pair<const char*, int (*)(S, S)> kWriters[] = {
+    {"atomic", [](S path, S bytes) { return aeWriteNativeFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
+    {"system path", [](S path, S bytes) { return aeWriteFileAtomically(path.c_str(), bytes.data(), bytes.size()); }},
+    {"tool", [](S path, S bytes) { return tool::WriteAll("maptool", path.c_str(), bytes) ? 1 : 0; }},
+    {"demo", [](S path, S) {
+         aeDemoInput input = {};
          if (!aeDemo::StartRecording(path.c_str()))
              return 0;
-         aeDemoInput input = {};
          aeDemo::TakeInput(&input);
          aeDemo::FrameTime(20);
          return aeDemo::Stop();
@@ -42,26 +32,32 @@ const Writer kWriters[] = {
 };
 }
 
-TEST(PlatformDurableWrite, AFullDiskIsReportedAndTheOldFileStays)
+TEST(PlatformDurableWrite, AFullDiskIsReportedAndTheOldFileStaysAndAMissingFolderIsRefused)
 {
     const std::string dir = test::ScratchDir("full");
     test::LogCapture log;
-    for (const Writer& writer : kWriters)
+    for (const auto& [name, save] : kWriters)
     {
-        SCOPED_TRACE(writer.pcName);
-        const std::string path = dir + "/" + writer.pcName + ".dat";
+        SCOPED_TRACE(name);
+        const std::string path = dir + "/" + name + ".dat";
         test::WriteBinary(path, "old bytes");
         // The temporary file beside the target lands on a full device.
         ASSERT_EQ(symlink("/dev/full", (path + ".tmp").c_str()), 0);
-        EXPECT_EQ(writer.write(path, std::string(100, 'n')), 0);
+        EXPECT_EQ(save(path, std::string(100, 'n')), 0);
         EXPECT_EQ(test::ReadBinary(path), "old bytes");
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path + ".tmp")));
         // With room, the same call replaces the file.
-        EXPECT_EQ(writer.write(path, "new"), 1);
+        EXPECT_EQ(save(path, "new"), 1);
         EXPECT_NE(test::ReadBinary(path), "old bytes");
         EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     }
     EXPECT_TRUE(log.Contains("konnte nicht gespeichert werden"));  // the demo says so
+    // Recording into a missing folder is refused at once.
+    EXPECT_EQ(aeFolderWritable((dir + "/demo.txt").c_str()), 1);
+    EXPECT_EQ(aeFolderWritable((dir + "/fehlt/demo.txt").c_str()), 0);
+    EXPECT_EQ(aeDemo::StartRecording((dir + "/fehlt/demo.txt").c_str()), 0);
+    EXPECT_FALSE(aeDemo::IsRecording());
+    EXPECT_TRUE(log.Contains("Der Ordner fehlt oder ist schreibgesch"));
 }
 
 TEST(PlatformDurableWrite, BufferedStreamsReportTheFailedFlush)
@@ -99,15 +95,4 @@ TEST(PlatformDurableWrite, ASmallTmpfsThatFillsUpKeepsTheOldFile)
     EXPECT_EQ(aeWriteNativeFileAtomically(path.c_str(), "klein", 5), 1);
     EXPECT_EQ(test::ReadBinary(path), "klein");
     umount(dir.c_str());
-}
-
-TEST(PlatformDurableWrite, RecordingIntoAMissingFolderIsRefusedAtOnce)
-{
-    const std::string dir = test::ScratchDir("record");
-    test::LogCapture log;
-    EXPECT_EQ(aeFolderWritable((dir + "/demo.txt").c_str()), 1);
-    EXPECT_EQ(aeFolderWritable((dir + "/fehlt/demo.txt").c_str()), 0);
-    EXPECT_EQ(aeDemo::StartRecording((dir + "/fehlt/demo.txt").c_str()), 0);
-    EXPECT_FALSE(aeDemo::IsRecording());
-    EXPECT_TRUE(log.Contains("Der Ordner fehlt oder ist schreibgesch"));
 }

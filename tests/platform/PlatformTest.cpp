@@ -1,3 +1,5 @@
+// Text encodings, file names and listings of the platform layer.
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -9,7 +11,7 @@
 #include "aeFileSystem.h"
 #include "aeText.h"
 
-TEST(PlatformText, Cp1252AndUtf8RoundTrip)
+TEST(PlatformText, Cp1252Utf8AndTheTerminal)
 {
     std::string all;
     for (int c = 1; c < 256; ++c)
@@ -21,6 +23,23 @@ TEST(PlatformText, Cp1252AndUtf8RoundTrip)
     EXPECT_EQ(aeUtf8ToCp1252("\xff\xe4"), "\xff\xe4");  // stray bytes pass through
     EXPECT_EQ(aeCp1252ToLower(static_cast<unsigned char>('\xc4')), static_cast<unsigned char>('\xe4'));
     EXPECT_EQ(aeCp1252ToLower(static_cast<unsigned char>('\xd7')), static_cast<unsigned char>('\xd7'));
+    // Terminal text follows the locale.
+    const std::pair<const char*, std::string> locales[] = {
+        {"C.UTF-8", test::U8(u8"ungültige Zeitangabe")},
+        {"de_DE.ISO-8859-1", "ung\xfcltige Zeitangabe"}, // named, even when not generated here
+        {"C", "ungueltige Zeitangabe"},
+    };
+    const char* saved = std::getenv("LC_ALL");
+    const std::string restore = saved ? saved : "";
+    for (const auto& [locale, expected] : locales)
+    {
+        setenv("LC_ALL", locale, 1);
+        EXPECT_EQ(aeCp1252ToConsole("ung\xfcltige Zeitangabe"), expected) << locale;
+    }
+    if (saved)
+        setenv("LC_ALL", restore.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 TEST(PlatformFiles, PathsAndWildcards)
@@ -51,7 +70,6 @@ TEST(PlatformFiles, ListingsComeInTheOriginalFileSystemsOrder)
     }
     EXPECT_EQ(aeCompareFileNames("Gleich", "Gleich"), 0);
     EXPECT_NE(aeCompareFileNames("gleich", "GLEICH"), 0);  // a fixed order all the same
-
     // The folder's own order does not matter: files made in reverse.
     const std::string dir = test::ScratchDir("order");
     for (int i = count - 1; i >= 0; --i)
@@ -69,30 +87,4 @@ TEST(PlatformFiles, ListingsComeInTheOriginalFileSystemsOrder)
         EXPECT_EQ(aeFindNext(find, name), i + 1 < count ? 1 : 0);
     }
     aeFindClose(find);
-}
-
-TEST(PlatformText, TerminalTextFollowsTheLocale)
-{
-    struct Case
-    {
-        const char* pcLocale;
-        std::string expected;
-    };
-    const Case kCases[] = {
-        {"C.UTF-8", test::U8(u8"ungültige Zeitangabe")},
-        {"de_DE.ISO-8859-1", "ung\xfcltige Zeitangabe"},  // named, even when not generated here
-        {"C", "ungueltige Zeitangabe"},
-    };
-    const char* saved = std::getenv("LC_ALL");
-    const std::string restore = saved ? saved : "";
-    for (const Case& c : kCases)
-    {
-        SCOPED_TRACE(c.pcLocale);
-        setenv("LC_ALL", c.pcLocale, 1);
-        EXPECT_EQ(aeCp1252ToConsole("ung\xfcltige Zeitangabe"), c.expected);
-    }
-    if (saved)
-        setenv("LC_ALL", restore.c_str(), 1);
-    else
-        unsetenv("LC_ALL");
 }
