@@ -38,20 +38,16 @@ struct Rvs
         auto putF = [&](float v) { s.append(reinterpret_cast<const char*>(&v), 4); };
         const uint16_t align = blockAlign >= 0 ? static_cast<uint16_t>(blockAlign)
                                                : static_cast<uint16_t>(channels * bits / 8);
-        put32(is3D);
-        put32(frequency);
-        put32(volume);
-        put32(buffers);
-        put32(algorithm);
+        for (uint32_t v : {is3D, frequency, volume, buffers, algorithm})
+            put32(v);
         putF(minDistance);
         putF(maxDistance);
         put16(tag);
         put16(channels);
-        put32(rate);
-        put32(rate * align);
-        put16(align);
-        put16(bits);
-        put16(0);
+        for (uint32_t v : {rate, rate * align})
+            put32(v);
+        for (uint16_t v : {align, bits, uint16_t(0)})
+            put16(v);
         put32(static_cast<uint32_t>(data.size()));
         return s + data;
     }
@@ -116,11 +112,13 @@ struct Mix
             sum += static_cast<double>(s[2 * i + channel]) * s[2 * i + channel];
         return Frames() ? std::sqrt(sum / Frames()) : 0.0;
     }
-    int Peak() const
+    // Largest magnitude of one channel (0, 1) or of both (-1).
+    int Peak(int channel = -1) const
     {
         int peak = 0;
-        for (short v : s)
-            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        for (size_t i = 0; i < s.size(); ++i)
+            if (channel < 0 || static_cast<int>(i % 2) == channel)
+                peak = std::max(peak, std::abs(static_cast<int>(s[i])));
         return peak;
     }
     // Frequency of the left channel from its rising zero crossings.
@@ -163,6 +161,14 @@ inline Mix Render(int frames)
 inline Mix RenderMs(int ms)
 {
     return Render(aeAudioDevice::kLoopbackRate * ms / 1000);
+}
+
+// What the output gives once a change has reached it (the mixer ramps
+// volume and position changes over a few milliseconds).
+inline Mix Settled(int ms)
+{
+    RenderMs(20);
+    return RenderMs(ms);
 }
 
 // The sound manager on the loopback device: the playback device asked for

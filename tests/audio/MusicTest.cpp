@@ -78,7 +78,7 @@ TEST_F(Music, DurationsOfPiecesFromRealEncoders)
     }
 }
 
-TEST_F(Music, ProcessRestartsALoopingPieceAtItsEnd)
+TEST_F(Music, ProcessRestartsALoopingPieceAtItsEndAndOnlyThat)
 {
     auto music = Open(MakeWav("loop.wav", 1.0));
     ASSERT_EQ(music->GetDuration(), 1000u);
@@ -97,11 +97,9 @@ TEST_F(Music, ProcessRestartsALoopingPieceAtItsEnd)
     EXPECT_GT(m.Peak(), 5000);
     EXPECT_NEAR(music->GetCurrentPosition(), 300, 15);
     EXPECT_EQ(music->GetState(), 2);
-}
 
-TEST_F(Music, PlayZeroAfterPlayOneEndsLoopingAndThePieceStaysAtItsEnd)
-{
-    auto music = Open(MakeWav("once.wav", 0.5));
+    // Play(0) after Play(1) ends looping, and the piece stays at its end.
+    music = Open(MakeWav("once.wav", 0.5));
     ASSERT_EQ(music->Play(1), 1);
     ASSERT_EQ(music->Play(0), 1);
     EXPECT_EQ(music->IsLooping(), 0);
@@ -117,7 +115,7 @@ TEST_F(Music, PlayZeroAfterPlayOneEndsLoopingAndThePieceStaysAtItsEnd)
     EXPECT_GT(RenderMs(100).Peak(), 5000);
 }
 
-TEST_F(Music, StopKeepsThePositionPauseHoldsAndPlayStartsFromZero)
+TEST_F(Music, StopPauseSeekingAndPlaybackRate)
 {
     auto music = Open(MakeWav("stop.wav", 2.0));
     ASSERT_EQ(music->Play(0), 1);
@@ -126,8 +124,7 @@ TEST_F(Music, StopKeepsThePositionPauseHoldsAndPlayStartsFromZero)
     EXPECT_EQ(music->IsPlaying(), 0);
     EXPECT_EQ(music->GetState(), 0);
     EXPECT_NEAR(music->GetCurrentPosition(), 400, 15);
-    RenderMs(20); // the mixer fades the voice out
-    EXPECT_EQ(RenderMs(100).Peak(), 0);
+    EXPECT_EQ(Settled(100).Peak(), 0); // once the mixer has faded the voice out
     EXPECT_EQ(music->Process(), 1);
 
     ASSERT_EQ(music->Play(0), 1);
@@ -136,18 +133,15 @@ TEST_F(Music, StopKeepsThePositionPauseHoldsAndPlayStartsFromZero)
     EXPECT_EQ(music->GetState(), 1);
     const int paused = music->GetCurrentPosition();
     EXPECT_NEAR(paused, 200, 15);
-    RenderMs(20);
-    EXPECT_EQ(RenderMs(100).Peak(), 0);
+    EXPECT_EQ(Settled(100).Peak(), 0);
     EXPECT_EQ(music->GetCurrentPosition(), paused);
     ASSERT_EQ(music->Play(0), 1); // no resume: from the start
     EXPECT_LT(music->GetCurrentPosition(), 15);
     RenderMs(100);
     EXPECT_NEAR(music->GetCurrentPosition(), 100, 15);
-}
 
-TEST_F(Music, SeekingAndPlaybackRate)
-{
-    auto music = Open(MakeWav("seek.wav", 3.0));
+    // Seeking and the playback rate.
+    music = Open(MakeWav("seek.wav", 3.0));
     ASSERT_EQ(music->SetCurrentPosition(1500), 1);
     EXPECT_EQ(music->GetCurrentPosition(), 1500);
     ASSERT_EQ(music->Play(0), 1); // Play rewinds
@@ -163,8 +157,7 @@ TEST_F(Music, SeekingAndPlaybackRate)
     EXPECT_EQ(music->GetPlaybackRate(), 1.0f);
     ASSERT_EQ(music->SetPlaybackRate(2.0f), 1);
     EXPECT_EQ(music->GetPlaybackRate(), 2.0f);
-    RenderMs(20);
-    const Mix fast = RenderMs(400);
+    const Mix fast = Settled(400);
     EXPECT_NEAR(fast.Frequency(), 882.0, 15.0);
     EXPECT_NEAR(music->GetCurrentPosition(), 840, 30);
 
@@ -271,8 +264,7 @@ TEST_F(Music, ReplacedAndDestroyedWhilePlaying)
     ASSERT_EQ(music->Play(1), 1);
     RenderMs(100);
     music.reset(); // stops and joins its feeder
-    RenderMs(20);
-    EXPECT_EQ(RenderMs(100).Peak(), 0);
+    EXPECT_EQ(Settled(100).Peak(), 0);
     // Music also runs without the sound manager, on a device of its own.
     aeSoundManager::Exit();
     aeMusic alone;

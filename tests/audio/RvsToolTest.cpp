@@ -32,14 +32,8 @@ TEST(RvsTool, WavBecomesASoundTheEngineLoadsAndComesBackUnchanged)
 {
     const std::string samples = Sine(700.0, 0.3, 22050, 1);
     const std::string wav = Wav(samples, 22050, 1);
-    rvswav::Options options;
-    options.is3D = true;
-    options.buffers = 5;
-    options.algorithm = 1;
-    options.minDistance = 15.0f;
-    options.maxDistance = 250.0f;
-    options.frequencyControl = false;
-    const std::string rvs = ToRvs(wav, options);
+    const std::string rvs = ToRvs(wav, {.is3D = true, .frequencyControl = false, .buffers = 5, .algorithm = 1,
+                                        .minDistance = 15.0f, .maxDistance = 250.0f});
     ASSERT_EQ(rvs.size(), 54 + samples.size());
 
     aeSound sound;
@@ -84,8 +78,7 @@ TEST(RvsTool, DeepSamplesBecomeSixteenBitsAndStereoIsMixedDownFor3D)
     EXPECT_EQ(l, 32767);
     EXPECT_EQ(r, -16384);
 
-    rvswav::Options options;
-    options.is3D = true;
+    rvswav::Options options{.is3D = true};
     const std::string rvs = ToRvs(wav, options);
     rvswav::Sound mono;
     ASSERT_TRUE(rvswav::FromRvs(rvs, &mono, &options, &error)) << error;
@@ -126,17 +119,9 @@ TEST(RvsTool, RefusedInputAndOptions)
     EXPECT_FALSE(rvswav::ReadWav(wild, &sound, &error));
 
     ASSERT_TRUE(rvswav::ReadWav(wav, &sound, &error)) << error;
-    rvswav::Options o;
-    o.buffers = 0;
-    EXPECT_FALSE(rvswav::ToRvs(sound, o, &rvs, &error));
-    o.buffers = 257;
-    EXPECT_FALSE(rvswav::ToRvs(sound, o, &rvs, &error));
-    o = rvswav::Options();
-    o.algorithm = 3;
-    EXPECT_FALSE(rvswav::ToRvs(sound, o, &rvs, &error));
-    o = rvswav::Options();
-    o.maxDistance = 0.5f;
-    EXPECT_FALSE(rvswav::ToRvs(sound, o, &rvs, &error));
+    for (const rvswav::Options& o : {rvswav::Options{.buffers = 0}, rvswav::Options{.buffers = 257},
+                                     rvswav::Options{.algorithm = 3}, rvswav::Options{.maxDistance = 0.5f}})
+        EXPECT_FALSE(rvswav::ToRvs(sound, o, &rvs, &error));
     sound.data.clear();
     EXPECT_FALSE(rvswav::ToRvs(sound, rvswav::Options(), &rvs, &error));
 

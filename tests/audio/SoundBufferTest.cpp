@@ -8,15 +8,11 @@ using namespace audiotest;
 
 namespace
 {
-class SoundBuffers : public LoopbackFixture
-{
-};
-class SoundListener : public LoopbackFixture
-{
-};
+class SoundBuffers : public LoopbackFixture {};
+class SoundListener : public LoopbackFixture {};
 }
 
-TEST_F(SoundBuffers, ThreeBuffersAndAFourthRequestWithinTheGrace)
+TEST_F(SoundBuffers, TheFreeBufferSearchKeepsA50MsGrace)
 {
     test::FakeClock clock(5000, 0);
     aeSound* s = Add(SineRvs(false, 3, 1000.0, 1.0));
@@ -35,20 +31,15 @@ TEST_F(SoundBuffers, ThreeBuffersAndAFourthRequestWithinTheGrace)
     test::FakeClock::Set(5000 + 1000 + 50);
     EXPECT_EQ(s->GetAvailableBuffer(), 0);
     EXPECT_EQ(s->IsPlaying(1), 0);
-}
 
-TEST_F(SoundBuffers, StoppedWithinTheGraceAStartedBufferStillCountsAsPlaying)
-{
-    test::FakeClock clock(5000, 0);
-    aeSound* s = Add(SineRvs(false, 2, 1000.0, 1.0));
+    // Stopped within the grace a started buffer still counts as playing.
+    test::FakeClock::Set(5000);
+    s = Add(SineRvs(false, 2, 1000.0, 1.0));
     EXPECT_EQ(s->GetStatus(0), 0u); // never started
     ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
     ASSERT_EQ(s->Stop(0), 1);
-    const struct
-    {
-        DWORD now, status;
-        int available;
-    } steps[] = {{5000, AE_DSBSTATUS_PLAYING, 1}, {5049, AE_DSBSTATUS_PLAYING, 1}, {5050, 0, 1}, {5051, 0, 0}};
+    const struct { DWORD now, status; int available; } steps[] = {
+        {5000, AE_DSBSTATUS_PLAYING, 1}, {5049, AE_DSBSTATUS_PLAYING, 1}, {5050, 0, 1}, {5051, 0, 0}};
     for (const auto& step : steps)
     {
         test::FakeClock::Set(step.now);
@@ -73,7 +64,7 @@ TEST_F(SoundBuffers, MixedToItsEndABufferIsFreeBeforeTheClockSaysSo)
     EXPECT_EQ(s->StopAll(), 1);
 }
 
-TEST_F(SoundBuffers, OutOfRangeBuffersAreReported)
+TEST_F(SoundBuffers, OutOfRangeBuffersAreReportedAndTheControlsKeepTheirRanges)
 {
     aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.05));
     test::LogCapture log("range");
@@ -97,11 +88,9 @@ TEST_F(SoundBuffers, OutOfRangeBuffersAreReported)
     EXPECT_EQ(empty.Play(0, 0, 0, Vector3(0.0f)), 0);
     EXPECT_EQ(empty.GetAvailableBuffer(), -1);
     EXPECT_EQ(empty.Init(nullptr, "x"), 0);
-}
 
-TEST_F(SoundBuffers, VolumeAndFrequencyInDirectSoundUnitsAndTheirResetOnPlay)
-{
-    aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.5));
+    // Volume and frequency in DirectSound units, and their reset on Play.
+    s = Add(SineRvs(false, 2, 1000.0, 0.5));
     EXPECT_EQ(s->GetVolume(0), 0);
     EXPECT_EQ(s->GetFrequency(0), 44100u);
     EXPECT_EQ(s->SetVolume(0, -600), 1);

@@ -28,28 +28,17 @@ protected:
 TEST_F(SoundFile, FilesCutShortAtEachStageGiveTheirMessage)
 {
     const std::string good = SineRvs(true, 2, 1000.0, 0.1).Bytes();
-    struct Case
+    const char* const file = "Fehler beim Lesen der Datei!";
+    const char* const format = "Fehler beim Lesen des Soundformats!";
+    const char* const data = "Fehler beim Lesen der Sounddaten!";
+    const std::pair<size_t, const char*> cases[] = {{0, file}, {3, file}, {4, format}, {31, format}, {49, format},
+                                                    {50, data}, {53, data}, {54, data}, {good.size() - 1, data}};
+    for (const auto& [length, message] : cases)
     {
-        size_t length;
-        const char* message;
-    };
-    const Case cases[] = {
-        {0, "Fehler beim Lesen der Datei!"},
-        {3, "Fehler beim Lesen der Datei!"},
-        {4, "Fehler beim Lesen des Soundformats!"},
-        {31, "Fehler beim Lesen des Soundformats!"},
-        {49, "Fehler beim Lesen des Soundformats!"},
-        {50, "Fehler beim Lesen der Sounddaten!"},
-        {53, "Fehler beim Lesen der Sounddaten!"},
-        {54, "Fehler beim Lesen der Sounddaten!"},
-        {good.size() - 1, "Fehler beim Lesen der Sounddaten!"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.length);
+        SCOPED_TRACE(length);
         test::LogCapture log("cut");
-        EXPECT_EQ(Load(good.substr(0, c.length)), 0);
-        EXPECT_TRUE(log.Contains(c.message));
+        EXPECT_EQ(Load(good.substr(0, length)), 0);
+        EXPECT_TRUE(log.Contains(message));
         EXPECT_TRUE(log.Contains("Fehler beim Laden der RVS-Datei!"));
         EXPECT_TRUE(log.Contains("Funktion: LoadRVSFile"));
     }
@@ -63,12 +52,7 @@ TEST_F(SoundFile, FilesCutShortAtEachStageGiveTheirMessage)
 
 TEST_F(SoundFile, UntrustedHeaderFieldsAreRefused)
 {
-    struct Case
-    {
-        const char* what;
-        Rvs rvs;
-        const char* message;
-    };
+    struct Case { const char* what; Rvs rvs; const char* message; };
     std::vector<Case> cases;
     auto add = [&](const char* what, auto change, const char* message) {
         Rvs r = SineRvs(true, 2, 1000.0, 0.05);
@@ -108,7 +92,7 @@ TEST_F(SoundFile, UntrustedHeaderFieldsAreRefused)
     EXPECT_EQ(aeSoundManager::GetNumSounds(), 0);
 }
 
-TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGive)
+TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGiveWithDefaultsForBrokenDistances)
 {
     Rvs stereo8;
     stereo8.channels = 2;
@@ -145,24 +129,22 @@ TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGive)
     EXPECT_NE(s->GetVoice(0), 0u);
     EXPECT_NE(s->GetVoice(0), s->GetVoice(7));
     EXPECT_EQ(s->GetVoice(8), 0u);
-}
 
-TEST_F(SoundFile, BrokenDistancesFallBackToTheDefaultsWithAWarning)
-{
+    // Broken distances fall back to the defaults with a warning.
     Rvs r = SineRvs(true, 1, 1000.0, 0.05);
     r.minDistance = std::nanf("");
     test::LogCapture log("distances");
     ASSERT_EQ(Load(r.Bytes()), 1);
     EXPECT_TRUE(log.Contains("Ungültige 3D-Distanzen"));
     EXPECT_EQ(aeLog::m_iNumWarnings, 1);
-    EXPECT_EQ(aeSoundManager::GetSound(0)->GetMinDistance(), 1.0f);
+    EXPECT_EQ(aeSoundManager::GetSound(2)->GetMinDistance(), 1.0f);
     r.minDistance = 50.0f;
     r.maxDistance = 10.0f;
     ASSERT_EQ(Load(r.Bytes()), 1);
     EXPECT_EQ(aeLog::m_iNumWarnings, 2);
 }
 
-TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesAndDeletes)
+TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
 {
     const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
     for (const char* name : {"a.rvs", "b.rvs", "a.rvs"})
@@ -186,35 +168,33 @@ TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesAndDeletes)
     EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 1); // the later one moved down
     EXPECT_EQ(aeSoundManager::FindSound(nullptr), -1);
     EXPECT_EQ(aeSoundManager::AddSound(nullptr, "x", nullptr), 0);
-    VFile file(bytes.data(), static_cast<int>(bytes.size()));
-    EXPECT_EQ(aeSoundManager::AddSound(&file, nullptr, nullptr), 0);
+    VFile named(bytes.data(), static_cast<int>(bytes.size()));
+    EXPECT_EQ(aeSoundManager::AddSound(&named, nullptr, nullptr), 0);
     EXPECT_EQ(aeSoundManager::AddSoundArchive(nullptr), 0);
     EXPECT_EQ(aeSoundManager::GetNumSounds(), 2);
     aeSoundManager::DeleteSounds();
     EXPECT_EQ(aeSoundManager::GetNumSounds(), 0);
-}
 
-TEST_F(SoundFile, ArchivesAddEveryEntry)
-{
+    // Archives add every entry that loads.
     const std::string dir = test::ScratchDir("archive");
     test::WriteBinary(dir + "/click.rvs", SineRvs(false, 2, 1000.0, 0.05).Bytes());
     test::WriteBinary(dir + "/hum.rvs", SineRvs(true, 3, 200.0, 0.05).Bytes());
     test::WriteBinary(dir + "/broken.rvs", "RVS");
     ASSERT_TRUE(Shell("cd '" + dir + "' && zip -0 -q sounds.zip click.rvs broken.rvs hum.rvs"));
     VFile archive((dir + "/sounds.zip").c_str());
-    test::LogCapture log("archive");
+    test::LogCapture archiveLog("archive");
     EXPECT_EQ(aeSoundManager::AddSoundArchive(&archive), 1);
     EXPECT_EQ(aeSoundManager::GetNumSounds(), 2);
     EXPECT_EQ(aeSoundManager::FindSound("hum.rvs"), 1);
-    EXPECT_TRUE(log.Contains("Fehler beim Lesen der Datei!"));
+    EXPECT_TRUE(archiveLog.Contains("Fehler beim Lesen der Datei!"));
 
     const std::string zip = test::ReadBinary(dir + "/sounds.zip");
     VFile cut(zip.data(), 20);
     EXPECT_EQ(aeSoundManager::AddSoundArchive(&cut), 0);
-    EXPECT_TRUE(log.Contains("Fehler beim lesen des Archivs!"));
+    EXPECT_TRUE(archiveLog.Contains("Fehler beim lesen des Archivs!"));
 }
 
-TEST(SoundManager, InitFallsBackToTheLoopbackDeviceWithAWarning)
+TEST(SoundManager, InitFallsBackToTheLoopbackDeviceAndSoundsKeptElsewhereOutliveIt)
 {
     aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
     {
@@ -243,10 +223,8 @@ TEST(SoundManager, InitFallsBackToTheLoopbackDeviceWithAWarning)
     VFile archive;
     EXPECT_EQ(aeSoundManager::AddSoundArchive(&archive), 0);
     EXPECT_TRUE(log.Contains("Sie müssen erst den SoundManager initialisieren!"));
-}
 
-TEST(SoundManager, SoundsKeptElsewhereOutliveTheManager)
-{
+    // Sounds kept elsewhere outlive the manager.
     aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
     ASSERT_EQ(aeSoundManager::Init(), 1);
     aeAudioDevice* device = aeSoundManager::GetDSound();

@@ -8,8 +8,7 @@
 
 TEST(AppProcess, SecondCopyEndsWithMinusTwoAndTerminationEndsNormally)
 {
-    if (!std::filesystem::exists(test::ProgramPath()))
-        GTEST_SKIP() << "Halvoran is not built";
+    REQUIRE_PROGRAM();
     test::GameTree tree("tree");
     tree.UseContent();
     const pid_t first = tree.Start({});
@@ -43,8 +42,7 @@ TEST(AppProcess, SecondCopyEndsWithMinusTwoAndTerminationEndsNormally)
 
 TEST(AppProcess, QuitAfterEndsWithZeroAndBadArgumentsWithMinusOne)
 {
-    if (!std::filesystem::exists(test::ProgramPath()))
-        GTEST_SKIP() << "Halvoran is not built";
+    REQUIRE_PROGRAM();
     test::GameTree tree("tree");
     tree.UseContent();
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
@@ -73,8 +71,7 @@ TEST(AppProcess, QuitAfterEndsWithZeroAndBadArgumentsWithMinusOne)
 
 TEST(AppProcess, MissingGameDataIsNamedAndEndsWithMinusOne)
 {
-    if (!std::filesystem::exists(test::ProgramPath()))
-        GTEST_SKIP() << "Halvoran is not built";
+    REQUIRE_PROGRAM();
     test::GameTree tree("missing");
     // Step by step less of the game's data; each start names what is missing.
     std::filesystem::create_directories(tree.root + "/data/menu_interface/textures");

@@ -9,12 +9,11 @@
 #include "aeUserName.h"
 
 #include <filesystem>
+#include <map>
 
-class AppFixture : public test::GameFixture
-{
-};
+class AppFixture : public test::GameFixture {};
 
-TEST_F(AppFixture, AppStateSwitchRestoresTheStartUpRenderStates)
+TEST_F(AppFixture, AppStateSwitchRestoresTheStartUpRenderStatesAndTheTextFollowsTheOptions)
 {
     IDirect3DDevice9* device = aeGrafik::GetDevice();
     DWORD lighting = 0, mask = 0, fog = 0;
@@ -41,6 +40,18 @@ TEST_F(AppFixture, AppStateSwitchRestoresTheStartUpRenderStates)
     EXPECT_EQ(Halvoran::SetState(7), 0);
     EXPECT_EQ(Halvoran::m_pCurrentState, nullptr);
     EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
+
+    // The text colour and the cursor speed follow the options.
+    Options::m_i3DGlasses = 1;
+    EXPECT_EQ(Halvoran::GetTextColor().b, 0.0f);
+    EXPECT_EQ(Halvoran::GetTextColor().g, 1.0f);
+    Options::m_i3DGlasses = 5;
+    EXPECT_EQ(Halvoran::GetTextColor().g, 0.0f);
+    EXPECT_EQ(Halvoran::GetTextColor().b, 1.0f);
+    Options::m_i3DGlasses = 0;
+    Options::m_iCursorSpeed = 0;
+    EXPECT_FLOAT_EQ(Halvoran::GetCursorSpeedFactor(), 0.5f);
+    Options::m_iCursorSpeed = 1;
 }
 
 TEST_F(AppFixture, AppAltF4QuitsAndSysRqTakesOneScreenshot)
@@ -120,51 +131,18 @@ TEST_F(AppFixture, AppSavegameScanCreatesTheDirectoryAndReadsHeaders)
     test::WriteBinary(m_Root + "/savegame/Notiz.txt", "x");
     EXPECT_EQ(Halvoran::ScanSavegames(), 1);
     ASSERT_EQ(Halvoran::m_aSavegames.GetNumElements(), 3);
-    int found = 0;
+    std::map<std::string, std::string> found;  // in any order
     for (int i = 0; i < 3; ++i)
-    {
-        const SavegameEntry* e = Halvoran::m_aSavegames[i];
-        const std::string file = e->acFile;
-        if (file == "..\\savegame\\Anna 1.ssd")
-        {
-            found += 1;
-            EXPECT_STREQ(e->acMap, "..\\maps\\Keller.hwm");
-        }
-        else if (file == "..\\savegame\\Anna 2.ssd")
-        {
-            found += 2;
-            EXPECT_STREQ(e->acMap, "");
-        }
-        else if (file == "..\\savegame\\Kaputt.ssd")
-        {
-            found += 4;
-            EXPECT_STREQ(e->acMap, "");
-        }
-    }
-    EXPECT_EQ(found, 7);
+        found[Halvoran::m_aSavegames[i]->acFile] = Halvoran::m_aSavegames[i]->acMap;
+    EXPECT_EQ(found, (std::map<std::string, std::string>{{"..\\savegame\\Anna 1.ssd", "..\\maps\\Keller.hwm"},
+                                                         {"..\\savegame\\Anna 2.ssd", ""}, {"..\\savegame\\Kaputt.ssd", ""}}));
     EXPECT_TRUE(log.Contains("Kaputt.ssd"));
 }
 
-TEST_F(AppFixture, AppTextColourAndCursorSpeedFollowTheOptions)
-{
-    Options::m_i3DGlasses = 1;
-    EXPECT_EQ(Halvoran::GetTextColor().b, 0.0f);
-    EXPECT_EQ(Halvoran::GetTextColor().g, 1.0f);
-    Options::m_i3DGlasses = 5;
-    EXPECT_EQ(Halvoran::GetTextColor().g, 0.0f);
-    EXPECT_EQ(Halvoran::GetTextColor().b, 1.0f);
-    Options::m_i3DGlasses = 0;
-    Options::m_iCursorSpeed = 0;
-    EXPECT_FLOAT_EQ(Halvoran::GetCursorSpeedFactor(), 0.5f);
-    Options::m_iCursorSpeed = 1;
-}
-
-TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnly)
+TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnlyAndTheUserNameFallsBackToTheLoginName)
 {
     const std::string dir = test::ScratchDir("runtime");
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    const std::string saved = old ? old : "";
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    test::ScopedEnv runtime("XDG_RUNTIME_DIR", dir.c_str());
     aeInstanceLock* first = nullptr;
     aeInstanceLock* second = nullptr;
     EXPECT_EQ(aeInstanceLockAcquire("Halvoran - Test Mutex", &first), AE_INSTANCE_LOCK_TAKEN);
@@ -174,34 +152,20 @@ TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnly)
     aeInstanceLockRelease(first);
     EXPECT_EQ(aeInstanceLockAcquire("Halvoran - Test Mutex", &second), AE_INSTANCE_LOCK_TAKEN);
     aeInstanceLockRelease(second);
-    if (old)
-        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-    else
-        unsetenv("XDG_RUNTIME_DIR");
-}
 
-TEST(AppPlatform, UserNameFallsBackToTheLoginNameInWindows1252)
-{
-    const char* oldUser = std::getenv("USER");
-    const std::string savedUser = oldUser ? oldUser : "";
-    const char* oldName = std::getenv("UserName");
-    const std::string savedName = oldName ? oldName : "";
+    // The user name, in Windows-1252, falls back to the login name.
+    test::ScopedEnv user("USER", reinterpret_cast<const char*>(u8"Jürgen"));
     char name[256];
-    setenv("UserName", "Spieler/1", 1);
-    EXPECT_EQ(aeGetUserName(name, sizeof(name)), 9);
-    EXPECT_STREQ(name, "Spieler_1");
-    unsetenv("UserName");
-    setenv("USER", reinterpret_cast<const char*>(u8"Jürgen"), 1);
+    {
+        test::ScopedEnv userName("UserName", "Spieler/1");
+        EXPECT_EQ(aeGetUserName(name, sizeof(name)), 9);
+        EXPECT_STREQ(name, "Spieler_1");
+    }
+    test::ScopedEnv noUserName("UserName", nullptr);
     EXPECT_EQ(aeGetUserName(name, sizeof(name)), 6);
     EXPECT_STREQ(name, "J\xFCrgen");
     EXPECT_EQ(aeGetUserName(name, 3), 2);
     EXPECT_STREQ(name, "J\xFC");
-    if (oldUser)
-        setenv("USER", savedUser.c_str(), 1);
-    else
-        unsetenv("USER");
-    if (oldName)
-        setenv("UserName", savedName.c_str(), 1);
 }
 
 TEST(AppArguments, CommandLine)

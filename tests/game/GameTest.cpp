@@ -148,11 +148,7 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
 
     // Maps that cannot be played lead back to the menu, which says why.
     test::WriteBinary(m_Root + "/savegame/Kaputt.hwm", "HWM?");
-    const struct
-    {
-        const char* pcMap;
-        const char* pcNotice;
-    } kBroken[] = {
+    const struct { const char* pcMap; const char* pcNotice; } kBroken[] = {
         {"..\\maps\\Gibtsnicht.hwm", "Die Karte \"Gibtsnicht.hwm\" gibt es nicht!"},
         {"..\\savegame\\Kaputt.hwm", "Die Karte \"Kaputt.hwm\" ist beschädigt und kann nicht geladen werden!"},
     };
@@ -179,21 +175,17 @@ TEST(GameSavegameNames, OddAndLongUserNamesStillMakeAPathThatFits)
 {
     const std::string longName(240, 'x');
     const std::string longUmlauts(240, '\xe4');  // two bytes each in UTF-8
-    const struct
-    {
-        std::string user;
-        std::string expected;
-    } kNames[] = {
+    const std::pair<std::string, std::string> kNames[] = {
         {"Player", "..\\savegame\\Player 1.ssd"},
         {longName, "..\\savegame\\" + std::string(200, 'x') + " 1.ssd"},
         {longUmlauts, "..\\savegame\\" + std::string(115, '\xe4') + " 1.ssd"},
         {"..\\..\\bin/x:y", "..\\savegame\\.._.._bin_x_y 1.ssd"},
         {"", "..\\savegame\\Spieler 1.ssd"},
     };
-    for (const auto& name : kNames)
+    for (const auto& [user, expected] : kNames)
     {
         char path[256];
-        ProposeSavegamePath(name.user.c_str(), path, sizeof(path));
-        EXPECT_EQ(std::string(path), name.expected);
+        ProposeSavegamePath(user.c_str(), path, sizeof(path));
+        EXPECT_EQ(std::string(path), expected);
     }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -16,6 +17,23 @@
 
 namespace test
 {
+// Sets (or, with nullptr, removes) an environment variable while alive.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_Name(name), m_bHad(std::getenv(name) != nullptr)
+    {
+        if (m_bHad)
+            m_Old = std::getenv(name);
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { m_bHad ? setenv(m_Name.c_str(), m_Old.c_str(), 1) : unsetenv(m_Name.c_str()); }
+
+private:
+    std::string m_Name, m_Old;
+    bool m_bHad;
+};
+
 class GameFixture : public GrafikFixture
 {
 protected:
@@ -26,11 +44,7 @@ protected:
             std::filesystem::create_directories(m_Root + "/" + dir);
         m_OldDir = std::filesystem::current_path().string();
         std::filesystem::current_path(m_Root + "/bin");
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_bHadConfig = old != nullptr;
-        if (old)
-            m_OldConfig = old;
-        setenv("XDG_CONFIG_HOME", (m_Root + "/config").c_str(), 1);
+        m_pConfig = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", (m_Root + "/config").c_str());
         ClearButtons();
         OpenDevice();
     }
@@ -54,10 +68,7 @@ protected:
         ClearButtons();
         GrafikFixture::TearDown();
         std::filesystem::current_path(m_OldDir);
-        if (m_bHadConfig)
-            setenv("XDG_CONFIG_HOME", m_OldConfig.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
+        m_pConfig.reset();
     }
     static void ClearButtons()
     {
@@ -75,13 +86,9 @@ protected:
 
     std::string m_Root;
     std::string m_OldDir;
-    std::string m_OldConfig;
-    bool m_bHadConfig = false;
+    std::unique_ptr<ScopedEnv> m_pConfig;
 };
-}
 
-namespace test
-{
 // A scratch configuration directory for the registry, without any device.
 class ConfigFixture : public ::testing::Test
 {
@@ -89,23 +96,12 @@ protected:
     void SetUp() override
     {
         m_Dir = ScratchDir("config");
-        const char* old = std::getenv("XDG_CONFIG_HOME");
-        m_bHad = old != nullptr;
-        if (old)
-            m_Old = old;
-        setenv("XDG_CONFIG_HOME", m_Dir.c_str(), 1);
+        m_pConfig = std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", m_Dir.c_str());
     }
-    void TearDown() override
-    {
-        if (m_bHad)
-            setenv("XDG_CONFIG_HOME", m_Old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
+    void TearDown() override { m_pConfig.reset(); }
     std::string KeyFile() const { return m_Dir + "/Kelmstone Games/Halvoran.reg"; }
 
     std::string m_Dir;
-    std::string m_Old;
-    bool m_bHad = false;
+    std::unique_ptr<ScopedEnv> m_pConfig;
 };
 }

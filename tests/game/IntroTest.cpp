@@ -5,9 +5,7 @@
 #include "Intro.h"
 #include "Menu.h"
 
-class IntroFixture : public test::GameFixture
-{
-};
+class IntroFixture : public test::GameFixture {};
 
 namespace
 {
@@ -45,11 +43,8 @@ TEST(IntroPictures, LogoStepsAndFades)
     EXPECT_FLOAT_EQ(c2.y, 0.5f);
     EXPECT_EQ(Intro::GetLogoRect(8.5f, &c1, &c2, &u, &grey), 0);  // the logo is gone
 
-    EXPECT_FLOAT_EQ(Intro::GetGamesGrey(5.0f), 0.0f);
-    EXPECT_FLOAT_EQ(Intro::GetGamesGrey(5.5f), 0.125f);
-    EXPECT_FLOAT_EQ(Intro::GetGamesGrey(6.5f), 1.0f);
-    EXPECT_FLOAT_EQ(Intro::GetGamesGrey(7.5f), 0.5f);
-    EXPECT_FLOAT_EQ(Intro::GetGamesGrey(8.0f), 0.0f);
+    for (auto [time, grey] : {std::pair{5.0f, 0.0f}, {5.5f, 0.125f}, {6.5f, 1.0f}, {7.5f, 0.5f}, {8.0f, 0.0f}})
+        EXPECT_FLOAT_EQ(Intro::GetGamesGrey(time), grey) << time;
 }
 
 TEST_F(IntroFixture, IntroBeatsCatchUpOnePerFrame)

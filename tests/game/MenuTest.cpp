@@ -7,9 +7,7 @@
 
 #include <filesystem>
 
-class MenuFixture : public test::GameFixture
-{
-};
+class MenuFixture : public test::GameFixture {};
 
 namespace
 {
@@ -25,13 +23,11 @@ Menu* StartMenu()
 
 TEST(MenuLayout, HotItemsAndCameraPath)
 {
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.5f, 0.1f)), 0);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.2f, 0.3f)), MENU_PAGE_OPTIONS);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.5f, 0.2f)), MENU_PAGE_NEW_GAME);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.7f, 0.5f)), MENU_PAGE_CREDITS);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.3f, 0.66f)), MENU_PAGE_QUIT);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.5f, 0.8f)), 0);
-    EXPECT_EQ(Menu::GetHotItem(Vector2(0.7f, 0.9f)), MENU_PAGE_LOAD_GAME);
+    const std::pair<Vector2, int> items[] = {{Vector2(0.5f, 0.1f), 0}, {Vector2(0.2f, 0.3f), MENU_PAGE_OPTIONS},
+        {Vector2(0.5f, 0.2f), MENU_PAGE_NEW_GAME}, {Vector2(0.7f, 0.5f), MENU_PAGE_CREDITS},
+        {Vector2(0.3f, 0.66f), MENU_PAGE_QUIT}, {Vector2(0.5f, 0.8f), 0}, {Vector2(0.7f, 0.9f), MENU_PAGE_LOAD_GAME}};
+    for (const auto& [at, item] : items)
+        EXPECT_EQ(Menu::GetHotItem(at), item) << at.x << ", " << at.y;
 
     Vector3 e, t;
     float s = 0.0f;

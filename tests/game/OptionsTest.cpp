@@ -6,9 +6,7 @@
 
 #include <filesystem>
 
-class OptionsFixture : public test::ConfigFixture
-{
-};
+class OptionsFixture : public test::ConfigFixture {};
 
 namespace
 {
@@ -59,7 +57,7 @@ void ResetOptions()
 
 // ----- Registry stand-in -------------------------------------------------------
 
-TEST_F(OptionsFixture, OptionsRegistryRoundTripKeepsValuesInAFilePerKey)
+TEST_F(OptionsFixture, OptionsRegistryKeepsValuesInAFilePerKeyAndAFailedWriteLeavesTheOldFile)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
@@ -82,19 +80,22 @@ TEST_F(OptionsFixture, OptionsRegistryRoundTripKeepsValuesInAFilePerKey)
     EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
     QueryDword("Software\\Kelmstone Games\\Anderes", "3DGlasses", &result);
     EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
-}
 
-TEST_F(OptionsFixture, OptionsRegistryFailedWriteLeavesTheOldFile)
-{
+    // Key paths map into the configuration directory.
+    EXPECT_EQ(aeRegistryFileForKey("Software\\Kelmstone Games\\Halvoran\\"), m_Dir + "/Kelmstone Games/Halvoran.reg");
+    EXPECT_EQ(aeRegistryFileForKey("A\\..\\B/C"), m_Dir + "/A/_/B_C.reg");
+    EXPECT_EQ(aeRegistryFileForKey("\\\\"), "");
+    EXPECT_EQ(RegOpenKeyExA(nullptr, "X", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
+
+    // A failed write leaves the old file.
     SetDword("Software\\Kelmstone Games\\Halvoran", "CursorSpeed", 2);
     const std::string before = test::ReadBinary(KeyFile());
     // The temporary file cannot be made: a directory stands in its place.
     std::filesystem::create_directory(KeyFile() + ".tmp");
     test::LogCapture log;
-    HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kelmstone Games\\Halvoran", 0, KEY_WRITE, &key), ERROR_SUCCESS);
-    const DWORD value = 0;
-    EXPECT_EQ(RegSetValueExA(key, "CursorSpeed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 4), ERROR_WRITE_FAULT);
+    const DWORD zero = 0;
+    EXPECT_EQ(RegSetValueExA(key, "CursorSpeed", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4), ERROR_WRITE_FAULT);
     // The key in memory keeps the stored value as well.
     DWORD read = 7, size = 4;
     EXPECT_EQ(RegQueryValueExA(key, "CursorSpeed", nullptr, nullptr, reinterpret_cast<BYTE*>(&read), &size), ERROR_SUCCESS);
@@ -123,18 +124,9 @@ TEST_F(OptionsFixture, OptionsRegistryDamagedFileIsReportedAndKeptAside)
     EXPECT_EQ(QueryDword("Software\\Kelmstone Games\\Halvoran", "CursorSpeed", &result), 0u);
 }
 
-TEST_F(OptionsFixture, OptionsRegistryKeyPathsMapIntoTheConfigDirectory)
-{
-    EXPECT_EQ(aeRegistryFileForKey("Software\\Kelmstone Games\\Halvoran\\"), m_Dir + "/Kelmstone Games/Halvoran.reg");
-    EXPECT_EQ(aeRegistryFileForKey("A\\..\\B/C"), m_Dir + "/A/_/B_C.reg");
-    EXPECT_EQ(aeRegistryFileForKey("\\\\"), "");
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(nullptr, "X", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
-}
-
 // ----- Options -----------------------------------------------------------------
 
-TEST(OptionsModes, SameSizeKeepsTheHighestRateAndSmallModesAreLeftOut)
+TEST(OptionsModes, SameSizeKeepsTheHighestRateSmallModesAreLeftOutAndTheSelectionReads)
 {
     Options::FreeResolutions();
     Options::AddResolution(Mode(800, 600, 60));
@@ -149,9 +141,20 @@ TEST(OptionsModes, SameSizeKeepsTheHighestRateAndSmallModesAreLeftOut)
     EXPECT_EQ(Options::m_aResolutions[1].iWidth, 640);
     Options::FreeResolutions();
     EXPECT_EQ(Options::m_iSelectedResolution, -1);
+
+    // The selected mode as text.
+    test::LogCapture log;
+    char buffer[64];
+    EXPECT_EQ(Options::GetSelectedResolutionString(nullptr), nullptr);
+    EXPECT_TRUE(log.Contains("Options::GetSelectedResolutionString"));
+    EXPECT_STREQ(Options::GetSelectedResolutionString(buffer), "Nicht verfügbar");
+    Options::AddResolution(Mode(1024, 768, 85));
+    Options::m_iSelectedResolution = 0;
+    EXPECT_STREQ(Options::GetSelectedResolutionString(buffer), "1024 x 768 (85 Hz)");
+    Options::FreeResolutions();
 }
 
-TEST_F(OptionsFixture, OptionsFirstStartWritesTheStandardValuesAndKeepsTheConfiguration)
+TEST_F(OptionsFixture, OptionsFirstStartWritesTheStandardValuesAndLoadTakesStoredOnes)
 {
     ResetOptions();
     Options::m_MultiSamplingType = D3DMULTISAMPLE_4_SAMPLES;
@@ -167,11 +170,10 @@ TEST_F(OptionsFixture, OptionsFirstStartWritesTheStandardValuesAndKeepsTheConfig
     EXPECT_EQ(QueryDword(key, "3DGlasses", &r), 0u);
     EXPECT_EQ(QueryDword(key, "ResolutionWidth", &r), 1024u);
     EXPECT_EQ(QueryDword(key, "ResolutionHeight", &r), 768u);
-    Options::FreeResolutions();
-}
 
-TEST_F(OptionsFixture, OptionsLoadTakesStoredValuesAndIgnoresAnUnknownResolution)
-{
+    // Stored values are taken, values not stored keep theirs, and an unknown
+    // resolution is ignored.
+    std::filesystem::remove(KeyFile());
     ResetOptions();
     SetDword(kOptionsRegistryKey, "CursorSpeed", 7);
     SetDword(kOptionsRegistryKey, "ResolutionWidth", 1600);
@@ -221,7 +223,7 @@ TEST_F(OptionsFixture, OptionsSteppingWrapsAndWritesAtOnce)
     Options::FreeResolutions();
 }
 
-TEST_F(OptionsFixture, OptionsApplyReinitialisesOnlyWithAPendingChangeWhileRunning)
+TEST_F(OptionsFixture, OptionsApplyReinitialisesOnlyWithAPendingChangeAndWriteFailuresAreReported)
 {
     ResetOptions();
     Options::ToggleMultiSampling();  // no multisampling on this device: nothing happens
@@ -250,13 +252,11 @@ TEST_F(OptionsFixture, OptionsApplyReinitialisesOnlyWithAPendingChangeWhileRunni
     EXPECT_EQ(QueryDword(kOptionsRegistryKey, "MultiSampling", &r), 1u);
     Halvoran::m_bReinit = 0;
     aeMain::m_bQuit = 0;
-    Options::FreeResolutions();
-}
 
-TEST_F(OptionsFixture, OptionsUnwritableRegistryIsReportedAndTheValuesStay)
-{
+    // An unwritable registry is reported and the values stay. The
+    // configuration directory is a file: no key can be created below it.
     ResetOptions();
-    // The configuration directory is a file: no key can be created below it.
+    std::filesystem::remove_all(m_Dir + "/Kelmstone Games");
     test::WriteBinary(m_Dir + "/Kelmstone Games", "kein Verzeichnis");
     test::LogCapture log;
     EXPECT_EQ(Options::Save(), 0);
@@ -264,19 +264,5 @@ TEST_F(OptionsFixture, OptionsUnwritableRegistryIsReportedAndTheValuesStay)
     EXPECT_EQ(Options::m_iCursorSpeed, 2);
     EXPECT_TRUE(log.Contains("Fehler beim öffnen / erstellen des Registry-Keys!"));
     EXPECT_TRUE(log.Contains("Options::NextCursorSpeed"));
-    Options::FreeResolutions();
-}
-
-TEST(OptionsText, SelectedResolutionString)
-{
-    test::LogCapture log;
-    Options::FreeResolutions();
-    char buffer[64];
-    EXPECT_EQ(Options::GetSelectedResolutionString(nullptr), nullptr);
-    EXPECT_TRUE(log.Contains("Options::GetSelectedResolutionString"));
-    EXPECT_STREQ(Options::GetSelectedResolutionString(buffer), "Nicht verfügbar");
-    Options::AddResolution(Mode(1024, 768, 85));
-    Options::m_iSelectedResolution = 0;
-    EXPECT_STREQ(Options::GetSelectedResolutionString(buffer), "1024 x 768 (85 Hz)");
     Options::FreeResolutions();
 }

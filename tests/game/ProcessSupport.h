@@ -13,6 +13,11 @@
 #include <unistd.h>
 #include <vector>
 
+// Skips a test of the program when it has not been built.
+#define REQUIRE_PROGRAM()                              \
+    if (!std::filesystem::exists(test::ProgramPath())) \
+    GTEST_SKIP() << "Halvoran is not built"
+
 namespace test
 {
 inline std::string ProgramPath()
@@ -28,9 +33,7 @@ struct GameTree
     explicit GameTree(const std::string& name)
     {
         root = test::ScratchDir(name);
-        for (const char* dir : {"bin", "home", "config", "runtime"})
-            std::filesystem::create_directories(root + "/" + dir);
-        for (const char* dir : {"maps", "data"})
+        for (const char* dir : {"bin", "home", "config", "runtime", "maps", "data"})
             std::filesystem::create_directories(root + "/" + dir);
     }
     // The shipped maps and data instead of empty folders.

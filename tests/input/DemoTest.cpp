@@ -48,30 +48,26 @@ TEST(Demo, TextRoundTripsAndHandWrittenNamesAreUnderstood)
 
 TEST(Demo, TextThatIsNotADemoIsRefusedWithItsLine)
 {
-    const char* bad[] = {
-        "",
-        "2 50 W\n",                          // no first line
-        "HALVORAN-DEMO 1\n0 50\n",           // no frames
-        "HALVORAN-DEMO 1\n1 0\n",            // no time
-        "HALVORAN-DEMO 1\n1 60001\n",        // a minute per frame at most
-        "HALVORAN-DEMO 1\n1 50 Gibtsnicht\n",
-        "HALVORAN-DEMO 1\n1 50 x=99999999999\n",
-        "HALVORAN-DEMO 1\n1 50 #108\n",      // axes are counts, not buttons
-        "HALVORAN-DEMO 1\n1 50 W\n2 5x\n",
+    const std::pair<const char*, const char*> bad[] = {
+        {"", "Demo"},
+        {"2 50 W\n", "Demo"},                          // no first line
+        {"HALVORAN-DEMO 1\n0 50\n", "Demo"},           // no frames
+        {"HALVORAN-DEMO 1\n1 0\n", "Demo"},            // no time
+        {"HALVORAN-DEMO 1\n1 60001\n", "Demo"},        // a minute per frame at most
+        {"HALVORAN-DEMO 1\n1 50 Gibtsnicht\n", "Demo"},
+        {"HALVORAN-DEMO 1\n1 50 x=99999999999\n", "Demo"},
+        {"HALVORAN-DEMO 1\n1 50 #108\n", "Demo"},      // axes are counts, not buttons
+        {"HALVORAN-DEMO 1\n1 50 W\n2 5x\n", "Zeile 3"},
     };
-    for (const char* text : bad)
+    for (const auto& [text, message] : bad)
     {
         test::LogCapture log;
         std::vector<aeDemoLine> lines;
         EXPECT_EQ(aeDemo::Parse(text, static_cast<int>(std::strlen(text)), "bad", &lines), 0) << text;
         EXPECT_TRUE(lines.empty());
-        EXPECT_TRUE(log.Contains("Demo")) << log.Text();
+        EXPECT_TRUE(log.Contains("Demo") && log.Contains(message)) << log.Text();
     }
     test::LogCapture log;
-    const std::string last = "HALVORAN-DEMO 1\n1 50 W\n2 5x\n";
-    std::vector<aeDemoLine> lines;
-    aeDemo::Parse(last.data(), static_cast<int>(last.size()), "bad", &lines);
-    EXPECT_TRUE(log.Contains("Zeile 3")) << log.Text();
 
     // A file larger than any real demo is refused before it is parsed.
     const std::string huge = test::ScratchDir("demo") + "/huge.demo";
@@ -136,8 +132,25 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
     aeMain::m_bActive = 0;
 }
 
-TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecording)
+TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecordingAndTimedemosMeasureEveryFrame)
 {
+    struct Case { std::vector<float> times; double min, average, max, stddev, p99; };
+    std::vector<float> hundred, twoHundred(200);
+    for (int i = 1; i <= 100; ++i) hundred.push_back(static_cast<float>(i));
+    for (int i = 0; i < 200; ++i) twoHundred[i] = static_cast<float>(200 - i);  // in any order
+    const Case kCases[] = {{{}, 0, 0, 0, 0, 0}, {{8.0f}, 8, 8, 8, 0, 8}, {{1, 2, 3, 4}, 1, 2.5, 4, 1.1180340, 4},
+        {hundred, 1, 50.5, 100, 28.866070, 99}, {twoHundred, 1, 100.5, 200, 57.734305, 198}};
+    for (const Case& c : kCases)
+    {
+        const aeFrameTimeStats s = aeDemo::GetFrameTimeStats(c.times);
+        EXPECT_EQ(s.iFrames, static_cast<int>(c.times.size()));
+        EXPECT_DOUBLE_EQ(s.fMin, c.min);
+        EXPECT_DOUBLE_EQ(s.fAverage, c.average);
+        EXPECT_DOUBLE_EQ(s.fMax, c.max);
+        EXPECT_NEAR(s.fStdDev, c.stddev, 1e-6);
+        EXPECT_DOUBLE_EQ(s.fP99, c.p99);
+    }
+
     const std::string dir = test::ScratchDir("realtime");
     const std::string path = dir + "/zwanzig.demo";
     test::WriteBinary(path, "HALVORAN-DEMO 1\n400 50\n");  // 20 seconds
@@ -162,46 +175,13 @@ TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecording)
     EXPECT_GT(took, 19400u);
     EXPECT_LT(took, 20600u);
     aeDemo::Stop();
-}
-
-TEST(Demo, TimedemoMeasuresEveryFrameAndSumsThemUp)
-{
-    struct Case
-    {
-        std::vector<float> times;
-        double min, average, max, stddev, p99;
-    };
-    std::vector<float> hundred, twoHundred;
-    for (int i = 1; i <= 100; ++i)
-        hundred.push_back(static_cast<float>(i));
-    for (int i = 1; i <= 200; ++i)
-        twoHundred.push_back(static_cast<float>(201 - i));  // in any order
-    const Case kCases[] = {
-        {{}, 0, 0, 0, 0, 0},
-        {{8.0f}, 8, 8, 8, 0, 8},
-        {{1, 2, 3, 4}, 1, 2.5, 4, 1.1180340, 4},
-        {hundred, 1, 50.5, 100, 28.866070, 99},
-        {twoHundred, 1, 100.5, 200, 57.734305, 198},
-    };
-    for (const Case& c : kCases)
-    {
-        const aeFrameTimeStats s = aeDemo::GetFrameTimeStats(c.times);
-        EXPECT_EQ(s.iFrames, static_cast<int>(c.times.size()));
-        EXPECT_DOUBLE_EQ(s.fMin, c.min);
-        EXPECT_DOUBLE_EQ(s.fAverage, c.average);
-        EXPECT_DOUBLE_EQ(s.fMax, c.max);
-        EXPECT_NEAR(s.fStdDev, c.stddev, 1e-6);
-        EXPECT_DOUBLE_EQ(s.fP99, c.p99);
-    }
 
     // A timedemo keeps one time per frame from the start of one frame to
     // the start of the next.
-    const std::string path = test::ScratchDir("timedemo") + "/drei.demo";
-    test::WriteBinary(path, "HALVORAN-DEMO 1\n3 50\n");
-    test::LogCapture log;
-    test::FakeClock clock(0, 0);
-    aeMain::m_bActive = 1;
-    ASSERT_EQ(aeDemo::StartPlayback(path.c_str(), 1), 1);
+    const std::string timed = dir + "/drei.demo";
+    test::WriteBinary(timed, "HALVORAN-DEMO 1\n3 50\n");
+    test::FakeClock timedClock(0, 0);
+    ASSERT_EQ(aeDemo::StartPlayback(timed.c_str(), 1), 1);
     for (DWORD work : {7u, 12u, 9u})
     {
         aeDemoInput input = {};

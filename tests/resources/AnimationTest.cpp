@@ -44,7 +44,14 @@ const Matrix kIdentity = MatrixIdentity();
 
 TEST_F(AnimationFile, ReadsObjectsAndKeyFramesInFileOrder)
 {
-    aeAnimationManager::Init();
+    {
+        // Without a device the manager runs without the sprite model.
+        test::LogCapture log;
+        EXPECT_EQ(aeAnimationManager::Init(), 1);
+        EXPECT_EQ(aeAnimationManager::IsInitialized(), 1);
+        EXPECT_EQ(aeAnimationManager::GetBasicSpriteModel(), nullptr);
+        EXPECT_TRUE(log.Contains("Das Basis-Sprite-Modell konnte nicht geladen werden!"));
+    }
     aeAnimation* a = Load({Obj("w\xE4nde.rvm", 3, {Key(0.0f, 1, Vector3(1, 2, 3), Vector3(4, 5, 6), Vector3(7, 8, 9)),
                                                    Key(1.0f, 0)}),
                            Obj("", 0, {})},
@@ -68,13 +75,18 @@ TEST_F(AnimationFile, ReadsObjectsAndKeyFramesInFileOrder)
     // Neither a model nor a texture of that name: nothing to draw with.
     EXPECT_EQ(o->GetModel(), nullptr);
     EXPECT_EQ(o->GetSpriteTexture(), nullptr);
+    aeAnimationManager::PrepareRestore();
+    EXPECT_EQ(aeAnimationManager::Restore(), 1);
+    aeAnimationManager::Exit();
+    aeAnimationManager::Exit();
+    EXPECT_EQ(aeAnimationManager::IsInitialized(), 0);
 }
 
-TEST_F(AnimationFile, MagicMustMatchExactly)
+TEST_F(AnimationFile, MagicMustMatchAndUntrustedCountsAndLengthsAreRefused)
 {
     aeAnimationManager::Init();
     ranimtext::Animation a;
-    a.objects.push_back(Obj("x", 0, {Key(0, 1)}));
+    a.objects.push_back(Obj("abc", 1, {Key(0, 1), Key(1, 1)}));
     const std::string good = Bytes(a);
     for (int at = 0; at < 4; ++at)
         for (char c : {static_cast<char>(good[static_cast<size_t>(at)] ^ 0x20), 'X'})
@@ -86,25 +98,11 @@ TEST_F(AnimationFile, MagicMustMatchExactly)
             EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "bad.ran", nullptr), 0);
             EXPECT_TRUE(log.Contains("Falscher Four-Characters-Code!")) << bad.substr(0, 4);
         }
-    EXPECT_EQ(aeAnimationManager::GetNumAnimations(), 0);
-}
-
-TEST_F(AnimationFile, UntrustedCountsAndLengthsAreRefused)
-{
-    aeAnimationManager::Init();
-    ranimtext::Animation a;
-    a.objects.push_back(Obj("abc", 1, {Key(0, 1), Key(1, 1)}));
-    const std::string good = Bytes(a);
     // Offsets: N at 8, type at 12, name length at 16, name at 20, K at 23.
     ASSERT_EQ(good.size(), 27u + 2 * 44);
     std::string longName = Patch(good, 16, 256);
     longName.insert(20, std::string(253, 'n'));
-    struct Case
-    {
-        std::string bytes;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {Patch(good, 8, -1), "Ungültige Objektanzahl"},
         {Patch(good, 8, 0x7FFFFFFF), "Ungültige Objektanzahl"},
         {Patch(good, 8, 2), "endet vorzeitig"},
@@ -115,12 +113,12 @@ TEST_F(AnimationFile, UntrustedCountsAndLengthsAreRefused)
         {Patch(good, 23, 3), "Ungültige Anzahl von Schlüsselbildern"},
         {Patch(good, 23, 1 << 30), "Ungültige Anzahl von Schlüsselbildern"},
     };
-    for (const Case& c : cases)
+    for (const auto& [bytes, message] : cases)
     {
         test::LogCapture log;
-        VFile file = File(c.bytes);
-        EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "bad.ran", nullptr), 0) << c.message;
-        EXPECT_TRUE(log.Contains(c.message)) << c.message << "\n" << log.Text();
+        VFile file = File(bytes);
+        EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "bad.ran", nullptr), 0) << message;
+        EXPECT_TRUE(log.Contains(message)) << message << "\n" << log.Text();
     }
     test::LogCapture log;
     for (size_t n = 0; n < good.size(); ++n)
@@ -133,7 +131,7 @@ TEST_F(AnimationFile, UntrustedCountsAndLengthsAreRefused)
     EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "good.ran", nullptr), 1);
 }
 
-TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeys)
+TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysAndInterpolates)
 {
     // Unsorted keys, two with the same time, one beyond 1.1 and one below -0.1.
     aeAnimObject* o = Object({Key(0.6f, 1), Key(0.2f, 1), Key(1.2f, 1), Key(0.6f, 0), Key(-0.2f, 1), Key(1.05f, 1)});
@@ -147,22 +145,17 @@ TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeys)
     EXPECT_EQ(o->GetNextKeyFrame(1.08f)->m_fTime, 0.6f); // nothing left below 1.1: key 0
     EXPECT_EQ(o->GetNextKeyFrame(1.08f), o->GetNextKeyFrame(2.0f));
     EXPECT_EQ(o->GetPrevKeyFrame(0.1f)->m_fTime, 0.6f); // -0.2 does not count: key 0
-}
 
-TEST(AnimationKeyFrames, InterpolationAndVisibility)
-{
-    aeAnimObject* o = Object({Key(0.0f, 1, Vector3(0, 0, 0), Vector3(0, 0, 0), Vector3(1, 1, 1)),
-                              Key(1.0f, 0, Vector3(10, 20, 30), Vector3(0, 0, 0), Vector3(3, 3, 3))});
+    // Interpolation and visibility.
+    o = Object({Key(0.0f, 1, Vector3(0, 0, 0), Vector3(0, 0, 0), Vector3(1, 1, 1)),
+                Key(1.0f, 0, Vector3(10, 20, 30), Vector3(0, 0, 0), Vector3(3, 3, 3))});
     Matrix m;
     ASSERT_EQ(o->GetWorldMatrix(0.25f, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), 1);
     ExpectMatrixNear(m, MatrixScaling(Vector3(1.5f, 1.5f, 1.5f)) * MatrixTranslation(Vector3(2.5f, 5, 7.5f)));
-    // Drawn while the visible key is the nearer one.
-    EXPECT_EQ(o->GetWorldMatrix(0.49f, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), 1);
-    EXPECT_EQ(o->GetWorldMatrix(0.5f, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), 0);
-    EXPECT_EQ(o->GetWorldMatrix(0.9f, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), 0);
-    // Outside 0 to 1 or not a number: nothing.
-    for (float t : {-0.01f, 1.01f, std::nanf(""), INFINITY})
-        EXPECT_EQ(o->GetWorldMatrix(t, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), 0) << t;
+    // Drawn while the visible key is the nearer one; outside 0 to 1 or not a number: nothing.
+    for (auto [t, drawn] : {std::pair{0.49f, 1}, {0.5f, 0}, {0.9f, 0}, {-0.01f, 0}, {1.01f, 0}, {std::nanf(""), 0},
+                            {INFINITY, 0}})
+        EXPECT_EQ(o->GetWorldMatrix(t, kIdentity, Vector3(0, 0, -10), Vector3(1, 0, 0), 1, &m), drawn) << t;
 
     // Keys closer than 0.001: the previous key alone, values and visibility.
     aeAnimObject* same = Object({Key(0.5f, 1, Vector3(1, 0, 0)), Key(0.5005f, 0, Vector3(9, 0, 0))});
@@ -195,7 +188,7 @@ TEST(AnimationKeyFrames, ScaleRotationTranslationThenWorld)
     EXPECT_EQ(none->GetWorldMatrix(0.5f, world, Vector3(0, 0, 0), Vector3(1, 0, 0), 1, &m), 0);
 }
 
-TEST(AnimationBillboard, UprightSpriteTurnsAboutTheVerticalAxis)
+TEST(AnimationBillboard, UprightSpritesTurnAboutTheVerticalAxisAndTheOtherTypesFollowTheirAxes)
 {
     aeAnimObject* o = Object({Key(0.0f, 1, Vector3(0, 0, 0), Vector3(0, 0, 0), Vector3(2, 2, 2))}, AE_BILLBOARD_Y);
     const Matrix world = MatrixTranslation(Vector3(10, 0, 10));
@@ -216,10 +209,8 @@ TEST(AnimationBillboard, UprightSpriteTurnsAboutTheVerticalAxis)
         EXPECT_NEAR(Vector3Length(Vector3(m.m11, m.m12, m.m13)), 2.0f, 1e-5f);
         EXPECT_EQ(Vector3(m.m41, m.m42, m.m43), Vector3(10, 0, 10));
     }
-}
 
-TEST(AnimationBillboard, TheOtherTypesFollowTheirAxes)
-{
+    // The other types follow their axes.
     const Vector3 eye(3, 4, -12);
     const Vector3 right = Vector3Normalize(Vector3(1, 0.2f, 0.1f));
     const Vector3 p(1, 1, 1);
@@ -250,15 +241,15 @@ TEST(AnimationBillboard, TheOtherTypesFollowTheirAxes)
 
     // The billboard looks from the world position; the tinted variant from
     // the key-frame position itself.
-    const Matrix world = MatrixTranslation(Vector3(0, 0, 40));
-    aeAnimObject* o = Object({Key(0, 1, p)}, AE_BILLBOARD_FULL);
-    ASSERT_EQ(o->GetWorldMatrix(0, world, eye, right, 1, &m), 1);
+    const Matrix moved = MatrixTranslation(Vector3(0, 0, 40));
+    o = Object({Key(0, 1, p)}, AE_BILLBOARD_FULL);
+    ASSERT_EQ(o->GetWorldMatrix(0, moved, eye, right, 1, &m), 1);
     EXPECT_NEAR(Vector3Dot(axis(2), Vector3Normalize(p + Vector3(0, 0, 40) - eye)), 1.0f, 1e-5f);
-    ASSERT_EQ(o->GetWorldMatrix(0, world, eye, right, 0, &m), 1);
+    ASSERT_EQ(o->GetWorldMatrix(0, moved, eye, right, 0, &m), 1);
     EXPECT_NEAR(Vector3Dot(axis(2), z1), 1.0f, 1e-5f);
 }
 
-TEST_F(AnimationFile, ObjectsFindModelsFirstThenTextures)
+TEST_F(AnimationFile, ObjectsFindModelsFirstThenTexturesAndPlayersFindAnimations)
 {
     test::LogCapture log;
     aeModelManager::Init();
@@ -289,6 +280,15 @@ TEST_F(AnimationFile, ObjectsFindModelsFirstThenTextures)
     aeAnimationManager::PrepareRestore();
     EXPECT_EQ(aeAnimationManager::Restore(), 1);
     EXPECT_EQ(a->GetObjectA(0)->GetModel(), nullptr);
+
+    // The player finds animations by their exact name.
+    aeAnimation* door = Load({}, 1.0f, "door.ran");
+    EXPECT_EQ(player.Init("door.ran"), 1);
+    EXPECT_EQ(player.GetAnimation(), door);
+    EXPECT_EQ(player.GetSpeed(), 1.0f);
+    EXPECT_EQ(player.Init("Door.ran"), 0);
+    EXPECT_TRUE(log.Contains("Die Animation konnte nicht gefunden werden!"));
+    EXPECT_EQ(player.Init(static_cast<const char*>(nullptr)), 0);
 }
 
 TEST(AnimationPlayer, LoopsWrapOnceAndOthersStopAtTheEnds)
@@ -323,20 +323,6 @@ TEST(AnimationPlayer, LoopsWrapOnceAndOthersStopAtTheEnds)
     EXPECT_EQ(player.GetSpeed(), 2.0f);
     player.Exit();
     EXPECT_EQ(player.GetAnimation(), nullptr);
-}
-
-TEST_F(AnimationFile, PlayerFindsAnimationsByName)
-{
-    test::LogCapture log;
-    aeAnimationManager::Init();
-    aeAnimation* a = Load({}, 1.0f, "door.ran");
-    aeAnimationPlayer player;
-    EXPECT_EQ(player.Init("door.ran"), 1);
-    EXPECT_EQ(player.GetAnimation(), a);
-    EXPECT_EQ(player.GetSpeed(), 1.0f);
-    EXPECT_EQ(player.Init("Door.ran"), 0);
-    EXPECT_TRUE(log.Contains("Die Animation konnte nicht gefunden werden!"));
-    EXPECT_EQ(player.Init(static_cast<const char*>(nullptr)), 0);
 }
 
 TEST(AnimationSprite, BuiltInModelIsTheUnitQuadByteForByte)
@@ -389,18 +375,4 @@ TEST(AnimationSprite, BuiltInModelIsTheUnitQuadByteForByte)
     EXPECT_EQ(model.GetMaterial(0)->iNumTriangles, 2);
     EXPECT_EQ(model.GetMaterial(0)->iHighestVertex, 3);
     EXPECT_EQ(model.GetMaterial(0)->pTexture, nullptr);
-}
-
-TEST_F(AnimationFile, ManagerRunsWithoutTheSpriteModelWhenThereIsNoDevice)
-{
-    test::LogCapture log;
-    EXPECT_EQ(aeAnimationManager::Init(), 1);
-    EXPECT_EQ(aeAnimationManager::IsInitialized(), 1);
-    EXPECT_EQ(aeAnimationManager::GetBasicSpriteModel(), nullptr);
-    EXPECT_TRUE(log.Contains("Das Basis-Sprite-Modell konnte nicht geladen werden!"));
-    aeAnimationManager::PrepareRestore();
-    EXPECT_EQ(aeAnimationManager::Restore(), 1);
-    aeAnimationManager::Exit();
-    aeAnimationManager::Exit();
-    EXPECT_EQ(aeAnimationManager::IsInitialized(), 0);
 }

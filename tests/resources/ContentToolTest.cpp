@@ -87,7 +87,7 @@ TEST(RvmTool, AwkwardModelsComeBackByteForByte)
     }
 }
 
-TEST(RvmTool, HandWrittenTextBuildsTheModel)
+TEST(RvmTool, HandWrittenTextBuildsTheModelAndCheckNamesFaults)
 {
     const std::string text = test::U8(u8R"(# a wall
 version 0
@@ -123,16 +123,25 @@ triangle 2 1 0 material 1
 
     std::string report;
     EXPECT_TRUE(rvmtext::Check(m, &report)) << report;
+
+    // Check names what the engine refuses or splits.
+    m = Strip(2, {0, 1, 0}, 3);
+    m.triangles[1].index[1] = 3;
+    m.triangles[2].material = 2;
+    m.version = 1;
+    m.trailing = "x";
+    EXPECT_FALSE(rvmtext::Check(m, &report));
+    EXPECT_NE(report.find("Fehler: Version 1"), std::string::npos) << report;
+    EXPECT_NE(report.find("Fehler: Dreieck 1 verweist auf den Vertex 3"), std::string::npos) << report;
+    EXPECT_NE(report.find("Fehler: Dreieck 2 verweist auf das Material 2"), std::string::npos) << report;
+    EXPECT_NE(report.find("Warnung: 1 Bytes nach"), std::string::npos) << report;
+    EXPECT_FALSE(rvmtext::Check(Strip(2, {0, 1, 0}), &report));
+    EXPECT_NE(report.find("Materials 0 stehen in 2 Abschnitten"), std::string::npos) << report;
 }
 
 TEST(RvmTool, BrokenTextAndFilesAreNamed)
 {
-    struct Case
-    {
-        const char* text;
-        const char* error;
-    };
-    const Case texts[] = {
+    const std::pair<const char*, const char*> texts[] = {
         {"material 1 transparent 0 power 0 color 1 1 1 1 specular 0 0 0 0 texture \"\"", "Zeile 1: Die Materialien"},
         {"\nvertex 0 1 2 uv 3 4", "Zeile 2: Erwartet: vertex"},
         {"triangle 0 1 70000 material 0", "Vertexindex von 0 bis 65535"},
@@ -142,12 +151,12 @@ TEST(RvmTool, BrokenTextAndFilesAreNamed)
         {"vertices 3", "Unbekannte oder unvollständige Angabe"},
         {"trailing ABC", "Ungerade Anzahl"},
     };
-    for (const Case& c : texts)
+    for (const auto& [text, expected] : texts)
     {
         rvmtext::Model m;
         std::string error;
-        EXPECT_FALSE(rvmtext::FromText(c.text, &m, &error)) << c.text;
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(rvmtext::FromText(text, &m, &error)) << text;
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
 
     rvmtext::Model named = Strip(1, {0});
@@ -161,24 +170,6 @@ TEST(RvmTool, BrokenTextAndFilesAreNamed)
     EXPECT_NE(error.find("256 Bytes"), std::string::npos) << error;
     for (size_t n = 0; n < good.size(); ++n)
         EXPECT_FALSE(rvmtext::FromBinary(good.substr(0, n), &m, &error)) << n;
-}
-
-TEST(RvmTool, CheckNamesWhatTheEngineRefusesOrSplits)
-{
-    rvmtext::Model m = Strip(2, {0, 1, 0}, 3);
-    m.triangles[1].index[1] = 3;
-    m.triangles[2].material = 2;
-    m.version = 1;
-    m.trailing = "x";
-    std::string report;
-    EXPECT_FALSE(rvmtext::Check(m, &report));
-    EXPECT_NE(report.find("Fehler: Version 1"), std::string::npos) << report;
-    EXPECT_NE(report.find("Fehler: Dreieck 1 verweist auf den Vertex 3"), std::string::npos) << report;
-    EXPECT_NE(report.find("Fehler: Dreieck 2 verweist auf das Material 2"), std::string::npos) << report;
-    EXPECT_NE(report.find("Warnung: 1 Bytes nach"), std::string::npos) << report;
-    rvmtext::Model split = Strip(2, {0, 1, 0});
-    EXPECT_FALSE(rvmtext::Check(split, &report));
-    EXPECT_NE(report.find("Materials 0 stehen in 2 Abschnitten"), std::string::npos) << report;
 }
 
 TEST(RanimTool, AwkwardAnimationsComeBackByteForByte)
@@ -256,24 +247,19 @@ object 1 type 0 name "door.rvm"   # no keys
 
 TEST(RanimTool, BrokenTextAndFilesAreNamed)
 {
-    struct Case
-    {
-        const char* text;
-        const char* error;
-    };
-    const Case texts[] = {
+    const std::pair<const char*, const char*> texts[] = {
         {"key 0 visible 1 position 0 0 0 rotation 0 0 0 scale 1 1 1", "erst object, dann key"},
         {"object 0 type 0 name \"a\"\nobject 2 type 0 name \"b\"", "Zeile 2: Die Objekte"},
         {"object 0 type 0 name \"a\"\nkey 0 visible 1 position 0 0 rotation 0 0 0 scale 1 1 1", "Zeile 2: Erwartet"},
         {"object 0 type 0 name \"a", "schließendes Anführungszeichen"},
         {"duration fast", "Zahl erwartet"},
     };
-    for (const Case& c : texts)
+    for (const auto& [text, expected] : texts)
     {
         ranimtext::Animation a;
         std::string error;
-        EXPECT_FALSE(ranimtext::FromText(c.text, &a, &error)) << c.text;
-        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_FALSE(ranimtext::FromText(text, &a, &error)) << text;
+        EXPECT_NE(error.find(expected), std::string::npos) << error;
     }
     ranimtext::Animation a;
     a.objects.push_back(Obj("abc", 0, {Key(0, 1)}));

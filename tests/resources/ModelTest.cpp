@@ -18,9 +18,7 @@ struct ReadModel
     int result = 0;
 };
 
-class ModelFile : public ResourceTest
-{
-};
+class ModelFile : public ResourceTest {};
 }
 
 TEST_F(ModelFile, ReadsMaterialsVerticesAndIndices)
@@ -116,35 +114,21 @@ TEST_F(ModelFile, EmptyModelsLoadWithoutBuffersAndDrawNothing)
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
-TEST_F(ModelFile, WrongMagicAndVersionAreRefused)
+TEST_F(ModelFile, WrongMagicVersionCountsAndIndicesAreRefused)
 {
-    const std::string good = Bytes(Strip(1, {0}));
-    struct Case
-    {
-        std::string bytes;
-        const char* message;
-    };
-    std::string lower = good;
-    lower[0] = 'r';
-    lower[1] = 'v';
-    lower[2] = 'm';
-    std::string version = good;
+    const std::string plain = Bytes(Strip(1, {0}));
+    std::string version = plain;
     version[3] = 1;
-    const Case cases[] = {{lower, "Falscher FourC-Code!"},
-                          {"RVN" + good.substr(3), "Falscher FourC-Code!"},
-                          {"RV", "Falscher FourC-Code!"},
-                          {version, "Nicht unterstützte Dateiversion!"}};
-    for (const Case& c : cases)
+    const std::pair<std::string, const char*> magic[] = {{"rvm" + plain.substr(3), "Falscher FourC-Code!"},
+        {"RVN" + plain.substr(3), "Falscher FourC-Code!"}, {"RV", "Falscher FourC-Code!"},
+        {version, "Nicht unterstützte Dateiversion!"}};
+    for (const auto& [bytes, message] : magic)
     {
         test::LogCapture log;
-        ReadModel r(c.bytes);
-        EXPECT_EQ(r.result, 0);
-        EXPECT_TRUE(log.Contains(c.message)) << c.message;
+        EXPECT_EQ(ReadModel(bytes).result, 0);
+        EXPECT_TRUE(log.Contains(message)) << message;
     }
-}
 
-TEST_F(ModelFile, UntrustedCountsAndIndicesAreRefused)
-{
     rvmtext::Model base = Strip(2, {0, 1}, 4);
     base.materials[1].texture = "tex";
     const std::string good = Bytes(base);
@@ -160,12 +144,7 @@ TEST_F(ModelFile, UntrustedCountsAndIndicesAreRefused)
     negativeMaterial.triangles[1].material = -1;
     std::string longName = Patch(good, 92, 256);
     longName.insert(96, std::string(253, 'x'));
-    struct Case
-    {
-        std::string bytes;
-        const char* message;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, const char*> cases[] = {
         {Patch(good, 4, -1), "Ungültige Materialanzahl -1"},
         {Patch(good, 4, 0x7FFFFFFF), "Ungültige Materialanzahl"},
         {Patch(good, 4, 5), "Ungültige Materialanzahl 5"},
@@ -179,19 +158,18 @@ TEST_F(ModelFile, UntrustedCountsAndIndicesAreRefused)
         {Bytes(badMaterial), "verweist auf das Material 2, die Datei hat aber nur 2 Materialien!"},
         {Bytes(negativeMaterial), "verweist auf das Material -1"},
     };
-    for (const Case& c : cases)
+    for (const auto& [bytes, message] : cases)
     {
         test::LogCapture log;
-        ReadModel r(c.bytes);
-        EXPECT_EQ(r.result, 0) << c.message;
-        EXPECT_TRUE(log.Contains(c.message)) << c.message << "\n" << log.Text();
-        VFile file = File(c.bytes);
+        EXPECT_EQ(ReadModel(bytes).result, 0) << message;
+        EXPECT_TRUE(log.Contains(message)) << message << "\n" << log.Text();
+        VFile file = File(bytes);
         EXPECT_EQ(aeModelManager::AddModel(&file, "bad.rvm", nullptr), 0);
     }
     EXPECT_EQ(aeModelManager::GetNumModels(), 0);
 }
 
-TEST_F(ModelFile, EveryShortenedFileIsRefused)
+TEST_F(ModelFile, EveryShortenedFileAndEveryBadParameterIsRefused)
 {
     rvmtext::Model m = Strip(2, {0, 0, 1}, 5);
     m.materials[0].texture = "wall.png";
@@ -208,11 +186,8 @@ TEST_F(ModelFile, EveryShortenedFileIsRefused)
     ReadModel r(Bytes(negative));
     EXPECT_EQ(r.result, 1);
     EXPECT_STREQ(r.model.GetMaterial(0)->acTextureName, "");
-}
 
-TEST_F(ModelFile, InitAndAddModelCheckTheirParameters)
-{
-    test::LogCapture log;
+    // Init and AddModel check their parameters.
     aeModel model;
     const std::string bytes = Bytes(Strip(1, {}, 0));
     VFile file = File(bytes);
@@ -257,7 +232,7 @@ TEST(ModelPass, OpaqueAndTransparentPassesSplitTheMaterials)
     EXPECT_EQ(aeModel::IsInPassEx(&opaque, faded, AE_RENDER_ALL), 1);
 }
 
-TEST_F(ModelFile, RegistryFindsTheFirstOfExactNames)
+TEST_F(ModelFile, RegistryFindsTheFirstOfExactNamesAndReadsArchives)
 {
     test::LogCapture log;
     EXPECT_EQ(aeModelManager::FindModel("a.rvm"), -1);
@@ -299,14 +274,10 @@ TEST_F(ModelFile, RegistryFindsTheFirstOfExactNames)
     aeModelManager::Exit();
     aeModelManager::Exit();
     EXPECT_EQ(aeModelManager::IsInitialized(), 0);
-}
 
-TEST_F(ModelFile, ArchivesAddEveryEntryThatLoads)
-{
-    test::LogCapture log;
-    const std::string empty = Bytes(Strip(1, {}, 0));
+    // Archives add every entry that loads.
     const std::string archiveBytes =
-        Zip({{"models/door.rvm", empty}, {"models/broken.rvm", "RVM\x01"}, {"models/wall.rvm", empty}});
+        Zip({{"models/door.rvm", bytes}, {"models/broken.rvm", "RVM\x01"}, {"models/wall.rvm", bytes}});
     VFile archive = File(archiveBytes);
     EXPECT_EQ(aeModelManager::AddModelArchive(&archive), 0);
     EXPECT_TRUE(log.Contains("Sie müssen erst den ModelManager initialisieren!"));

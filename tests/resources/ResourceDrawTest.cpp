@@ -4,6 +4,8 @@
 #include "ResourceTestUtil.h"
 #include "graphics/GrafikTestSupport.h"
 
+#include <functional>
+
 using namespace restest;
 
 namespace
@@ -16,15 +18,8 @@ protected:
     void SetUp() override
     {
         OpenDevice();
-        // Identity transforms: model coordinates are clip coordinates, x and y
-        // from -1 to 1 across the 320 x 240 screen. Full ambient light shows
-        // the material colours as they are.
-        Matrix identity = MatrixIdentity();
-        aeGrafik::SetWorldMatrix(&identity);
-        aeGrafik::SetCameraMatrix(&identity);
-        aeGrafik::SetProjectionMatrix(&identity);
+        Identity();
         aeGrafik::SetRS(D3DRS_LIGHTING, TRUE);
-        aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
         IDirect3DDevice9* device = aeGrafik::GetDevice();
         device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
         device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
@@ -36,6 +31,17 @@ protected:
         aeModelManager::Exit();
         aeTextureManager::Exit();
         test::GrafikFixture::TearDown();
+    }
+    // Identity transforms: model coordinates are clip coordinates, x and y
+    // from -1 to 1 across the 320 x 240 screen. Full ambient light shows the
+    // material colours as they are.
+    static void Identity()
+    {
+        Matrix identity = MatrixIdentity();
+        aeGrafik::SetWorldMatrix(&identity);
+        aeGrafik::SetCameraMatrix(&identity);
+        aeGrafik::SetProjectionMatrix(&identity);
+        aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
     }
 
     void Begin()
@@ -56,6 +62,16 @@ protected:
         return Pixel(m_Pixels, px, py);
     }
     void Next() { m_Pixels.clear(); }
+    // One frame: draw gives `result`, and the spots show their colours.
+    struct Spot { float x, y; uint32_t rgb; };
+    void ExpectFrame(const std::function<int()>& draw, std::initializer_list<Spot> spots, int result = 1)
+    {
+        Begin();
+        EXPECT_EQ(draw(), result);
+        for (const Spot& s : spots)
+            EXPECT_EQ(At(s.x, s.y), s.rgb) << s.x << ", " << s.y;
+        Next();
+    }
 
     static std::unique_ptr<aeModel> LoadModel(const rvmtext::Model& m, const char* name = "m.rvm")
     {
@@ -77,11 +93,11 @@ protected:
     std::vector<uint32_t> m_Pixels;
 };
 
-// Left square opaque red (material 0), right square blended green (material 1).
-rvmtext::Model TwoSquares()
+// Left square of material 0, right square of material 1.
+rvmtext::Model TwoSquares(const rvmtext::Material& left, const rvmtext::Material& right)
 {
     rvmtext::Model m;
-    m.materials = {Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(1, Color(0.0f, 1.0f, 0.0f, 1.0f))};
+    m.materials = {left, right};
     AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
     AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
     return m;
@@ -90,34 +106,17 @@ rvmtext::Model TwoSquares()
 
 TEST_F(ResourceDraw, ModelPassesDrawTheirOwnMaterials)
 {
-    auto model = LoadModel(TwoSquares());
+    // Left square opaque red, right square blended green.
+    auto model = LoadModel(TwoSquares(Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(1, Color(0.0f, 1.0f, 0.0f, 1.0f))));
     EXPECT_NE(model->GetVertexBuffer()->GetVB(), nullptr);
     EXPECT_EQ(model->GetIndexBuffer()->GetNumIndices(), 12u);
-
-    Begin();
-    EXPECT_EQ(model->Render(AE_RENDER_OPAQUE), 1);
-    EXPECT_EQ(At(-0.5f, 0), kRed);
-    EXPECT_EQ(At(0.5f, 0), kBlack);
-    EXPECT_EQ(At(0, 0), kBlack);
-    Next();
-    Begin();
-    EXPECT_EQ(model->Render(AE_RENDER_TRANSPARENT), 1);
-    EXPECT_EQ(At(-0.5f, 0), kBlack);
-    EXPECT_EQ(At(0.5f, 0), kGreen);
-    Next();
-    Begin();
-    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
-    EXPECT_EQ(At(-0.5f, 0), kRed);
-    EXPECT_EQ(At(0.5f, 0), kGreen);
-    Next();
+    ExpectFrame([&] { return model->Render(AE_RENDER_OPAQUE); }, {{-0.5f, 0, kRed}, {0.5f, 0, kBlack}, {0, 0, kBlack}});
+    ExpectFrame([&] { return model->Render(AE_RENDER_TRANSPARENT); }, {{-0.5f, 0, kBlack}, {0.5f, 0, kGreen}});
+    ExpectFrame([&] { return model->Render(AE_RENDER_ALL); }, {{-0.5f, 0, kRed}, {0.5f, 0, kGreen}});
 
     // A faded model is drawn entirely in the transparent pass, blended.
     const Color faded(1, 1, 1, 0.5f);
-    Begin();
-    EXPECT_EQ(model->RenderEx(faded, AE_RENDER_OPAQUE), 1);
-    EXPECT_EQ(At(-0.5f, 0), kBlack);
-    EXPECT_EQ(At(0.5f, 0), kBlack);
-    Next();
+    ExpectFrame([&] { return model->RenderEx(faded, AE_RENDER_OPAQUE); }, {{-0.5f, 0, kBlack}, {0.5f, 0, kBlack}});
     Begin();
     EXPECT_EQ(model->RenderEx(faded, AE_RENDER_TRANSPARENT), 1);
     EXPECT_NEAR(static_cast<int>(At(-0.5f, 0) >> 16), 0x80, 2);
@@ -134,24 +133,16 @@ TEST_F(ResourceDraw, ModelPassesDrawTheirOwnMaterials)
     DWORD blend = 1;
     aeGrafik::GetDevice()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blend);
     EXPECT_EQ(blend, 0u);
-}
 
-TEST_F(ResourceDraw, MaterialComingBackKeepsOnlyItsLastRun)
-{
-    // Material 0: the upper-left half of the left square, then a triangle of
-    // material 1 on the right, then material 0's lower-right half.
-    rvmtext::Model m;
-    m.materials = {Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(0, Color(0.0f, 0.0f, 1.0f, 1.0f))};
-    AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
-    AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
+    // A material coming back keeps only its last run. Material 0: the
+    // upper-left half of the left square, then a triangle of material 1 on the
+    // right, then material 0's lower-right half.
+    rvmtext::Model m = TwoSquares(Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f)), Mat(0, Color(0.0f, 0.0f, 1.0f, 1.0f)));
     m.triangles = {m.triangles[0], m.triangles[2], m.triangles[1]};
-    auto model = LoadModel(m);
-    Begin();
-    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
-    EXPECT_EQ(At(-0.8f, 0.4f), kBlack); // the first run is not drawn
-    EXPECT_EQ(At(-0.2f, -0.4f), kRed);
-    EXPECT_EQ(At(0.2f, 0.4f), kBlue);
-    EXPECT_EQ(At(0.8f, -0.4f), kBlack);
+    model = LoadModel(m);
+    ExpectFrame([&] { return model->Render(AE_RENDER_ALL); },
+                {{-0.8f, 0.4f, kBlack} /* the first run is not drawn */, {-0.2f, -0.4f, kRed}, {0.2f, 0.4f, kBlue},
+                 {0.8f, -0.4f, kBlack}});
 }
 
 TEST_F(ResourceDraw, ModelSurvivesADeviceLoss)
@@ -159,11 +150,8 @@ TEST_F(ResourceDraw, ModelSurvivesADeviceLoss)
     test::LogCapture log;
     ASSERT_EQ(aeTextureManager::Init(), 1);
     IDirect3DTexture9* texture = AddTexture("blue.bmp", {kBlue, kBlue, kBlue, kBlue});
-    rvmtext::Model m;
-    m.materials = {Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), "blue.bmp"), Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f), "gone.bmp")};
-    AddSquare(&m, -0.9f, -0.5f, -0.1f, 0.5f, 0.5f, 0);
-    AddSquare(&m, 0.1f, -0.5f, 0.9f, 0.5f, 0.5f, 1);
-    auto model = LoadModel(m);
+    auto model = LoadModel(
+        TwoSquares(Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), "blue.bmp"), Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f), "gone.bmp")));
     EXPECT_EQ(model->GetMaterial(0)->pTexture, texture);
     EXPECT_EQ(model->GetMaterial(1)->pTexture, nullptr);
     EXPECT_TRUE(log.Contains("Funktion: aeModel::Init Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
@@ -179,16 +167,8 @@ TEST_F(ResourceDraw, ModelSurvivesADeviceLoss)
     EXPECT_EQ(model->GetMaterial(0)->pTexture, reloaded);
     EXPECT_TRUE(log.Contains("Funktion: aeModel::Restore Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
     EXPECT_NE(model->GetVertexBuffer()->GetVB(), nullptr);
-
-    Matrix identity = MatrixIdentity();
-    aeGrafik::SetWorldMatrix(&identity);
-    aeGrafik::SetCameraMatrix(&identity);
-    aeGrafik::SetProjectionMatrix(&identity);
-    aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
-    Begin();
-    EXPECT_EQ(model->Render(AE_RENDER_ALL), 1);
-    EXPECT_EQ(At(-0.5f, 0), kBlue);
-    EXPECT_EQ(At(0.5f, 0), kRed); // untextured
+    Identity();
+    ExpectFrame([&] { return model->Render(AE_RENDER_ALL); }, {{-0.5f, 0, kBlue}, {0.5f, 0, kRed} /* untextured */});
 }
 
 TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
@@ -221,20 +201,11 @@ TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
     const Matrix identity = MatrixIdentity();
     const Vector3 eye(0, 0, -5), right(1, 0, 0);
     // Sprites are blended: nothing in the opaque pass.
-    Begin();
-    EXPECT_EQ(player.Render(0.5f, identity, eye, right, AE_RENDER_OPAQUE), 1);
-    EXPECT_EQ(At(-0.5f, 0), kBlack);
-    Next();
-    Begin();
-    EXPECT_EQ(player.Render(0.5f, identity, eye, right, AE_RENDER_TRANSPARENT), 1);
+    ExpectFrame([&] { return player.Render(0.5f, identity, eye, right, AE_RENDER_OPAQUE); }, {{-0.5f, 0, kBlack}});
+    ExpectFrame([&] { return player.Render(0.5f, identity, eye, right, AE_RENDER_TRANSPARENT); },
+                {{-0.7f, 0.2f, kRed}, {-0.3f, 0.2f, kGreen}, {-0.7f, -0.2f, kBlue}, {-0.3f, -0.2f, kWhite},
+                 {0.5f, 0, kGreen}, {0, 0, kBlack}});
     EXPECT_EQ(player.GetTickCount(), 1.0f);
-    EXPECT_EQ(At(-0.7f, 0.2f), kRed);
-    EXPECT_EQ(At(-0.3f, 0.2f), kGreen);
-    EXPECT_EQ(At(-0.7f, -0.2f), kBlue);
-    EXPECT_EQ(At(-0.3f, -0.2f), kWhite);
-    EXPECT_EQ(At(0.5f, 0), kGreen);
-    EXPECT_EQ(At(0, 0), kBlack);
-    Next();
 
     // Device loss: the textures go away and are found again by name.
     aeAnimationManager::PrepareRestore();
@@ -251,19 +222,12 @@ TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
     EXPECT_EQ(animation->GetObjectA(1)->GetSpriteTexture(), greenAgain);
     // corners.bmp was not reloaded: that object no longer has anything to show.
     EXPECT_EQ(animation->GetObjectA(0)->GetModel(), nullptr);
-    Matrix m = MatrixIdentity();
-    aeGrafik::SetCameraMatrix(&m);
-    aeGrafik::SetProjectionMatrix(&m);
-    aeGrafik::SetRS(D3DRS_AMBIENT, 0xFFFFFFFF);
-    Begin();
-    EXPECT_EQ(animation->GetObjectA(1)->Render(0.0f, identity, eye, right, AE_RENDER_ALL), 1);
-    EXPECT_EQ(At(0.5f, 0), kGreen);
-    Next();
+    Identity();
+    ExpectFrame([&] { return animation->GetObjectA(1)->Render(0.0f, identity, eye, right, AE_RENDER_ALL); },
+                {{0.5f, 0, kGreen}});
     // An object without a model stops its animation: the sprite after it is
     // not drawn.
-    Begin();
-    EXPECT_EQ(animation->Render(0.0f, identity, eye, right, AE_RENDER_ALL), 0);
-    EXPECT_EQ(At(0.5f, 0), kBlack);
+    ExpectFrame([&] { return animation->Render(0.0f, identity, eye, right, AE_RENDER_ALL); }, {{0.5f, 0, kBlack}}, 0);
 }
 
 TEST_F(ResourceDraw, HiddenAndOutOfRangeObjectsDrawNothing)
@@ -281,18 +245,11 @@ TEST_F(ResourceDraw, HiddenAndOutOfRangeObjectsDrawNothing)
     ASSERT_EQ(aeAnimationManager::AddAnimation(&file, "fade.ran", &animation), 1);
     const Matrix identity = MatrixIdentity();
     const Vector3 eye(0, 0, -5), right(1, 0, 0);
-    for (float t : {0.0f, 0.49f})
+    for (const auto& step : {std::pair{0.0f, kRed}, {0.49f, kRed}, {0.5f, kBlack}, {1.0f, kBlack}, {1.5f, kBlack},
+                             {-0.5f, kBlack}})
     {
-        Begin();
-        EXPECT_EQ(animation->Render(t, identity, eye, right, AE_RENDER_ALL), 1);
-        EXPECT_EQ(At(0, 0), kRed) << t;
-        Next();
-    }
-    for (float t : {0.5f, 1.0f, 1.5f, -0.5f})
-    {
-        Begin();
-        EXPECT_EQ(animation->Render(t, identity, eye, right, AE_RENDER_ALL), 1);
-        EXPECT_EQ(At(0, 0), kBlack) << t;
-        Next();
+        SCOPED_TRACE(step.first);
+        ExpectFrame([&] { return animation->Render(step.first, identity, eye, right, AE_RENDER_ALL); },
+                    {{0, 0, step.second}});
     }
 }
