@@ -60,7 +60,7 @@ struct DemoText
 std::string ReadFile(const std::string& path) { return test::ReadBinary(path); }
 
 // A campaign run lasts long on two cores; the demos are played as timedemos.
-const int kLongRun = 400;
+const int kLongRun = 1200;
 }
 
 TEST(Campaign, EveryMapIsPlayedToItsExitAndTheLastToVictory)
