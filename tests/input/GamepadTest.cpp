@@ -356,7 +356,11 @@ TEST_F(GamepadTutorial, APadWalksToTheFirstDoorAndOpensIt)
     ASSERT_NE(aeMaze::m_pFields, nullptr);
     int x = -1, y = -1;
 
-    // Down the corridor, east, then north up to the door in (2, 1).
+    // From the sign at the start west to (0, 0), down the corridor, east,
+    // then north up to the door in (2, 1).
+    Turn(-1);
+    EXPECT_LT(Walk(0, 0), 1.0f);
+    Turn(1);
     EXPECT_LT(Walk(0, 3), 1.0f);
     Turn(1);
     EXPECT_LT(Walk(2, 3), 1.0f);
