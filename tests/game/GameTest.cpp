@@ -17,11 +17,7 @@ protected:
     void SetUp() override
     {
         GameFixture::SetUp();
-        for (const char* dir : {"maps", "data"})
-        {
-            std::filesystem::remove_all(m_Root + "/" + dir);
-            std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, m_Root + "/" + dir);
-        }
+        UseShippedContent();
         std::filesystem::create_directories(m_Root + "/savegame");
         setenv("UserName", "Player", 1);
     }

@@ -79,6 +79,15 @@ protected:
         }
     }
     static void Press(int button) { aeInput::m_aButtons[button].iState = 2; }
+    // The shipped maps and data in place of the scratch tree's empty folders.
+    void UseShippedContent() const
+    {
+        for (const char* dir : {"maps", "data"})
+        {
+            std::filesystem::remove_all(m_Root + "/" + dir);
+            std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, m_Root + "/" + dir);
+        }
+    }
     void CreateStateBlock()
     {
         ASSERT_EQ(aeGrafik::GetDevice()->CreateStateBlock(D3DSBT_ALL, &Halvoran::m_pStateBlock), D3D_OK);

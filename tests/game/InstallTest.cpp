@@ -55,31 +55,8 @@ struct User
     // are the launcher's to resolve).
     pid_t Start(const std::string& program, std::initializer_list<const char*> args) const
     {
-        const pid_t pid = fork();
-        if (pid == 0)
-        {
-            if (chdir(root.c_str()) != 0)
-                _exit(100);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            setenv("ALSOFT_DRIVERS", "null", 1);
-            setenv("HOME", (root + "/home").c_str(), 1);
-            setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-            setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-            setenv("XDG_STATE_HOME", (root + "/state").c_str(), 1);
-            setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-            setenv("UserName", "Spieler", 1);
-            setenv("LC_ALL", "C.UTF-8", 1);
-            if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
-                (void)err;
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(program.c_str()));
-            for (const char* a : args)
-                argv.push_back(const_cast<char*>(a));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(101);
-        }
-        return pid;
+        return test::StartProgram(program, root, root,
+                                  {{"XDG_DATA_HOME", root + "/data"}, {"XDG_STATE_HOME", root + "/state"}}, args);
     }
 };
 

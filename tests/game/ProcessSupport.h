@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 #include <vector>
 
@@ -23,6 +24,40 @@ namespace test
 inline std::string ProgramPath()
 {
     return (std::filesystem::path(HALVORAN_TEST_TMP) / ".." / ".." / "game" / "bin" / "Halvoran").lexically_normal().string();
+}
+
+// Starts program headless in dir with root's home, configuration and runtime
+// folders (and any further variables), its standard error into
+// root/stderr.txt.
+inline pid_t StartProgram(const std::string& program, const std::string& root, const std::string& dir,
+                          std::initializer_list<std::pair<const char*, std::string>> env,
+                          std::initializer_list<const char*> args)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+    {
+        if (chdir(dir.c_str()) != 0)
+            _exit(100);
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        setenv("ALSOFT_DRIVERS", "null", 1);
+        setenv("HOME", (root + "/home").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
+        setenv("UserName", "Spieler", 1);
+        setenv("LC_ALL", "C.UTF-8", 1);
+        for (const auto& [name, value] : env)
+            setenv(name, value.c_str(), 1);
+        if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
+            (void)err;
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const char* a : args)
+            argv.push_back(const_cast<char*>(a));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(101);
+    }
+    return pid;
 }
 
 // A scratch game tree; the program runs in its bin/ with its own home,
@@ -50,34 +85,13 @@ struct GameTree
     // encoding, UTF-8 here).
     std::string Stderr() const { return test::ReadBinary(root + "/stderr.txt"); }
 
-    pid_t Start(std::initializer_list<const char*> args) const
-    {
-        const std::string program = ProgramPath();
-        const pid_t pid = fork();
-        if (pid == 0)
-        {
-            if (chdir((root + "/bin").c_str()) != 0)
-                _exit(100);
-            setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            setenv("ALSOFT_DRIVERS", "null", 1);
-            setenv("HOME", (root + "/home").c_str(), 1);
-            setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-            setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-            setenv("UserName", "Spieler", 1);
-            setenv("LC_ALL", "C.UTF-8", 1);
-            if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
-                (void)err;
-            std::vector<char*> argv;
-            argv.push_back(const_cast<char*>(program.c_str()));
-            for (const char* a : args)
-                argv.push_back(const_cast<char*>(a));
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(101);
-        }
-        return pid;
-    }
+    pid_t Start(std::initializer_list<const char*> args) const;
 };
+
+inline pid_t GameTree::Start(std::initializer_list<const char*> args) const
+{
+    return StartProgram(ProgramPath(), root, root + "/bin", {}, args);
+}
 
 // Waits (bounded) for the process to end; its exit code as a signed byte, or
 // 1000 when it did not end in time (it is then killed).

@@ -263,11 +263,7 @@ protected:
     void SetUp() override
     {
         GameFixture::SetUp();
-        for (const char* dir : {"maps", "data"})
-        {
-            std::filesystem::remove_all(m_Root + "/" + dir);
-            std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, m_Root + "/" + dir);
-        }
+        UseShippedContent();
         ASSERT_EQ(aeInput::Init(), 1);
         ASSERT_TRUE(m_Pad.Attach()) << SDL_GetError();
         VirtualPad::Frame();
