@@ -175,9 +175,10 @@ TEST(Campaign, ASavegameWrittenInOneRunLoadsInTheNextWhereThePlayerStood)
     REQUIRE_PROGRAM();
     test::GameTree tree("savegame");
     tree.UseContent();
-    // Tutorial: a field and a half down the corridor and a little turned.
+    // Tutorial: from the start at the sign a step sideways towards the
+    // corridor and a little turned.
     DemoText walk;
-    walk.Add(5).Add(67, "W").Add(3, "Pfeil_rechts").Add(5).SaveInGame().Add(5);
+    walk.Add(5).Add(30, "A").Add(3, "Pfeil_rechts").Add(5).SaveInGame().Add(5);
     walk.Write(tree.root + "/walk.demo");
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--map", "Tutorial", "--timedemo", "../walk.demo"}), kLongRun), 0);
     const std::string saved = ReadFile(tree.root + "/savegame/Spieler 1.ssd");
