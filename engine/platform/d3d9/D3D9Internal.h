@@ -369,6 +369,11 @@ private:
     bool CheckWindowLoss();
     void LimitFramesAhead();
     void ForgetFrames();
+    // The framebuffer that holds the back buffer's finished picture (resolved
+    // first when it is multisampled).
+    GLuint ResolvedBackBuffer();
+    // Reads a framebuffer as BGRA rows, top row first.
+    static void ReadTopDown(GLuint framebuffer, int width, int height, std::vector<uint8_t>& pixels);
 
     Direct3D* m_pD3D;
     const bool m_bMultithreaded;

@@ -344,17 +344,10 @@ void Device::ShowBackBuffer()
 {
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
-    GLuint source = m_uFbo;
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     m_Gl.raster.ForgetColorMask();
     m_bRasterDirty = true;
-    if (m_iSamples > 0)
-    {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_uFbo);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_uResolveFbo);
-        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        source = m_uResolveFbo;
-    }
+    const GLuint source = ResolvedBackBuffer();
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(m_hWindow->pSdl, &dw, &dh);
     // The picture keeps its shape: scaled to fit, centred, black bars beside
@@ -374,6 +367,36 @@ void Device::ShowBackBuffer()
                       (r.width == w && r.height == h) ? GL_NEAREST : GL_LINEAR);
 }
 
+GLuint Device::ResolvedBackBuffer()
+{
+    if (m_iSamples == 0)
+        return m_uFbo;
+    const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
+    const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, m_uFbo);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_uResolveFbo);
+    glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    return m_uResolveFbo;
+}
+
+void Device::ReadTopDown(GLuint framebuffer, int width, int height, std::vector<uint8_t>& pixels)
+{
+    const size_t pitch = static_cast<size_t>(width) * 4;
+    pixels.resize(pitch * static_cast<size_t>(height));
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    // OpenGL's rows run bottom-up.
+    std::vector<uint8_t> row(pitch);
+    for (int y = 0; y < height / 2; y++)
+    {
+        uint8_t* a = pixels.data() + static_cast<size_t>(y) * pitch;
+        uint8_t* b = pixels.data() + static_cast<size_t>(height - 1 - y) * pitch;
+        memcpy(row.data(), a, pitch);
+        memcpy(a, b, pitch);
+        memcpy(b, row.data(), pitch);
+    }
+}
+
 void Device::ReadWindow(std::vector<uint8_t>& pixels, int* width, int* height)
 {
     DeviceLock lock(this, true);
@@ -381,20 +404,8 @@ void Device::ReadWindow(std::vector<uint8_t>& pixels, int* width, int* height)
     ShowBackBuffer();
     int dw = 0, dh = 0;
     SDL_GL_GetDrawableSize(m_hWindow->pSdl, &dw, &dh);
-    const size_t pitch = static_cast<size_t>(dw) * 4;
-    pixels.resize(pitch * static_cast<size_t>(dh));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    glReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    ReadTopDown(0, dw, dh, pixels);
     glBindFramebuffer(GL_FRAMEBUFFER, m_uFbo);
-    std::vector<uint8_t> row(pitch);
-    for (int y = 0; y < dh / 2; y++)
-    {
-        uint8_t* a = pixels.data() + static_cast<size_t>(y) * pitch;
-        uint8_t* b = pixels.data() + static_cast<size_t>(dh - 1 - y) * pitch;
-        memcpy(row.data(), a, pitch);
-        memcpy(a, b, pitch);
-        memcpy(b, row.data(), pitch);
-    }
     *width = dw;
     *height = dh;
 }
@@ -438,29 +449,8 @@ void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
     MakeCurrent();
     const GLint w = static_cast<GLint>(m_Params.BackBufferWidth);
     const GLint h = static_cast<GLint>(m_Params.BackBufferHeight);
-    GLuint source = m_uFbo;
-    if (m_iSamples > 0)
-    {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, m_uFbo);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_uResolveFbo);
-        glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        source = m_uResolveFbo;
-    }
-    const size_t pitch = static_cast<size_t>(w) * 4;
-    pixels.resize(pitch * static_cast<size_t>(h));
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
+    ReadTopDown(ResolvedBackBuffer(), w, h, pixels);
     glBindFramebuffer(GL_FRAMEBUFFER, m_uFbo);
-    // OpenGL's rows run bottom-up.
-    std::vector<uint8_t> row(pitch);
-    for (GLint y = 0; y < h / 2; y++)
-    {
-        uint8_t* a = pixels.data() + static_cast<size_t>(y) * pitch;
-        uint8_t* b = pixels.data() + static_cast<size_t>(h - 1 - y) * pitch;
-        memcpy(row.data(), a, pitch);
-        memcpy(a, b, pitch);
-        memcpy(b, row.data(), pitch);
-    }
     for (size_t i = 3; i < pixels.size(); i += 4)
         pixels[i] = 0xff;
 }
