@@ -7,6 +7,7 @@
 #include "aeGrafik.h"
 #include "aeMaze.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -53,6 +54,12 @@ int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 ri
     return 1;
 }
 
+// The centre of field (x, y) in the world.
+static Vector3 FieldCentre(int x, int y)
+{
+    return Vector3((aeMaze::m_iWidth - 1) * 10.0f - 20.0f * x, 0.0f, (aeMaze::m_iHeight - 1) * 10.0f - 20.0f * y);
+}
+
 int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
 {
     IDirect3DDevice9* device = aeGrafik::GetDevice();
@@ -81,17 +88,33 @@ int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
     __builtin_memcpy(&densityBits, &density, sizeof(density));
     device->SetRenderState(D3DRS_FOGDENSITY, densityBits);
 
-    for (int y = y0 - 5; y <= y0 + 5; ++y)
+    // The fields left open, in the plan's order.
+    int order[121];
+    int count = 0;
+    for (int cell = 0; cell < 121; ++cell)
     {
-        if (y < 0 || y >= m_iHeight)
-            continue;
-        for (int x = x0 - 5; x <= x0 + 5; ++x)
+        const int x = x0 + cell % 11 - 5, y = y0 + cell / 11 - 5;
+        if (x >= 0 && x < m_iWidth && y >= 0 && y < m_iHeight && window[cell])
+            order[count++] = cell;
+    }
+    // The opaque pass runs from the eye outwards, so that the depth test turns
+    // away what nearer pieces hide before it is shaded (a software renderer
+    // spends most of a frame shading). Blended pieces keep the plan's order.
+    if (pass == AE_RENDER_OPAQUE)
+    {
+        float distance[121];
+        for (int i = 0; i < count; ++i)
         {
-            if (x < 0 || x >= m_iWidth || !window[(y - y0 + 5) * 11 + (x - x0 + 5)])
-                continue;
-            const Vector3 centre((m_iWidth - 1) * 10.0f - 20.0f * x, 0.0f, (m_iHeight - 1) * 10.0f - 20.0f * y);
-            m_pFields[y * m_iWidth + x].Render(dt, MatrixTranslation(centre), eye, right, pass);
+            const int cell = order[i];
+            const Vector3 centre = FieldCentre(x0 + cell % 11 - 5, y0 + cell / 11 - 5);
+            distance[cell] = (centre.x - eye.x) * (centre.x - eye.x) + (centre.z - eye.z) * (centre.z - eye.z);
         }
+        std::stable_sort(order, order + count, [&distance](int a, int b) { return distance[a] < distance[b]; });
+    }
+    for (int i = 0; i < count; ++i)
+    {
+        const int x = x0 + order[i] % 11 - 5, y = y0 + order[i] / 11 - 5;
+        m_pFields[y * m_iWidth + x].Render(dt, MatrixTranslation(FieldCentre(x, y)), eye, right, pass);
     }
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     return 1;
