@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "D3D9TestSupport.h"
+#include "GrafikTestSupport.h"
 
 TEST(D3D9Letterbox, TheBackBufferIsFittedAndCentred)
 {
@@ -127,22 +128,12 @@ TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
 
     // The circle is as wide as it is high: 300 × 1080 / 768 ≈ 422 pixels of
     // radius both ways, centred in the window.
-    int left = w, right = -1, top = h, bottom = -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (IsRed(At(pixels, w, x, y)))
-            {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    const int width = right - left + 1, height = bottom - top + 1;
-    EXPECT_NEAR(width, 844, 4);
-    EXPECT_NEAR(height, 844, 4);
-    EXPECT_NEAR(width, height, 2);
-    EXPECT_NEAR((left + right) / 2.0, 959.5, 2.0);
-    EXPECT_NEAR((top + bottom) / 2.0, 539.5, 2.0);
+    const test::Box box = test::Bounds(w, h, [&](int x, int y) { return IsRed(At(pixels, w, x, y)); });
+    EXPECT_NEAR(box.right - box.left + 1, 844, 4);
+    EXPECT_NEAR(box.bottom - box.top + 1, 844, 4);
+    EXPECT_NEAR(box.right - box.left, box.bottom - box.top, 2);
+    EXPECT_NEAR(box.CentreX(), 959.5, 2.0);
+    EXPECT_NEAR(box.CentreY(), 539.5, 2.0);
 
     // The window's points lead back to the same back-buffer pixels.
     int bx = -1, by = -1;

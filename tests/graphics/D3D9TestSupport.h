@@ -69,18 +69,10 @@ protected:
 
     D3DPRESENT_PARAMETERS WindowedParams(UINT width, UINT height)
     {
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = width;
-        p.BackBufferHeight = height;
-        p.BackBufferFormat = D3DFMT_X8R8G8B8;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.hDeviceWindow = m_hWindow;
-        p.Windowed = TRUE;
-        p.EnableAutoDepthStencil = TRUE;
-        p.AutoDepthStencilFormat = D3DFMT_D24S8;
-        p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        return p;
+        return {.BackBufferWidth = width, .BackBufferHeight = height, .BackBufferFormat = D3DFMT_X8R8G8B8,
+                .BackBufferCount = 1, .SwapEffect = D3DSWAPEFFECT_DISCARD, .hDeviceWindow = m_hWindow, .Windowed = TRUE,
+                .EnableAutoDepthStencil = TRUE, .AutoDepthStencilFormat = D3DFMT_D24S8,
+                .PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE};
     }
 
     // The fixture's device released and made anew, full screen at this size.
