@@ -41,7 +41,8 @@ protected:
 
     void SetUp() override { Open(kWidth, kHeight, kWidth, kHeight); }
 
-    // A window and a windowed device with a back buffer of its own size.
+    // A window of the given size and a windowed device on it with a back
+    // buffer of width × height.
     void Open(int windowWidth, int windowHeight, UINT width, UINT height)
     {
         UseOffscreenVideo();
@@ -69,10 +70,18 @@ protected:
 
     D3DPRESENT_PARAMETERS WindowedParams(UINT width, UINT height)
     {
-        return {.BackBufferWidth = width, .BackBufferHeight = height, .BackBufferFormat = D3DFMT_X8R8G8B8,
-                .BackBufferCount = 1, .SwapEffect = D3DSWAPEFFECT_DISCARD, .hDeviceWindow = m_hWindow, .Windowed = TRUE,
-                .EnableAutoDepthStencil = TRUE, .AutoDepthStencilFormat = D3DFMT_D24S8,
-                .PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE};
+        D3DPRESENT_PARAMETERS p{};
+        p.BackBufferWidth = width;
+        p.BackBufferHeight = height;
+        p.BackBufferFormat = D3DFMT_X8R8G8B8;
+        p.BackBufferCount = 1;
+        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        p.hDeviceWindow = m_hWindow;
+        p.Windowed = TRUE;
+        p.EnableAutoDepthStencil = TRUE;
+        p.AutoDepthStencilFormat = D3DFMT_D24S8;
+        p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        return p;
     }
 
     // The fixture's device released and made anew, full screen at this size.
