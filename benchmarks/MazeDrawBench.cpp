@@ -22,6 +22,8 @@
 #include "RanimText.h"
 #include "RvmText.h"
 
+#include "../tests/MazeView.h"
+
 namespace
 {
 namespace fs = std::filesystem;
@@ -200,13 +202,7 @@ void BM_MazeDraw1024x768(benchmark::State& state)
     {
         heading += 0.01f;
         aeCamera::m_fRotation = heading;
-        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        aeGrafik::BeginScene();
-        Vector3 eye, right;
-        aeCamera::SetMatrices(&eye, &right, 0);
-        aeMaze::Render(0.016f, eye, right, 1);
-        aeMaze::Render(0.016f, eye, right, 2);
-        aeGrafik::EndScene();
+        test::DrawMazeView(0.016f);
         aeGrafik::Present();
     }
     state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);

@@ -2,115 +2,40 @@
 // the quest list, the Tutorial's first sign, and map previews that show the
 // maze the way round the 3D view shows it.
 
-#include <algorithm>
-#include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "ContentSupport.h"
+#include "MazeView.h"
 
-#include "../graphics/GrafikTestSupport.h"
-#include "TestSupport.h"
-
-#include "aeCamera.h"
-#include "DataLoader.h"
 #include "VFile.h"
+#include "aeCamera.h"
 #include "aeFont.h"
-#include "aeMaze.h"
-#include "aeModel.h"
+#include "aeImageDecode.h"
 #include "d3dx9.h"
 
-#include "MapText.h"
-
-namespace
-{
-namespace fs = std::filesystem;
-const fs::path kGame = HALVORAN_GAME_DIR;
-
-maptext::Map ReadMap(const fs::path& path)
-{
-    maptext::Map m;
-    std::string error;
-    EXPECT_TRUE(maptext::FromBinary(test::ReadBinary(path.string()), &m, &error)) << path << ": " << error;
-    return m;
-}
-int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>(y * m.width + x)][static_cast<size_t>(slot)]; }
-
-// A 24-bit bottom-up BMP as 0xRRGGBB pixels, rows from the top.
-std::vector<uint32_t> ReadBmp24(const fs::path& path, int* w, int* h)
-{
-    const std::string f = test::ReadBinary(path.string());
-    std::vector<uint32_t> px;
-    if (f.size() < 54 || f[0] != 'B' || f[1] != 'M' || f[28] != 24)
-        return px;
-    int32_t width = 0, height = 0;
-    std::memcpy(&width, f.data() + 18, 4);
-    std::memcpy(&height, f.data() + 22, 4);
-    *w = width;
-    *h = height;
-    const size_t row = (static_cast<size_t>(width) * 3 + 3) & ~size_t(3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            const size_t at = 54 + static_cast<size_t>(height - 1 - y) * row + static_cast<size_t>(x) * 3;
-            if (at + 2 >= f.size())
-                return {};
-            const auto* p = reinterpret_cast<const unsigned char*>(f.data() + at);
-            px.push_back((uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0]);
-        }
-    return px;
-}
-
-class ContentLook : public test::GrafikFixture
-{
-protected:
-    void Open(UINT width, UINT height)
-    {
-        OpenDevice(width, height);
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
-        m_OldDir = cwd;
-        ASSERT_EQ(chdir((kGame / "bin").c_str()), 0);  // the maps' paths start in bin/
-    }
-    void TearDown() override
-    {
-        aeMaze::Exit();
-        aeModelManager::Exit();
-        aeDataLoader::Unload();
-        if (!m_OldDir.empty())
-        {
-            EXPECT_EQ(chdir(m_OldDir.c_str()), 0);
-        }
-        test::GrafikFixture::TearDown();
-    }
-    std::string m_OldDir;
-};
-}
+using namespace content;
+using ContentLook = content::Fixture;
 
 // The quest list (F1) draws each name on one line with the large interface
 // font ("Arial" 40 at 768 lines); at 1024 × 768 a name must leave a margin.
 TEST_F(ContentLook, EveryQuestNameFitsOneLineOfTheQuestList)
 {
-    Open(1024, 768);
+    Open(1024, 768, false);
     aeFont font;
     ASSERT_EQ(font.Init("Arial", 40.0f, 0, 0.0f), 1);
     int quests = 0;
-    for (const auto& e : fs::directory_iterator(kGame / "maps"))
-    {
-        if (e.path().extension() != ".hwm")
-            continue;
-        for (const auto& q : ReadMap(e.path()).quests)
+    for (const fs::path& map : ShippedMaps())
+        for (const auto& q : ReadMap(map).quests)
         {
             RECT r = {0, 0, 0, 0};
             const int height = font.GetFont()->DrawTextA(nullptr, q.text.c_str(), -1, &r, DT_CALCRECT | DT_CENTER | DT_VCENTER | DT_NOCLIP, 0xFFFFFFFF);
             RECT one = {0, 0, 0, 0};
             EXPECT_EQ(height, font.GetFont()->DrawTextA(nullptr, "A", -1, &one, DT_CALCRECT, 0xFFFFFFFF)) << q.text;
-            EXPECT_LE(r.right - r.left, 940) << e.path().filename() << ": " << q.text;
+            EXPECT_LE(r.right - r.left, 940) << map.filename() << ": " << q.text;
             EXPECT_GT(r.right - r.left, 0) << q.text;
             ++quests;
         }
-    }
     EXPECT_GE(quests, 12);
 }
 
@@ -137,7 +62,7 @@ TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
     // under the sanitizers in ContentEngine, the content is checked here.
     GTEST_SKIP() << "checked in the plain build";
 #endif
-    Open(320, 240);
+    Open(320, 240, false);
     const fs::path map = kGame / "maps/Tutorial.hwm";
     const maptext::Map m = ReadMap(map);
     ASSERT_GE(Index(m, 0, 1, 3), 0);
@@ -151,13 +76,7 @@ TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
     auto draw = [&]() {
         aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
         aeCamera::MoveToField(0, 0);
-        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        aeGrafik::BeginScene();
-        Vector3 eye, right;
-        aeCamera::SetMatrices(&eye, &right, 0);
-        aeMaze::Render(0.0f, eye, right, 1);
-        aeMaze::Render(0.0f, eye, right, 2);
-        aeGrafik::EndScene();
+        test::DrawMazeView();
         return ReadBackBuffer();
     };
     const std::vector<uint32_t> withTorch = draw();
@@ -179,30 +98,18 @@ TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
 
     // The preview: the start dot (green) and exit dot (yellow) give the cell
     // size and which way columns and rows run in the picture.
-    int w = 0, h = 0;
-    const std::vector<uint32_t> px = ReadBmp24(fs::path(map).replace_extension(".bmp"), &w, &h);
-    ASSERT_EQ(px.size(), static_cast<size_t>(w * h));
-    auto box = [&](uint32_t colour, double* cx, double* cy, int* size) {
-        int x0 = w, x1 = -1, y0 = h, y1 = -1;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (px[static_cast<size_t>(y * w + x)] == colour)
-                {
-                    x0 = std::min(x0, x);
-                    x1 = std::max(x1, x);
-                    y0 = std::min(y0, y);
-                    y1 = std::max(y1, y);
-                }
-        *cx = (x0 + x1 + 1) / 2.0;
-        *cy = (y0 + y1 + 1) / 2.0;
-        *size = x1 - x0 + 1;
-        return x1 >= 0;
-    };
-    double sx = 0, sy = 0, ex = 0, ey = 0;
-    int dot = 0, dot2 = 0;
-    ASSERT_TRUE(box(0x4DE64D, &sx, &sy, &dot)) << "no start dot";
-    ASSERT_TRUE(box(0xFFCC33, &ex, &ey, &dot2)) << "no exit dot";
-    const double cell = 2.0 * dot;
+    const std::string bmp = test::ReadBinary(fs::path(map).replace_extension(".bmp").string());
+    aeDecodedImage preview;
+    ASSERT_EQ(aeDecodeImage(bmp.data(), static_cast<UINT>(bmp.size()), 0, &preview), D3D_OK);
+    const int w = preview.iWidth, h = preview.iHeight;
+    auto colour = [&](int x, int y) { return preview.aPixels[static_cast<size_t>(y * w + x)] & 0xFFFFFF; };
+    const test::Box startDot = test::Bounds(w, h, [&](int x, int y) { return colour(x, y) == 0x4DE64D; });
+    const test::Box exitDot = test::Bounds(w, h, [&](int x, int y) { return colour(x, y) == 0xFFCC33; });
+    ASSERT_GE(startDot.right, 0) << "no start dot";
+    ASSERT_GE(exitDot.right, 0) << "no exit dot";
+    // Pixel centres: a box's middle lies half a pixel right of and below its centre pixel.
+    const double sx = startDot.CentreX() + 0.5, sy = startDot.CentreY() + 0.5, ex = exitDot.CentreX() + 0.5, ey = exitDot.CentreY() + 0.5;
+    const double cell = 2.0 * (startDot.right - startDot.left + 1);
     ASSERT_NE(m.exitX, m.startX);
     ASSERT_NE(m.exitY, m.startY);
     const double colX = ((ex - sx) / (m.exitX - m.startX)) > 0 ? cell : -cell;  // one column along the picture's x
@@ -211,7 +118,7 @@ TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
     const double fx = sx + (0 - m.startX) * colX, fy = sy + (1 - m.startY) * rowY;
     const int tx = static_cast<int>(fx - colX / 2), ty = static_cast<int>(fy);
     ASSERT_TRUE(tx >= 0 && tx < w && ty >= 0 && ty < h);
-    EXPECT_EQ(px[static_cast<size_t>(ty * w + tx)], 0xF0A040u) << "the torch's mark is not where the map has it";
+    EXPECT_EQ(colour(tx, ty), 0xF0A040u) << "the torch's mark is not where the map has it";
     // Walking along rowY, is the mark (offset -colX/2, 0) on the left or the right?
     const double cross = 0.0 * 0.0 - rowY * (-colX / 2);  // forward (0, rowY) × offset, picture y downwards
     const int previewSide = cross > 0 ? 1 : -1;

@@ -13,24 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "../graphics/GrafikTestSupport.h"
-#include "../resources/ResourceTestUtil.h"
-#include "TestSupport.h"
-
 #include "../maze/MazeTestUtil.h"
+#include "../resources/ResourceTestUtil.h"
+#include "ContentSupport.h"
+#include "MazeView.h"
+
+#include "Menu.h"
+#include "ZipWriter.h"
 #include "aeArchive.h"
 #include "aeCamera.h"
-#include "DataLoader.h"
-#include "Menu.h"
-#include "aeMaze.h"
 
-#include "MapText.h"
-#include "ZipWriter.h"
+using namespace content;
 
 namespace
 {
-namespace fs = std::filesystem;
-const fs::path kGame = HALVORAN_GAME_DIR;
 const fs::path kTools = HALVORAN_TOOLS_DIR;
 const char* const kKinds[4] = {"textures", "models", "animations", "sounds"};
 
@@ -95,28 +91,11 @@ fs::path FromBin(std::string path)
     return (kGame / "bin" / path).lexically_normal();
 }
 
-std::vector<fs::path> ShippedMaps()
-{
-    std::vector<fs::path> maps;
-    for (const auto& e : fs::directory_iterator(kGame / "maps"))
-        if (e.path().extension() == ".hwm")
-            maps.push_back(e.path());
-    std::sort(maps.begin(), maps.end());
-    return maps;
-}
 bool ForTests(const fs::path& map) { return map.filename().string()[0] == '_'; }
 
-maptext::Map ReadMap(const fs::path& path)
-{
-    maptext::Map m;
-    std::string error;
-    EXPECT_TRUE(maptext::FromBinary(test::ReadBinary(path.string()), &m, &error)) << path << ": " << error;
-    return m;
-}
 const maptext::Record& Rec(const maptext::Map& m, int block, int index) { return m.Block(block)[static_cast<size_t>(index)]; }
 // Field table slot (floor, ceiling, walls 0-3, object) -> record block.
 const int kBlockOfSlot[7] = {2, 3, 1, 1, 1, 1, 0};
-int Index(const maptext::Map& m, int x, int y, int slot) { return m.fields[static_cast<size_t>(y * m.width + x)][static_cast<size_t>(slot)]; }
 // The player can stand there: a floor with nothing in the way.
 bool Free(const maptext::Map& m, int x, int y) { return Index(m, x, y, 0) >= 0 && Index(m, x, y, 6) == -1; }
 // Calls f(slot, record) for every record a field uses.
@@ -221,9 +200,14 @@ TEST(ContentMaps, TheCampaignRunsFromTheTutorialThatTeachesTheControlsToAVictory
 }
 
 // Every map passes the map tool, starts the player on a free field, has its
-// preview and music, and every name resolves against its data directory.
-TEST(ContentMaps, EveryShippedMapPassesTheMapToolAndItsNamesResolve)
+// preview and music, and every name resolves against its data directory;
+// together the campaign's maps use every mechanic of the maze.
+TEST(ContentMaps, EveryShippedMapPassesTheMapToolItsNamesResolveAndTogetherTheyUseEveryMechanic)
 {
+    std::set<float> thicknesses;
+    bool floors = false, ceilings = false, blockingObjects = false, useDoor = false, leverDoor = false, leverTrap = false;
+    bool killMode0 = false, killMode1 = false, twoWinTriggers = false, loopingSound3D = false, sky = false;
+    bool sprite = false, animated = false, packed = false, loose = false, questsEverywhere = true;
     const auto maps = ShippedMaps();
     ASSERT_GE(maps.size(), 4u);
     for (const auto& map : maps)
@@ -234,7 +218,8 @@ TEST(ContentMaps, EveryShippedMapPassesTheMapToolAndItsNamesResolve)
         const maptext::Map m = ReadMap(map);
         EXPECT_TRUE(m.startX >= 0 && m.startX < m.width && m.startY >= 0 && m.startY < m.height);
         EXPECT_TRUE(Free(m, m.startX, m.startY));
-        if (!ForTests(map))
+        const bool campaign = !ForTests(map);
+        if (campaign)
         {
             EXPECT_TRUE(fs::is_regular_file(fs::path(map).replace_extension(".bmp")));
             EXPECT_FALSE(m.music.empty());
@@ -256,7 +241,13 @@ TEST(ContentMaps, EveryShippedMapPassesTheMapToolAndItsNamesResolve)
         // every model's textures exist.
         for (const auto& [name, bytes] : d.items[2])
             for (const auto& o : ParseAnimation(bytes).objects)
+            {
                 EXPECT_TRUE(d.Has(1, o.name) || d.Has(0, o.name)) << name << ": " << o.name;
+                sprite |= campaign && d.Has(0, o.name) && o.type != 0;
+                for (size_t k = 1; campaign && k < o.keys.size(); ++k)
+                    animated |= o.keys[k].position[1] != o.keys[0].position[1] || o.keys[k].rotation[1] != o.keys[0].rotation[1] ||
+                                o.keys[k].rotation[0] != o.keys[0].rotation[0];
+            }
         for (const auto& [name, bytes] : d.items[1])
         {
             rvmtext::Model model;
@@ -267,21 +258,10 @@ TEST(ContentMaps, EveryShippedMapPassesTheMapToolAndItsNamesResolve)
             for (const auto& mat : model.materials)
                 EXPECT_TRUE(mat.texture.empty() || d.Has(0, mat.texture)) << name << ": " << mat.texture;
         }
-    }
-}
-
-TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
-{
-    std::set<float> thicknesses;
-    bool floors = false, ceilings = false, blockingObjects = false, useDoor = false, leverDoor = false, leverTrap = false;
-    bool killMode0 = false, killMode1 = false, twoWinTriggers = false, loopingSound3D = false, sky = false;
-    bool sprite = false, animated = false, packed = false, loose = false, questsEverywhere = true;
-    for (const auto& map : ShippedMaps())
-    {
-        if (ForTests(map))
+        if (!campaign)
             continue;
-        const maptext::Map m = ReadMap(map);
-        const DataDir d = Scan(FromBin(m.data));
+
+        // The mechanics this map uses.
         packed |= d.archives > 0 && d.loose == 0;
         loose |= d.archives == 0 && d.loose > 0;
         sky |= !m.sky.empty();
@@ -314,14 +294,6 @@ TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
                 }
         });
         twoWinTriggers |= winTriggers >= 2;
-        for (const auto& [name, bytes] : d.items[2])
-            for (const auto& o : ParseAnimation(bytes).objects)
-            {
-                sprite |= d.Has(0, o.name) && o.type != 0;
-                for (size_t k = 1; k < o.keys.size(); ++k)
-                    animated |= o.keys[k].position[1] != o.keys[0].position[1] || o.keys[k].rotation[1] != o.keys[0].rotation[1] ||
-                                o.keys[k].rotation[0] != o.keys[0].rotation[0];
-            }
     }
     EXPECT_GE(thicknesses.size(), 2u);
     EXPECT_TRUE(floors && ceilings && blockingObjects && sky);
@@ -338,35 +310,14 @@ TEST(ContentMaps, TogetherTheMapsUseEveryMechanicOfTheMaze)
 
 namespace
 {
-class ContentEngine : public test::GrafikFixture
-{
-protected:
-    void SetUp() override
-    {
-        OpenDevice(320, 240);
-        m_bSound = aeSoundManager::Init() == 1;
-        // The game runs in bin/; the maps' relative paths start there.
-        m_OldDir = fs::current_path();
-        fs::current_path(kGame / "bin");
-    }
-    void TearDown() override
-    {
-        aeMaze::Exit();
-        aeModelManager::Exit();
-        aeDataLoader::Unload();
-        aeSoundManager::Exit();
-        fs::current_path(m_OldDir);
-        test::GrafikFixture::TearDown();
-    }
-    bool m_bSound = false;
-    fs::path m_OldDir;
-};
+using ContentEngine = content::Fixture;
 
 double Luma(uint32_t c) { return 0.3 * ((c >> 16) & 0xFF) + 0.59 * ((c >> 8) & 0xFF) + 0.11 * (c & 0xFF); }
 }
 
 TEST_F(ContentEngine, EveryShippedResourceLoadsThroughTheEngine)
 {
+    Open(320, 240, true);
     ASSERT_TRUE(m_bSound);
     for (const auto& e : fs::directory_iterator(kGame / "data"))
     {
@@ -402,6 +353,7 @@ TEST_F(ContentEngine, EveryShippedResourceLoadsThroughTheEngine)
 // flight has ended, each page shows its own, textured part of the hall.
 TEST_F(ContentEngine, TheProgramsBuiltInResourcesLoadAndEachMenuPageSeesItsOwnPartOfTheHall)
 {
+    Open(320, 240, true);
     ASSERT_TRUE(m_bSound);
     aeDataLoader::Unload();
     ASSERT_EQ(aeDataLoader::Load((kGame / "data/menu_interface/").c_str(), AE_LOAD_TEXTURES), 1);
@@ -478,6 +430,7 @@ TEST_F(ContentEngine, TheProgramsBuiltInResourcesLoadAndEachMenuPageSeesItsOwnPa
 // something above (ceiling or sky) and below (floor) the horizon.
 TEST_F(ContentEngine, EveryMapIsDrawnFromItsStartAndTwoOtherFields)
 {
+    Open(320, 240, true);
     const std::string shots = test::ScratchDir("shots") + "/";
     for (const auto& map : ShippedMaps())
     {
@@ -509,13 +462,7 @@ TEST_F(ContentEngine, EveryMapIsDrawnFromItsStartAndTwoOtherFields)
             const auto view = std::find_if(std::begin(views), std::end(views), [&](const auto& v) { return Index(text, x, y, v.first) < 0; });
             aeCamera::Init(Vector2(0.0f, 0.0f), view != std::end(views) ? view->second : 0.0f, 0.0f);
             aeCamera::MoveToField(x, y);
-            aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-            aeGrafik::BeginScene();
-            Vector3 eye, right;
-            aeCamera::SetMatrices(&eye, &right, 0);
-            aeMaze::Render(0.05f, eye, right, 1);
-            aeMaze::Render(0.0f, eye, right, 2);
-            aeGrafik::EndScene();
+            test::DrawMazeView(0.05f);
             const auto px = ReadBackBuffer();
             ASSERT_EQ(px.size(), 320u * 240u);
             aeGrafik::Screenshot(shots.c_str());

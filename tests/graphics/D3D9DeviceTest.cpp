@@ -1,4 +1,4 @@
-// The Direct3D 9 stand-in: the object, its constants and the pictures the
+// The Direct3D 9 stand-in: the object, its helpers and the pictures the
 // device draws for the states the engine sets; and the device as a program
 // written for Direct3D 9 relies on it: reference counts, threads, untextured
 // stages, the light formulas, pixel centres of pre-transformed vertices.
@@ -13,36 +13,19 @@
 
 using namespace gfx;
 
-// The object, constants, helpers.
-
-TEST(D3D9Object, ConstantsVertexSizesAndErrorNames)
+TEST(D3D9Object, VertexSizesErrorNamesAndTheLeftHandedPerspective)
 {
-    EXPECT_EQ(D3DRS_COLORWRITEENABLE, 168);
-    EXPECT_EQ(D3DRS_AMBIENT, 139);
-    EXPECT_EQ(D3DRS_FOGDENSITY, 38);
-    EXPECT_EQ(D3DTSS_TEXTURETRANSFORMFLAGS, 24);
-    EXPECT_EQ(D3DSAMP_MAXANISOTROPY, 10);
-    EXPECT_EQ(static_cast<int>(D3DTS_WORLD), 256);
-    EXPECT_EQ(kScreenFVF, 0x144u);
-    EXPECT_EQ(kTexFVF, 0x102u);
-    EXPECT_EQ(static_cast<uint32_t>(D3DERR_DEVICELOST), 0x88760868u);
-    EXPECT_EQ(static_cast<uint32_t>(D3DERR_INVALIDCALL), 0x8876086Cu);
-    EXPECT_EQ(static_cast<uint32_t>(D3DXERR_INVALIDDATA), 0x88760B59u);
     EXPECT_EQ(D3DXGetFVFVertexSize(kTexFVF), 20u);
     EXPECT_EQ(D3DXGetFVFVertexSize(kScreenFVF), 28u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2), 44u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0)), 24u);
     EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZB2 | D3DFVF_SPECULAR), 24u);
-
     EXPECT_STREQ(DXGetErrorString9(D3DERR_DEVICELOST), "D3DERR_DEVICELOST");
     EXPECT_STREQ(DXGetErrorString9(D3DERR_INVALIDCALL), "D3DERR_INVALIDCALL");
     EXPECT_STREQ(DXGetErrorString9(D3DXERR_INVALIDDATA), "D3DXERR_INVALIDDATA");
     EXPECT_STREQ(DXGetErrorDescription9(D3DERR_NOTAVAILABLE), "This device does not support the queried technique.");
     EXPECT_STREQ(DXGetErrorString9(static_cast<HRESULT>(0x8123abcd)), "Unknown");
-}
 
-TEST(D3D9Object, PerspectiveMatrixIsLeftHanded)
-{
     D3DXMATRIX m;
     ASSERT_EQ(D3DXMatrixPerspectiveFovLH(&m, 1.2217305f, 4.f / 3.f, 0.1f, 200.f), &m);
     const float y = 1.f / std::tan(1.2217305f / 2.f);
@@ -60,30 +43,26 @@ TEST(D3D9Object, ModesFormatsAndCapabilities)
     EXPECT_EQ(Direct3DCreate9(31), nullptr);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     ASSERT_NE(d3d, nullptr);
-    D3DDISPLAYMODE desktop;
-    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &desktop), D3D_OK);
-    EXPECT_GT(desktop.Width, 0u);
-    EXPECT_GT(desktop.RefreshRate, 0u);
-    EXPECT_EQ(desktop.Format, D3DFMT_X8R8G8B8);
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
+    EXPECT_GT(mode.Width, 0u);
+    EXPECT_GT(mode.RefreshRate, 0u);
+    EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);
     const UINT modes = d3d->GetAdapterModeCount(0, D3DFMT_X8R8G8B8);
     ASSERT_GE(modes, 1u);
-    D3DDISPLAYMODE mode;
     EXPECT_EQ(d3d->EnumAdapterModes(0, D3DFMT_X8R8G8B8, 0, &mode), D3D_OK);
     EXPECT_EQ(d3d->EnumAdapterModes(0, D3DFMT_X8R8G8B8, modes, &mode), D3DERR_INVALIDCALL);
 
-    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                                     D3DFMT_D24S8),
-              D3D_OK);
+    auto depthFormat = [d3d](D3DFORMAT format) {
+        return d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, format);
+    };
+    EXPECT_EQ(depthFormat(D3DFMT_D24S8), D3D_OK);
+    EXPECT_EQ(depthFormat(D3DFMT_D15S1), D3DERR_NOTAVAILABLE);
     EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D16), D3D_OK);
-    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
-                                     D3DFMT_D15S1),
-              D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE, D3DMULTISAMPLE_NONE, nullptr),
-              D3D_OK);
     DWORD levels = 99;
-    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE,
-                                              static_cast<D3DMULTISAMPLE_TYPE>(17), &levels),
-              D3DERR_NOTAVAILABLE);
+    const auto samples = static_cast<D3DMULTISAMPLE_TYPE>(17);
+    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE, D3DMULTISAMPLE_NONE, nullptr), D3D_OK);
+    EXPECT_EQ(d3d->CheckDeviceMultiSampleType(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, FALSE, samples, &levels), D3DERR_NOTAVAILABLE);
     EXPECT_EQ(levels, 0u);
 
     D3DCAPS9 caps;
@@ -119,7 +98,7 @@ TEST_F(D3D9Draw, RectanglesCoverExactPixelsAndTheLastPresentedFrameStaysReadable
         EXPECT_EQ(Pixel(x, y), 0u) << x << "," << y;
 }
 
-TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMask)
+TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsOnOrder)
 {
     EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, -0.1f, 0), D3DERR_INVALIDCALL);
@@ -143,28 +122,22 @@ TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMask)
     EXPECT_EQ(Pixel(100, 10), 0x00ff00u);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff808080, 1.f, 0);
     EXPECT_EQ(Pixel(10, 10), 0x808080u);
-}
 
-TEST_F(D3D9Draw, AlphaBlendingDependsOnOrder)
-{
-    UntexturedState();
+    // Left: opaque red, then half-transparent blue over it. Right: blended
+    // blue first, then opaque red replaces it.
+    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 15);
     m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    // Left: opaque red, then half-transparent blue over it.
+    AlphaBlend();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     DrawRect(0, 0, 64, 96, 0xffff0000);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     DrawRect(0, 0, 64, 96, 0x800000ff);
-    // Right: blended blue first (over black), then opaque red replaces it.
     DrawRect(64, 0, 128, 96, 0x800000ff);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     DrawRect(64, 0, 128, 96, 0xffff0000);
-    const DWORD left = Pixel(20, 20), right = Pixel(100, 20);
-    EXPECT_NEAR(Red(left), 127, 2);
-    EXPECT_NEAR(Blue(left), 128, 2);
-    EXPECT_EQ(right, 0xff0000u);
+    EXPECT_NEAR(Red(Pixel(20, 20)), 127, 2);
+    EXPECT_NEAR(Blue(Pixel(20, 20)), 128, 2);
+    EXPECT_EQ(Pixel(100, 20), 0xff0000u);
 }
 
 TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurfaceAndCullingFollowsTheWinding)
@@ -207,19 +180,13 @@ TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurfaceAndCullingFollowsTheWinding)
 class D3D9Scene : public DeviceTest
 {
 protected:
-    // A large white square facing the camera at depth z.
-    void Wall(float z, D3DCOLOR color = 0xffffffff)
+    // Red at the centre of a large white square facing the camera at depth z.
+    float WallRed(float z)
     {
         const float s = z * 2.f;
-        const ColorVertex quad[4] = {{-s, -s, z, color}, {-s, s, z, color}, {s, -s, z, color}, {s, s, z, color}};
-        m_pDevice->SetFVF(kColorFVF);
-        ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), D3D_OK);
-    }
-
-    float FogColourAt(float z)
-    {
+        const ColorVertex quad[4] = {{-s, -s, z, ~0u}, {-s, s, z, ~0u}, {s, -s, z, ~0u}, {s, s, z, ~0u}};
         m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-        Wall(z);
+        EXPECT_EQ(Strip(quad, kColorFVF), D3D_OK);
         return static_cast<float>(Red(Pixel(64, 48)));
     }
 };
@@ -236,80 +203,15 @@ TEST_F(D3D9Scene, Exp2PixelFogDarkensWithDistance)
     m_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP2);
     m_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0);
     m_pDevice->SetRenderState(D3DRS_FOGDENSITY, bits);
-    const float near = FogColourAt(5.f), middle = FogColourAt(20.f), far = FogColourAt(40.f);
-    EXPECT_NEAR(near, 255.f * std::exp(-0.0625f), 3.f);
-    EXPECT_NEAR(middle, 255.f * std::exp(-1.f), 3.f);
-    EXPECT_NEAR(far, 255.f * std::exp(-4.f), 3.f);
+    EXPECT_NEAR(WallRed(5.f), 255.f * std::exp(-0.0625f), 3.f);
+    EXPECT_NEAR(WallRed(20.f), 255.f * std::exp(-1.f), 3.f);
+    EXPECT_NEAR(WallRed(40.f), 255.f * std::exp(-4.f), 3.f);
     // Fog colour shows through; without fog the wall is white.
     m_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0xff0000ff);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    Wall(40.f);
+    WallRed(40.f);
     EXPECT_GT(Blue(Pixel(64, 48)), 240);
     m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    EXPECT_EQ(FogColourAt(40.f), 255.f);
-}
-
-TEST_F(D3D9Scene, LightingUsesAmbientTimesMaterialAmbientAndDiffuseAlpha)
-{
-    UntexturedState();
-    Camera();
-    m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-    m_pDevice->SetRenderState(D3DRS_AMBIENT, 0xff808080);
-    D3DMATERIAL9 material{};
-    material.Diffuse = {1.f, 1.f, 1.f, 0.5f};
-    material.Ambient = {1.f, 0.5f, 0.f, 0.f};
-    m_pDevice->SetMaterial(&material);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    // A model vertex: position and texture coordinates, no colour, no normal.
-    const TexVertex quad[4] = {{-10, -10, 5, 0, 0}, {-10, 10, 5, 0, 0}, {10, -10, 5, 0, 0}, {10, 10, 5, 0, 0}};
-    m_pDevice->SetFVF(kTexFVF);
-    ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexVertex)), D3D_OK);
-    const DWORD lit = Pixel(64, 48);
-    // (0.5 × 1, 0.5 × 0.5, 0) at alpha 0.5 over black.
-    EXPECT_NEAR(Red(lit), 64, 2);
-    EXPECT_NEAR(Green(lit), 32, 2);
-    EXPECT_EQ(Blue(lit), 0);
-}
-
-TEST_F(D3D9Scene, IndexedTrianglesFromBuffersAndRangeChecks)
-{
-    UntexturedState();
-    Camera();
-    IDirect3DVertexBuffer9* vb = nullptr;
-    IDirect3DIndexBuffer9* ib = nullptr;
-    ASSERT_EQ(m_pDevice->CreateVertexBuffer(4 * sizeof(ColorVertex), D3DUSAGE_WRITEONLY, kColorFVF, D3DPOOL_DEFAULT,
-                                            &vb, nullptr),
-              D3D_OK);
-    ASSERT_EQ(m_pDevice->CreateIndexBuffer(6 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr),
-              D3D_OK);
-    void* data = nullptr;
-    EXPECT_EQ(vb->Lock(0, 1000, &data, 0), D3DERR_INVALIDCALL);
-    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
-    const ColorVertex vertices[4] = {
-        {-10, -10, 5, 0xff00ffff}, {-10, 10, 5, 0xff00ffff}, {10, 10, 5, 0xff00ffff}, {10, -10, 5, 0xff00ffff}};
-    memcpy(data, vertices, sizeof(vertices));
-    EXPECT_EQ(vb->Unlock(), D3D_OK);
-    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
-    ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
-    const uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
-    memcpy(data, indices, sizeof(indices));
-    ib->Unlock();
-    m_pDevice->SetStreamSource(0, vb, 0, sizeof(ColorVertex));
-    m_pDevice->SetIndices(ib);
-    m_pDevice->SetFVF(kColorFVF);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    ASSERT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
-    EXPECT_EQ(Pixel(64, 48), 0x00ffffu);
-    // Beyond the index buffer, or indices beyond the vertices: refused.
-    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), D3DERR_INVALIDCALL);
-    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3DERR_INVALIDCALL);
-    m_pDevice->SetStreamSource(0, nullptr, 0, 0);
-    m_pDevice->SetIndices(nullptr);
-    EXPECT_EQ(vb->Release(), 0u);
-    EXPECT_EQ(ib->Release(), 0u);
+    EXPECT_EQ(WallRed(40.f), 255.f);
 }
 
 TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
@@ -325,18 +227,16 @@ TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
     m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
     m_pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
     const TexVertex quad[4] = {{-10, -10, 5, 0, 1}, {-10, 10, 5, 0, 0}, {10, -10, 5, 1, 1}, {10, 10, 5, 1, 0}};
-    m_pDevice->SetFVF(kTexFVF);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexVertex));
+    Strip(quad, kTexFVF);
     EXPECT_EQ(Pixel(50, 48), 0xff0000u);
     EXPECT_EQ(Pixel(78, 48), 0x00ff00u);
     // u + 0.5: the left half now samples the right texel.
-    D3DMATRIX shift{};
-    shift._11 = shift._22 = shift._33 = shift._44 = 1.f;
+    D3DMATRIX shift = Identity();
     shift._31 = 0.5f;
     m_pDevice->SetTransform(D3DTS_TEXTURE0, &shift);
     m_pDevice->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
-    m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexVertex));
+    Strip(quad, kTexFVF);
     EXPECT_EQ(Pixel(50, 48), 0x00ff00u);
     m_pDevice->SetTexture(0, nullptr);
     EXPECT_EQ(texture->Release(), 0u);
@@ -346,14 +246,12 @@ TEST_F(D3D9Scene, EachDrawUsesTheWorldMatrixSetBeforeIt)
 {
     UntexturedState();
     Camera();
-    D3DMATRIX world{};
-    world._11 = world._22 = world._33 = world._44 = 1.f;
+    D3DMATRIX world = Identity();
     auto drawAt = [&](float x, D3DCOLOR color) {
         world._41 = x;
         m_pDevice->SetTransform(D3DTS_WORLD, &world);
         const ColorVertex quad[4] = {{-1, -1, 5, color}, {-1, 1, 5, color}, {1, -1, 5, color}, {1, 1, 5, color}};
-        m_pDevice->SetFVF(kColorFVF);
-        ASSERT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColorVertex)), D3D_OK);
+        EXPECT_EQ(Strip(quad, kColorFVF), D3D_OK);
     };
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
     // Left, the same place again, right, back to the left: every draw where its matrix says.
@@ -366,8 +264,7 @@ TEST_F(D3D9Scene, EachDrawUsesTheWorldMatrixSetBeforeIt)
     EXPECT_EQ(Pixel(64 - 35, 48), 0xffffffu);
     EXPECT_EQ(Pixel(64 + 35, 48), 0x0000ffu);
     // A new view moves what the same world matrix places.
-    D3DMATRIX view{};
-    view._11 = view._22 = view._33 = view._44 = 1.f;
+    D3DMATRIX view = Identity();
     view._41 = 3.f;
     m_pDevice->SetTransform(D3DTS_VIEW, &view);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
@@ -388,19 +285,6 @@ protected:
         return object->Release();
     }
 
-    // A camera at the origin looking along +z, lighting on, white material.
-    void LitScene()
-    {
-        UntexturedState();
-        Camera();
-        m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
-        m_pDevice->SetRenderState(D3DRS_AMBIENT, 0);
-        D3DMATERIAL9 material{};
-        material.Diffuse = {1.f, 1.f, 1.f, 1.f};
-        material.Ambient = {1.f, 1.f, 1.f, 1.f};
-        m_pDevice->SetMaterial(&material);
-    }
-
     // Red at the screen centre of a small square facing the camera at z = 5,
     // lit only by the given light (or by none).
     int LitRed(const D3DLIGHT9& light, BOOL enable = TRUE)
@@ -412,29 +296,30 @@ protected:
         EXPECT_EQ(m_pDevice->SetLight(0, &light), D3D_OK);
         m_pDevice->LightEnable(0, enable);
         m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-        m_pDevice->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
-        EXPECT_EQ(m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), D3D_OK);
+        EXPECT_EQ(Strip(quad, D3DFVF_XYZ | D3DFVF_NORMAL), D3D_OK);
         return Red(Pixel(64, 48));
     }
 };
 
-TEST_F(D3D9Fidelity, BindingsKeepTheCountAndReleasedObjectsStayUsable)
+// Buffers of both pools, locked, drawn indexed, checked against their sizes.
+TEST_F(D3D9Fidelity, BuffersAreRangeCheckedAndBindingsKeepTheCountAndReleasedObjectsStayUsable)
 {
     IDirect3DTexture9* texture = Texture(2, 2, {0xff00ff00});
     IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;
     ASSERT_EQ(m_pDevice->CreateVertexBuffer(4 * sizeof(ScreenVertex), 0, kScreenFVF, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
-    ASSERT_EQ(m_pDevice->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
-    ScreenVertex* v = nullptr;
-    ASSERT_EQ(vb->Lock(0, 0, reinterpret_cast<void**>(&v), 0), D3D_OK);
+    ASSERT_EQ(m_pDevice->CreateIndexBuffer(6 * 2, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr), D3D_OK);
+    void* data = nullptr;
+    EXPECT_EQ(vb->Lock(0, 1000, &data, 0), D3DERR_INVALIDCALL);
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
     const ScreenVertex quad[4] = {{0, 0, 0, 1, 0xffffffff, 0, 0}, {64, 0, 0, 1, 0xffffffff, 1, 0},
                                   {0, 48, 0, 1, 0xffffffff, 0, 1}, {64, 48, 0, 1, 0xffffffff, 1, 1}};
-    memcpy(v, quad, sizeof(quad));
-    vb->Unlock();
-    WORD* indices = nullptr;
-    ASSERT_EQ(ib->Lock(0, 0, reinterpret_cast<void**>(&indices), 0), D3D_OK);
+    memcpy(data, quad, sizeof(quad));
+    EXPECT_EQ(vb->Unlock(), D3D_OK);
+    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+    ASSERT_EQ(ib->Lock(0, 0, &data, 0), D3D_OK);
     const WORD list[6] = {0, 1, 2, 2, 1, 3};
-    memcpy(indices, list, sizeof(list));
+    memcpy(data, list, sizeof(list));
     ib->Unlock();
 
     UntexturedState();
@@ -443,6 +328,9 @@ TEST_F(D3D9Fidelity, BindingsKeepTheCountAndReleasedObjectsStayUsable)
     m_pDevice->SetStreamSource(0, vb, 0, sizeof(ScreenVertex));
     m_pDevice->SetIndices(ib);
     m_pDevice->SetFVF(kScreenFVF);
+    // Beyond the index buffer, or indices beyond the vertices: refused.
+    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3DERR_INVALIDCALL);
     IDirect3DStateBlock9* block = nullptr;
     ASSERT_EQ(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
     EXPECT_EQ(Count(texture), 1u);
@@ -456,6 +344,7 @@ TEST_F(D3D9Fidelity, BindingsKeepTheCountAndReleasedObjectsStayUsable)
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
     EXPECT_EQ(m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
     EXPECT_EQ(Pixel(10, 10), 0x00ff00u);
+    EXPECT_EQ(Pixel(70, 10), 0u);
     // Unbound, the state block still holds them; applying it binds them again.
     m_pDevice->SetTexture(0, nullptr);
     m_pDevice->SetStreamSource(0, nullptr, 0, 0);
@@ -525,63 +414,74 @@ TEST_F(D3D9Fidelity, StagesThatReadAMissingTexturePassTheColourThrough)
     }
 }
 
-TEST_F(D3D9Fidelity, LightsFollowRangeAttenuationAndTheSpotCone)
+TEST_F(D3D9Fidelity, LightsFollowRangeAttenuationAndTheSpotConeAndAmbientTakesTheMaterial)
 {
-    LitScene();
-    // The square's centre is 5 units in front of the light at the origin.
-    auto light = [](D3DLIGHTTYPE type, float range, float att0, float att1) {
+    UntexturedState();
+    Camera();
+    m_pDevice->SetRenderState(D3DRS_LIGHTING, TRUE);
+    m_pDevice->SetRenderState(D3DRS_AMBIENT, 0);
+    D3DMATERIAL9 material{};
+    material.Diffuse = {1.f, 1.f, 1.f, 1.f};
+    material.Ambient = {1.f, 1.f, 1.f, 1.f};
+    m_pDevice->SetMaterial(&material);
+    // The square's centre is 5 units in front of the light at the origin; a
+    // light of diffuse 0 shines with ambient 1.
+    auto light = [](D3DLIGHTTYPE type, float range, float att0, float att1, float diffuse = 1.f,
+                    D3DVECTOR direction = {0.f, 0.f, 1.f}, float falloff = 1.f) {
         D3DLIGHT9 l{};
         l.Type = type;
-        l.Diffuse = {1.f, 1.f, 1.f, 1.f};
-        l.Direction = {0.f, 0.f, 1.f};
+        l.Diffuse = {diffuse, diffuse, diffuse, diffuse};
+        l.Ambient = {1.f - diffuse, 1.f - diffuse, 1.f - diffuse, 1.f - diffuse};
+        l.Direction = direction;
         l.Range = range;
         l.Attenuation0 = att0;
         l.Attenuation1 = att1;
         l.Theta = 0.4f;
         l.Phi = 1.f;
-        l.Falloff = 1.f;
+        l.Falloff = falloff;
         return l;
     };
-    struct Case { const char* what; D3DLIGHT9 light; float expected; };
-    std::vector<Case> cases = {
-        {"point beyond its range", light(D3DLIGHT_POINT, 4.f, 1.f, 0.f), 0.f},
-        {"point within its range", light(D3DLIGHT_POINT, 10.f, 1.f, 0.f), 1.f},
-        {"linear attenuation", light(D3DLIGHT_POINT, 10.f, 0.f, 0.4f), 0.5f},
-        {"spot inside the inner cone", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f), 1.f},
-    };
-    Case ambient = {"attenuated ambient", light(D3DLIGHT_POINT, 10.f, 2.f, 0.f), 0.5f};
-    ambient.light.Diffuse = {0.f, 0.f, 0.f, 0.f};
-    ambient.light.Ambient = {1.f, 1.f, 1.f, 1.f};
-    cases.push_back(ambient);
-    ambient.what = "ambient beyond the range";
-    ambient.light.Range = 4.f;
-    ambient.expected = 0.f;
-    cases.push_back(ambient);
-    Case away = {"spot aimed away", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f), 0.f};
-    away.light.Direction = {0.f, 0.f, -1.f};
-    cases.push_back(away);
     // Aimed 0.35 rad off: between the inner (0.2) and outer (0.5) half angles.
     // Lit per vertex: tilted across the square's diagonal, both ends of the
     // diagonal (and so the centre) see the same angle.
     const float off = 0.35f, length = std::sqrt(0.08f + 25.f), rho = 5.f * std::cos(off) / length;
-    const float fraction = (rho - std::cos(0.5f)) / (std::cos(0.2f) - std::cos(0.5f));
-    for (float falloff : {1.f, 2.f})
-    {
-        Case edge = {"spot between the cones", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f),
-                     std::pow(fraction, falloff) * 5.f / length};
-        edge.light.Direction = {std::sin(off) / std::sqrt(2.f), std::sin(off) / std::sqrt(2.f), std::cos(off)};
-        edge.light.Falloff = falloff;
-        cases.push_back(edge);
-    }
-    cases.push_back({"directional, range unset", light(D3DLIGHT_DIRECTIONAL, 0.f, 1.f, 0.f), 1.f});
-    for (const Case& c : cases)
+    const float fraction = (rho - std::cos(0.5f)) / (std::cos(0.2f) - std::cos(0.5f)), facing = 5.f / length;
+    const D3DVECTOR tilted = {std::sin(off) / std::sqrt(2.f), std::sin(off) / std::sqrt(2.f), std::cos(off)};
+    const struct { const char* what; D3DLIGHT9 light; float expected; } cases[] = {
+        {"point beyond its range", light(D3DLIGHT_POINT, 4.f, 1.f, 0.f), 0.f},
+        {"point within its range", light(D3DLIGHT_POINT, 10.f, 1.f, 0.f), 1.f},
+        {"linear attenuation", light(D3DLIGHT_POINT, 10.f, 0.f, 0.4f), 0.5f},
+        {"spot inside the inner cone", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f), 1.f},
+        {"attenuated ambient", light(D3DLIGHT_POINT, 10.f, 2.f, 0.f, 0.f), 0.5f},
+        {"ambient beyond the range", light(D3DLIGHT_POINT, 4.f, 2.f, 0.f, 0.f), 0.f},
+        {"spot aimed away", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f, 1.f, {0.f, 0.f, -1.f}), 0.f},
+        {"spot between the cones", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f, 1.f, tilted, 1.f), fraction * facing},
+        {"spot between the cones, falloff 2", light(D3DLIGHT_SPOT, 10.f, 1.f, 0.f, 1.f, tilted, 2.f), fraction * fraction * facing},
+        {"directional, range unset", light(D3DLIGHT_DIRECTIONAL, 0.f, 1.f, 0.f), 1.f},
+    };
+    for (const auto& c : cases)
         EXPECT_NEAR(LitRed(c.light), 255.f * c.expected, 2.f) << c.what;
     // A light's colour shades by the normal; a disabled light shades nothing.
-    cases.back().light.Diffuse = {0.f, 1.f, 0.f, 1.f};
-    LitRed(cases.back().light);
+    D3DLIGHT9 green = light(D3DLIGHT_DIRECTIONAL, 0.f, 1.f, 0.f);
+    green.Diffuse = {0.f, 1.f, 0.f, 1.f};
+    LitRed(green);
     EXPECT_EQ(Pixel(64, 48), 0x00ff00u);
-    LitRed(cases.back().light, FALSE);
+    LitRed(green, FALSE);
     EXPECT_EQ(Pixel(64, 48), 0u);
+
+    // The ambient light times the material's ambient, at the diffuse alpha, on
+    // a vertex without colour or normal: (0.5 × 1, 0.5 × 0.5, 0) at alpha 0.5 over black.
+    m_pDevice->SetRenderState(D3DRS_AMBIENT, 0xff808080);
+    material.Diffuse = {1.f, 1.f, 1.f, 0.5f};
+    material.Ambient = {1.f, 0.5f, 0.f, 0.f};
+    m_pDevice->SetMaterial(&material);
+    AlphaBlend();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    const TexVertex quad[4] = {{-10, -10, 5, 0, 0}, {-10, 10, 5, 0, 0}, {10, -10, 5, 0, 0}, {10, 10, 5, 0, 0}};
+    ASSERT_EQ(Strip(quad, kTexFVF), D3D_OK);
+    EXPECT_NEAR(Red(Pixel(64, 48)), 64, 2);
+    EXPECT_NEAR(Green(Pixel(64, 48)), 32, 2);
+    EXPECT_EQ(Blue(Pixel(64, 48)), 0);
 }
 
 TEST_F(D3D9Fidelity, OverlayWithTheHalfPixelOffsetMapsEachTexelOntoOnePixel)

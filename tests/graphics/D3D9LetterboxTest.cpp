@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "D3D9TestSupport.h"
+#include "GrafikTestSupport.h"
 
 TEST(D3D9Letterbox, TheBackBufferIsFittedAndCentred)
 {
@@ -73,18 +72,7 @@ namespace
 class D3D9LetterboxDevice : public gfx::DeviceTest
 {
 protected:
-    void SetUp() override
-    {
-        gfx::UseOffscreenVideo();
-        m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_pD3D, nullptr);
-        m_hWindow = aeCreateWindow("Breitbild", 1920, 1080, nullptr);
-        ASSERT_NE(m_hWindow, nullptr);
-        m_Params = WindowedParams(1024, 768);
-        ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &m_Params,
-                                       &m_pDevice),
-                  D3D_OK);
-    }
+    void SetUp() override { Open(1920, 1080, 1024, 768); }
 
     // A filled circle as a fan of screen triangles.
     void DrawCircle(float cx, float cy, float radius, D3DCOLOR color)
@@ -125,24 +113,6 @@ TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
     aeD3D9ReadWindowPicture(m_pDevice, &pixels, &w, &h);
     ASSERT_EQ(w, 1920);
     ASSERT_EQ(h, 1080);
-    if (const char* dump = std::getenv("HALVORAN_DUMP_LETTERBOX"))
-    {
-        // A picture to look at: binary PPM.
-        if (FILE* f = std::fopen(dump, "wb"))
-        {
-            std::fprintf(f, "P6\n%d %d\n255\n", w, h);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                {
-                    const uint32_t c = At(pixels, w, x, y);
-                    const unsigned char rgb[3] = {static_cast<unsigned char>(c >> 16),
-                                                  static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c)};
-                    std::fwrite(rgb, 1, 3, f);
-                }
-            std::fclose(f);
-        }
-    }
-
     // Bars of exactly 240 pixels on both sides, the picture between them.
     for (int y : {0, 300, 540, 1079})
     {
@@ -158,22 +128,12 @@ TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
 
     // The circle is as wide as it is high: 300 × 1080 / 768 ≈ 422 pixels of
     // radius both ways, centred in the window.
-    int left = w, right = -1, top = h, bottom = -1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (IsRed(At(pixels, w, x, y)))
-            {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    const int width = right - left + 1, height = bottom - top + 1;
-    EXPECT_NEAR(width, 844, 4);
-    EXPECT_NEAR(height, 844, 4);
-    EXPECT_NEAR(width, height, 2);
-    EXPECT_NEAR((left + right) / 2.0, 959.5, 2.0);
-    EXPECT_NEAR((top + bottom) / 2.0, 539.5, 2.0);
+    const test::Box box = test::Bounds(w, h, [&](int x, int y) { return IsRed(At(pixels, w, x, y)); });
+    EXPECT_NEAR(box.right - box.left + 1, 844, 4);
+    EXPECT_NEAR(box.bottom - box.top + 1, 844, 4);
+    EXPECT_NEAR(box.right - box.left, box.bottom - box.top, 2);
+    EXPECT_NEAR(box.CentreX(), 959.5, 2.0);
+    EXPECT_NEAR(box.CentreY(), 539.5, 2.0);
 
     // The window's points lead back to the same back-buffer pixels.
     int bx = -1, by = -1;
@@ -190,17 +150,10 @@ TEST_F(D3D9LetterboxDevice, A4To3PictureOn16To9HasBlackPillarsAndARoundCircle)
 
 TEST_F(D3D9LetterboxDevice, AFullScreenDeviceOfAnotherShapeThanTheDesktopGetsBars)
 {
-    ASSERT_EQ(m_pDevice->Release(), 0u);
-    m_pDevice = nullptr;
     const int dw = GetSystemMetrics(SM_CXSCREEN), dh = GetSystemMetrics(SM_CYSCREEN);
     // A back buffer of another shape than the desktop's.
     const UINT bw = dw * 9 == dh * 16 ? 1024 : 1280, bh = dw * 9 == dh * 16 ? 768 : 720;
-    D3DPRESENT_PARAMETERS params = WindowedParams(bw, bh);
-    params.Windowed = FALSE;
-    params.FullScreen_RefreshRateInHz = 60;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MIXED_VERTEXPROCESSING, &params, &m_pDevice),
-              D3D_OK);
+    ASSERT_EQ(RecreateFullScreen(bw, bh, D3DCREATE_MIXED_VERTEXPROCESSING), D3D_OK);
     ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_XRGB(255, 255, 255), 1.0f, 0), D3D_OK);
     std::vector<uint8_t> pixels;
     int w = 0, h = 0;

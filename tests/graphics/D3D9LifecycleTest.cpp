@@ -149,15 +149,7 @@ using D3D9Window = DeviceTest;
 
 TEST_F(D3D9Window, FullScreenDeviceScalesAndIsLostWhileMinimised)
 {
-    ASSERT_EQ(m_pDevice->Release(), 0u);
-    m_pDevice = nullptr;
-    D3DPRESENT_PARAMETERS params = WindowedParams(320, 240);
-    params.Windowed = FALSE;
-    params.FullScreen_RefreshRateInHz = 60;
-    params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-    params.MultiSampleType = D3DMULTISAMPLE_NONE;
-    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_MIXED_VERTEXPROCESSING, &params, &m_pDevice),
-              D3D_OK);
+    ASSERT_EQ(RecreateFullScreen(320, 240, D3DCREATE_MIXED_VERTEXPROCESSING), D3D_OK);
     IDirect3DSurface9* surface = nullptr;
     ASSERT_EQ(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
     D3DSURFACE_DESC desc;
@@ -174,11 +166,9 @@ TEST_F(D3D9Window, FullScreenDeviceScalesAndIsLostWhileMinimised)
     ShowWindow(m_hWindow, SW_MINIMIZE);
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
     EXPECT_EQ(m_pDevice->TestCooperativeLevel(), D3DERR_DEVICELOST);
-    EXPECT_EQ(m_pDevice->Release(), 0u);
-    m_pDevice = nullptr;
-    EXPECT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, 0, &params, &m_pDevice), D3DERR_DEVICELOST);
+    EXPECT_EQ(RecreateFullScreen(320, 240), D3DERR_DEVICELOST);
     ShowWindow(m_hWindow, SW_RESTORE);
-    ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, 0, &params, &m_pDevice), D3D_OK);
+    ASSERT_EQ(RecreateFullScreen(320, 240), D3D_OK);
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 

@@ -108,81 +108,61 @@ struct Cache
     }
 };
 
-enum Where
-{
-    RENDER,
-    SAMPLER,
-    VIEWPORT_WIDTH,
-    VIEWPORT_MAXZ
-};
+// Where a change goes in the inputs.
+using Setter = void (*)(Inputs& in, int index, DWORD value);
+void Render(Inputs& in, int index, DWORD value) { in.rs[index] = value; }
+void Sampler(Inputs& in, int index, DWORD value) { in.samp[index] = value; }
+void ViewportWidth(Inputs& in, int, DWORD value) { in.viewport.Width = value; }
+void ViewportMaxZ(Inputs& in, int, DWORD value) { in.viewport.MaxZ = static_cast<float>(value) / 100.f; }
 
 struct Change
 {
-    Where where;
+    Setter set;
     int index;
     DWORD first, second;   // set first (twice), then second
     std::vector<std::string> sent;   // the calls a change from first to second sends
 };
-
-void Set(Inputs& in, const Change& change, DWORD value)
-{
-    switch (change.where)
-    {
-    case RENDER:
-        in.rs[change.index] = value;
-        break;
-    case SAMPLER:
-        in.samp[change.index] = value;
-        break;
-    case VIEWPORT_WIDTH:
-        in.viewport.Width = value;
-        break;
-    case VIEWPORT_MAXZ:
-        in.viewport.MaxZ = static_cast<float>(value) / 100.f;
-        break;
-    }
-}
 }   // namespace
 
 TEST(D3D9StateCache, TheSameStateTwiceSendsOnceAndEachChangeOnlyItsCall)
 {
     const std::vector<Change> changes = {
-        {RENDER, D3DRS_ZFUNC, D3DCMP_LESS, D3DCMP_GREATER, {"DepthFunc"}},
-        {RENDER, D3DRS_ZWRITEENABLE, FALSE, TRUE, {"DepthMask"}},
-        {RENDER, D3DRS_ZENABLE, D3DZB_TRUE, D3DZB_FALSE, {"Toggle"}},
-        {RENDER, D3DRS_SRCBLEND, D3DBLEND_ONE, D3DBLEND_ZERO, {"BlendFunc"}},
-        {RENDER, D3DRS_BLENDOP, D3DBLENDOP_ADD, D3DBLENDOP_MAX, {"BlendEquation"}},
-        {RENDER, D3DRS_BLENDFACTOR, 0x80000000, 0x80ff0000, {"BlendColor"}},
-        {RENDER, D3DRS_ALPHABLENDENABLE, TRUE, FALSE, {"Toggle"}},
-        {RENDER, D3DRS_CULLMODE, D3DCULL_CCW, D3DCULL_CW, {"FrontFace"}},
-        {RENDER, D3DRS_CULLMODE, D3DCULL_CW, D3DCULL_NONE, {"Toggle"}},
-        {RENDER, D3DRS_COLORWRITEENABLE, 0xf, 0x7, {"ColorMask"}},
-        {RENDER, D3DRS_FILLMODE, D3DFILL_SOLID, D3DFILL_WIREFRAME, {"PolygonMode"}},
-        {RENDER, D3DRS_MULTISAMPLEANTIALIAS, TRUE, FALSE, {"Toggle"}},
+        {Render, D3DRS_ZFUNC, D3DCMP_LESS, D3DCMP_GREATER, {"DepthFunc"}},
+        {Render, D3DRS_ZWRITEENABLE, FALSE, TRUE, {"DepthMask"}},
+        {Render, D3DRS_ZENABLE, D3DZB_TRUE, D3DZB_FALSE, {"Toggle"}},
+        {Render, D3DRS_SRCBLEND, D3DBLEND_ONE, D3DBLEND_ZERO, {"BlendFunc"}},
+        {Render, D3DRS_BLENDOP, D3DBLENDOP_ADD, D3DBLENDOP_MAX, {"BlendEquation"}},
+        {Render, D3DRS_BLENDFACTOR, 0x80000000, 0x80ff0000, {"BlendColor"}},
+        {Render, D3DRS_ALPHABLENDENABLE, TRUE, FALSE, {"Toggle"}},
+        {Render, D3DRS_CULLMODE, D3DCULL_CCW, D3DCULL_CW, {"FrontFace"}},
+        {Render, D3DRS_CULLMODE, D3DCULL_CW, D3DCULL_NONE, {"Toggle"}},
+        {Render, D3DRS_COLORWRITEENABLE, 0xf, 0x7, {"ColorMask"}},
+        {Render, D3DRS_FILLMODE, D3DFILL_SOLID, D3DFILL_WIREFRAME, {"PolygonMode"}},
+        {Render, D3DRS_MULTISAMPLEANTIALIAS, TRUE, FALSE, {"Toggle"}},
         // A render state no part reads changes nothing.
-        {RENDER, D3DRS_FOGCOLOR, 0, 0xff00ff, {}},
-        {SAMPLER, D3DSAMP_MINFILTER, D3DTEXF_POINT, D3DTEXF_LINEAR, {"SamplerInt"}},
-        {SAMPLER, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, {"SamplerInt"}},
-        {SAMPLER, D3DSAMP_BORDERCOLOR, 0, 0xffffffff, {"SamplerFloats"}},
-        {SAMPLER, D3DSAMP_MAXMIPLEVEL, 0, 2, {"SamplerFloat"}},
+        {Render, D3DRS_FOGCOLOR, 0, 0xff00ff, {}},
+        {Sampler, D3DSAMP_MINFILTER, D3DTEXF_POINT, D3DTEXF_LINEAR, {"SamplerInt"}},
+        {Sampler, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, {"SamplerInt"}},
+        {Sampler, D3DSAMP_BORDERCOLOR, 0, 0xffffffff, {"SamplerFloats"}},
+        {Sampler, D3DSAMP_MAXMIPLEVEL, 0, 2, {"SamplerFloat"}},
         // Anisotropy counts only for an anisotropic filter.
-        {SAMPLER, D3DSAMP_MAXANISOTROPY, 1, 8, {}},
-        {SAMPLER, D3DSAMP_MAGFILTER, D3DTEXF_POINT, D3DTEXF_ANISOTROPIC, {"SamplerInt", "SamplerFloat"}},
-        {VIEWPORT_WIDTH, 0, 64, 32, {"Viewport"}},
-        {VIEWPORT_MAXZ, 0, 100, 50, {"DepthRange"}},
+        {Sampler, D3DSAMP_MAXANISOTROPY, 1, 8, {}},
+        {Sampler, D3DSAMP_MAGFILTER, D3DTEXF_POINT, D3DTEXF_ANISOTROPIC, {"SamplerInt", "SamplerFloat"}},
+        {ViewportWidth, 0, 64, 32, {"Viewport"}},
+        {ViewportMaxZ, 0, 100, 50, {"DepthRange"}},
     };
     for (const Change& change : changes)
     {
-        SCOPED_TRACE(std::to_string(change.where) + "/" + std::to_string(change.index));
+        SCOPED_TRACE("row " + std::to_string(&change - changes.data()));
         RecordingGl gl;
         Cache cache;
         Inputs in;
-        Set(in, change, change.first);
+        change.set(in, change.index, change.first);
         cache.Apply(gl, in);
         EXPECT_FALSE(gl.TakeNames().empty());
         cache.Apply(gl, in);
         EXPECT_TRUE(gl.TakeNames().empty());
-        Set(in, change, change.second);
+        change.set(in, change.index, change.second);
         cache.Apply(gl, in);
         EXPECT_EQ(gl.TakeNames(), change.sent);
         cache.Apply(gl, in);

@@ -14,30 +14,23 @@
 
 namespace gfx
 {
-struct ScreenVertex
-{
-    float x, y, z, rhw;
-    D3DCOLOR color;
-    float u, v;
-};
+struct ScreenVertex { float x, y, z, rhw; D3DCOLOR color; float u, v; };
 constexpr DWORD kScreenFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
-struct ColorVertex
-{
-    float x, y, z;
-    D3DCOLOR color;
-};
+struct ColorVertex { float x, y, z; D3DCOLOR color; };
 constexpr DWORD kColorFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
-
-struct TexVertex
-{
-    float x, y, z, u, v;
-};
+struct TexVertex { float x, y, z, u, v; };
 constexpr DWORD kTexFVF = D3DFVF_XYZ | D3DFVF_TEX1;
 
 inline void UseOffscreenVideo()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
+}
+
+inline D3DMATRIX Identity()
+{
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.f;
+    return m;
 }
 
 class DeviceTest : public ::testing::Test
@@ -46,14 +39,18 @@ protected:
     static constexpr UINT kWidth = 128;
     static constexpr UINT kHeight = 96;
 
-    void SetUp() override
+    void SetUp() override { Open(kWidth, kHeight, kWidth, kHeight); }
+
+    // A window of the given size and a windowed device on it with a back
+    // buffer of width × height.
+    void Open(int windowWidth, int windowHeight, UINT width, UINT height)
     {
         UseOffscreenVideo();
         m_pD3D = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(m_pD3D, nullptr);
-        m_hWindow = aeCreateWindow("Test", static_cast<int>(kWidth), static_cast<int>(kHeight), nullptr);
+        m_hWindow = aeCreateWindow("Test", windowWidth, windowHeight, nullptr);
         ASSERT_NE(m_hWindow, nullptr);
-        m_Params = WindowedParams(kWidth, kHeight);
+        m_Params = WindowedParams(width, height);
         ASSERT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, D3DCREATE_HARDWARE_VERTEXPROCESSING, &m_Params,
                                        &m_pDevice),
                   D3D_OK);
@@ -87,6 +84,22 @@ protected:
         return p;
     }
 
+    // The fixture's device released and made anew, full screen at this size.
+    HRESULT RecreateFullScreen(UINT width, UINT height, DWORD flags = 0)
+    {
+        if (m_pDevice)
+        {
+            EXPECT_EQ(m_pDevice->Release(), 0u);
+        }
+        m_pDevice = nullptr;
+        m_Params = WindowedParams(width, height);
+        m_Params.Windowed = FALSE;
+        m_Params.FullScreen_RefreshRateInHz = 60;
+        m_Params.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+        D3DPRESENT_PARAMETERS params = m_Params;
+        return m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, flags, &params, &m_pDevice);
+    }
+
     // Stage 0 shows the vertex colour only.
     void UntexturedState()
     {
@@ -102,8 +115,7 @@ protected:
     // A camera at the origin looking along +z.
     void Camera()
     {
-        D3DMATRIX identity{};
-        identity._11 = identity._22 = identity._33 = identity._44 = 1.f;
+        const D3DMATRIX identity = Identity();
         m_pDevice->SetTransform(D3DTS_WORLD, &identity);
         m_pDevice->SetTransform(D3DTS_VIEW, &identity);
         D3DXMATRIX projection;
@@ -117,6 +129,14 @@ protected:
         m_pDevice->SetTextureStageState(0, D3DTSS_COLOROP, op);
         m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG1, arg1);
         m_pDevice->SetTextureStageState(0, D3DTSS_COLORARG2, arg2);
+    }
+
+    // Source alpha blended over the picture.
+    void AlphaBlend()
+    {
+        m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        m_pDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        m_pDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     }
 
     // A texture of w × h texels given row by row; a single texel fills it.
@@ -136,16 +156,20 @@ protected:
         return texture;
     }
 
-    // A screen rectangle as a strip of two triangles, in pixels.
-    HRESULT DrawRect(float x1, float y1, float x2, float y2, D3DCOLOR color, float z = 0.f, float u1 = 0.f,
-                     float v1 = 0.f, float u2 = 1.f, float v2 = 1.f)
+    // Four vertices as a strip of two triangles.
+    template <class Vertex>
+    HRESULT Strip(const Vertex (&quad)[4], DWORD fvf)
     {
-        const ScreenVertex quad[4] = {{x1, y2, z, 1.f, color, u1, v2},
-                                      {x1, y1, z, 1.f, color, u1, v1},
-                                      {x2, y2, z, 1.f, color, u2, v2},
-                                      {x2, y1, z, 1.f, color, u2, v1}};
-        m_pDevice->SetFVF(kScreenFVF);
-        return m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+        m_pDevice->SetFVF(fvf);
+        return m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+    }
+
+    // A screen rectangle in pixels.
+    HRESULT DrawRect(float x1, float y1, float x2, float y2, D3DCOLOR color, float z = 0.f)
+    {
+        const ScreenVertex quad[4] = {
+            {x1, y2, z, 1.f, color, 0, 1}, {x1, y1, z, 1.f, color, 0, 0}, {x2, y2, z, 1.f, color, 1, 1}, {x2, y1, z, 1.f, color, 1, 0}};
+        return Strip(quad, kScreenFVF);
     }
 
     // The back buffer pixel as 0xRRGGBB, of the fixture's device or another.

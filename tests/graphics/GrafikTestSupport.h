@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -65,6 +66,25 @@ public:
     HWND m_hWindow = nullptr;
     static inline int s_iWidth = 0;
 };
+
+// The smallest rectangle around the pixels (x, y) of a width × height picture
+// for which lit(x, y) holds; right is -1 when there are none.
+struct Box
+{
+    int left, top, right, bottom;
+    double CentreX() const { return (left + right) / 2.0; }
+    double CentreY() const { return (top + bottom) / 2.0; }
+};
+template <class Lit>
+Box Bounds(int width, int height, Lit lit)
+{
+    Box box = {width, height, -1, -1};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (lit(x, y))
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x), std::max(box.bottom, y)};
+    return box;
+}
 
 // A 24-bit BMP file of w × h pixels (0xRRGGBB, rows from the top).
 inline std::vector<unsigned char> MakeBmp(int w, int h, const std::vector<uint32_t>& rgb)

@@ -26,13 +26,6 @@ void ExpectNear(const Matrix& expected, const Matrix& actual, float tol = 1e-5f)
     for (int i = 0; i < 16; i++) EXPECT_NEAR(expected.m[i / 4][i % 4], actual.m[i / 4][i % 4], tol) << "element " << i;
 }
 
-// A camera at (0, 0, −10) looking along +z with a 90° square view, near 1, far 100.
-void CameraPlanes(Plane* planes)
-{
-    const Matrix view = MatrixCamera(Vector3(0, 0, -10), Vector3(0, 0, 0), Vector3(0, 1, 0));
-    ComputeClipPlanes(view, MatrixProjection(kPi / 2, 1.0f, 1.0f, 100.0f), planes);
-}
-
 // Each point lies outside the given plane first (−1: inside all six).
 void ExpectFirstExcluding(const Plane* planes, std::initializer_list<std::pair<Vector3, int>> points)
 {
@@ -134,7 +127,7 @@ TEST(MathMatrix, LayoutTransposeTextureMatrixAndDeterminant)
     EXPECT_FLOAT_EQ(-1.0f, MatrixDet(MatrixAxes(Vector3(0, 1, 0), Vector3(1, 0, 0), Vector3(0, 0, 1))));
 }
 
-TEST(MathMatrix, ProductsAndRotations)
+TEST(MathMatrix, ProductsRotationsAndTheInverse)
 {
     // The product applies the left matrix first: (0,0,0) is moved to (1,0,0),
     // then turned about Y to (0,0,−1).
@@ -159,22 +152,20 @@ TEST(MathMatrix, ProductsAndRotations)
     // the other order would give (1, 0, 0).
     ExpectNear(Vector3(0, -1, 0),
                Vector3TransformCoords(Vector3(0, 0, 1), MatrixRotation(kPi / 2, kPi / 2, 0), nullptr));
-}
 
-TEST(MathMatrix, Inverse)
-{
+    // The inverse; a singular matrix gives the identity.
     const Vector3 t(3, -4, 5.5f);
     EXPECT_EQ(MatrixTranslation(-t), MatrixInvert(MatrixTranslation(t)));
-    EXPECT_EQ(MatrixIdentity(), MatrixInvert(MatrixScaling(Vector3(1, 0, 1)) * MatrixTranslation(t)));  // singular
-    const Matrix m = MatrixScaling(Vector3(2, 0.5f, 3)) * MatrixRotation(0.3f, 1.2f, -0.4f) * MatrixTranslation(t);
-    ExpectNear(MatrixIdentity(), m * MatrixInvert(m));
-    ExpectNear(MatrixIdentity(), m / m);
+    EXPECT_EQ(MatrixIdentity(), MatrixInvert(MatrixScaling(Vector3(1, 0, 1)) * MatrixTranslation(t)));
+    const Matrix s = MatrixScaling(Vector3(2, 0.5f, 3)) * MatrixRotation(0.3f, 1.2f, -0.4f) * MatrixTranslation(t);
+    ExpectNear(MatrixIdentity(), s * MatrixInvert(s));
+    ExpectNear(MatrixIdentity(), s / s);
     const Matrix other = MatrixRotationX(0.9f);
-    ExpectNear(other, (other * m) / m);
+    ExpectNear(other, (other * s) / s);
     // The fourth column of the input is ignored and becomes (0, 0, 0, 1).
-    Matrix p = m;
+    Matrix p = s;
     p.m14 = 1; p.m24 = 2; p.m34 = 3; p.m44 = 0;
-    EXPECT_EQ(MatrixInvert(m), MatrixInvert(p));
+    EXPECT_EQ(MatrixInvert(s), MatrixInvert(p));
 }
 
 TEST(MathMatrix, ProjectionAndCamera)
@@ -344,8 +335,10 @@ TEST(MathCulling, BoxPlanes)
 
 TEST(MathCulling, ClipPlanesOfAView)
 {
+    // A camera at (0, 0, −10) looking along +z with a 90° square view, near 1, far 100.
     Plane planes[6];
-    CameraPlanes(planes);
+    const Matrix view = MatrixCamera(Vector3(0, 0, -10), Vector3(0, 0, 0), Vector3(0, 1, 0));
+    ComputeClipPlanes(view, MatrixProjection(kPi / 2, 1.0f, 1.0f, 100.0f), planes);
     for (const Plane& p : planes) EXPECT_NEAR(1.0f, Vector3Length(PlaneNormal(p)), 1e-6f);
 
     EXPECT_EQ(1, PointVisible(Vector3(0, 0, 0), planes));

@@ -4,6 +4,7 @@
 #include "../graphics/GrafikTestSupport.h"
 #include "../resources/ResourceTestUtil.h"
 #include "MazeTestUtil.h"
+#include "MazeView.h"
 
 #include "aeCamera.h"
 #include "aeMaze.h"
@@ -79,13 +80,7 @@ protected:
     std::vector<uint32_t> Draw(Vector2 position, float rotation)
     {
         aeCamera::Init(position, rotation, 0.0f);
-        aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        aeGrafik::BeginScene();
-        Vector3 eye, right;
-        aeCamera::SetMatrices(&eye, &right, 0);
-        aeMaze::Render(0.0f, eye, right, 1);
-        aeMaze::Render(0.0f, eye, right, 2);
-        aeGrafik::EndScene();
+        test::DrawMazeView();
         return ReadBackBuffer();
     }
     // The strongest channel of a pixel: 'r', 'g', 'b', or 0 for black.
