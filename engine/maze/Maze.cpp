@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <cstring>
-#include <new>
+#include <memory>
+#include <type_traits>
+
+#include "aeLargeMemory.h"
 
 const unsigned char g_abySlotBits[AE_NUM_SLOTS] = {0x40, 0x80, 0x04, 0x08, 0x10, 0x20, 0x02};
 
@@ -44,27 +47,36 @@ void aeMaze::Clear()
     m_aWalls.Clear();
     m_aFloors.Clear();
     m_aCeilings.Clear();
-    delete[] m_pFields;
+    FreeFields();
+}
+
+// The grid is given back without running destructors.
+static_assert(std::is_trivially_destructible_v<aeMazeField>);
+
+void aeMaze::FreeFields()
+{
+    aeFreeLarge(m_pFields, static_cast<size_t>(m_iWidth) * static_cast<size_t>(m_iHeight) * sizeof(aeMazeField));
     m_pFields = nullptr;
     m_iWidth = m_iHeight = 0;
 }
 
-int aeMaze::AllocateFields(int width, int height)
+int aeMaze::AllocateFields(int width, int height, int bConstruct)
 {
-    delete[] m_pFields;
-    m_pFields = nullptr;
-    m_iWidth = m_iHeight = 0;
+    FreeFields();
     if (width < 1 || height < 1 || static_cast<long long>(width) * height > kMaxFields)
     {
         AE_ERROR("aeMaze::Init", "Ungültige Größe des Labyrinths: %d x %d!", width, height);
         return 0;
     }
-    m_pFields = new (std::nothrow) aeMazeField[static_cast<size_t>(width) * static_cast<size_t>(height)];
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    m_pFields = static_cast<aeMazeField*>(aeAllocateLarge(count * sizeof(aeMazeField)));
     if (!m_pFields)
     {
         AE_ERROR("aeMaze::Init", "Nicht genug Speicher für %d x %d Felder!", width, height);
         return 0;
     }
+    if (bConstruct)
+        std::uninitialized_default_construct_n(m_pFields, count);
     m_iWidth = width;
     m_iHeight = height;
     return 1;

@@ -2,28 +2,10 @@
 #include "Sound.h"
 #include "aeCamera.h"
 #include "aeError.h"
-#include "aeLargeMemory.h"
 
 // Slots in the order in which a field fires them.
 static const int kActivationOrder[AE_NUM_SLOTS] = {AE_SLOT_OBJECT, AE_SLOT_WALL0, AE_SLOT_WALL1, AE_SLOT_WALL2,
                                                    AE_SLOT_WALL3,  AE_SLOT_FLOOR, AE_SLOT_CEILING};
-
-void* aeMazeField::operator new[](size_t bytes)
-{
-    if (void* block = aeAllocateLarge(bytes))
-        return block;
-    throw std::bad_alloc();
-}
-
-void* aeMazeField::operator new[](size_t bytes, const std::nothrow_t&) noexcept
-{
-    return aeAllocateLarge(bytes);
-}
-
-void aeMazeField::operator delete[](void* block, size_t bytes) noexcept
-{
-    aeFreeLarge(block, bytes);
-}
 
 // The duration of the player's animation; a slot whose animation did not
 // resolve has none and counts as played through at once.
@@ -39,23 +21,31 @@ int aeMazeField::Init(int bSounds)
         const aeMazeRecord* record = GetRecord(slot);
         if (!record)
             continue;
-        aeAnimationPlayer& player = m_aAnimations[slot];
-        // Set directly rather than through Init, which would report every
-        // record whose animation did not resolve on every update.
-        player.m_pAnimation = record->m_pAnimation;
-        player.m_fTime = 0.0f;
-        player.m_bLoop = 0;
-        player.m_fSpeed = 1.0f;
-        if (record->m_iMode != AE_MODE_ONCE)
-        {
-            player.Start(1);
-            if (bSounds && record->m_iMode == AE_MODE_VANISH && !(m_byActivated & g_abySlotBits[slot]))
-                PlaySound(slot, AE_DSBPLAY_LOOPING);
-        }
-        else
-            player.m_fSpeed = 0.0f;
+        m_aAnimations[slot] = FirstPlayer(*record);
+        if (bSounds && record->m_iMode == AE_MODE_VANISH && !(m_byActivated & g_abySlotBits[slot]))
+            PlaySound(slot, AE_DSBPLAY_LOOPING);
     }
     return 1;
+}
+
+aeAnimationPlayer aeMazeField::FirstPlayer(const aeMazeRecord& record)
+{
+    // Set directly rather than through Init, which would report every record
+    // whose animation did not resolve on every update.
+    aeAnimationPlayer player;
+    player.m_pAnimation = record.m_pAnimation;
+    player.m_fTime = 0.0f;
+    if (record.m_iMode != AE_MODE_ONCE)
+    {
+        player.m_bLoop = 1;
+        player.m_fSpeed = 1.0f;
+    }
+    else
+    {
+        player.m_bLoop = 0;
+        player.m_fSpeed = 0.0f;
+    }
+    return player;
 }
 
 void aeMazeField::Activate(int bUse)

@@ -7,7 +7,9 @@
 #include "aeMusic.h"
 
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -79,6 +81,13 @@ template <class T, class Set> void FillList(DynList<T>* list, const std::vector<
             set(record, from);
             FillRecord(record, from);
         }
+}
+
+template <class T> void FirstPlayers(const DynList<T>& list, std::vector<aeAnimationPlayer>* players)
+{
+    players->resize(static_cast<size_t>(list.GetNumElements()));
+    for (int i = 0; i < list.GetNumElements(); ++i)
+        (*players)[static_cast<size_t>(i)] = aeMazeField::FirstPlayer(*list[i]);
 }
 
 void FieldEntry(int index, aeMapField* entry, void*)
@@ -192,23 +201,39 @@ int aeMaze::Init(VFile* file)
     FillList(&m_aCeilings, map.ceilings,
              [](aeCeiling* ceiling, const aeMapRecord& from) { ceiling->m_fHeight = from.lead[0]; });
 
-    if (!AllocateFields(map.width, map.height))
+    if (!AllocateFields(map.width, map.height, 0))
     {
         Clear();
         return 0;
     }
-    // One pass over the grid: each field gets its indices and its players
-    // (as Update(0) would give them) while it is in the cache.
+    // Every record's first player, from a small table rather than from the
+    // records themselves: a big grid asks millions of times.
+    std::vector<aeAnimationPlayer> firsts[4];
+    FirstPlayers(m_aFloors, &firsts[0]);
+    FirstPlayers(m_aCeilings, &firsts[1]);
+    FirstPlayers(m_aWalls, &firsts[2]);
+    FirstPlayers(m_aObjects, &firsts[3]);
+    // The table of each slot: floor, ceiling, four walls, object.
+    static_assert(AE_SLOT_FLOOR == 0 && AE_SLOT_CEILING == 1 && AE_SLOT_WALL0 == 2 && AE_SLOT_OBJECT == 6);
+    static const int kTableOfSlot[AE_NUM_SLOTS] = {0, 1, 2, 2, 2, 2, 3};
+    // One pass over the grid: each field is made in place and gets its
+    // indices and its players (as Update(0) would give them) while its
+    // memory, just handed out by the system, is in the cache.
     const int fields = map.width * map.height;
     for (int i = 0; i < fields; ++i)
     {
         const aeMapField& entry = map.fields[static_cast<size_t>(i)];
-        aeMazeField& field = m_pFields[i];
+        aeMazeField& field = *new (&m_pFields[i]) aeMazeField;
         field.m_iFloor = entry[AE_SLOT_FLOOR];
         field.m_iCeiling = entry[AE_SLOT_CEILING];
         std::memcpy(field.m_aiWalls, &entry[AE_SLOT_WALL0], 16);
         field.m_iObject = entry[AE_SLOT_OBJECT];
-        field.Init(0);
+        for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+        {
+            const std::vector<aeAnimationPlayer>& table = firsts[kTableOfSlot[slot]];
+            if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < table.size())
+                field.m_aAnimations[slot] = table[static_cast<size_t>(entry[slot])];
+        }
     }
 
     m_iNextMapX = map.exitX;

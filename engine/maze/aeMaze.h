@@ -156,14 +156,12 @@ public:
     {
     }
 
-    // A grid is one block of many megabytes, taken from aeAllocateLarge.
-    static void* operator new[](size_t bytes);
-    static void* operator new[](size_t bytes, const std::nothrow_t&) noexcept;
-    static void operator delete[](void* block, size_t bytes) noexcept;
-
     // Prepares the seven players from the records; with bSounds also starts
     // the looping sounds of mode-2 slots that have not fired.
     int Init(int bSounds);
+    // The player Init gives a slot of the record: time 0; mode 0 stands at
+    // the first frame, modes 1 and 2 loop.
+    static aeAnimationPlayer FirstPlayer(const aeMazeRecord& record);
     // One activation step for the field the player stands on.
     void Activate(int bUse);
     // 1 if every condition holds (conditions naming no field or a bit above 7
@@ -322,8 +320,13 @@ public:
 private:
     // Frees the fields and records and resets the grid to 0 x 0.
     static void Clear();
-    // A fresh grid of width x height fields in place of the old one.
-    static int AllocateFields(int width, int height);
+    // A fresh grid of width x height fields in place of the old one: one
+    // block of many megabytes from aeAllocateLarge. Without bConstruct the
+    // fields are left for the caller to construct in place, each before it
+    // is used.
+    static int AllocateFields(int width, int height, int bConstruct = 1);
+    // Gives the grid back and resets it to 0 x 0.
+    static void FreeFields();
 };
 
 // Inline: the grid asks these seven times per field when a map loads.
