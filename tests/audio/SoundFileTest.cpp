@@ -94,16 +94,10 @@ TEST_F(SoundFile, UntrustedHeaderFieldsAreRefused)
 
 TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGiveWithDefaultsForBrokenDistances)
 {
-    Rvs stereo8;
-    stereo8.channels = 2;
-    stereo8.bits = 8;
-    stereo8.rate = 8000;
-    stereo8.volume = 0;
-    stereo8.frequency = 0;
-    stereo8.buffers = 4;
-    stereo8.algorithm = 7; // not read for a sound without 3D
-    stereo8.data.assign(8000, '\x80'); // half a second, and a trailing odd byte is dropped
-    stereo8.data += 'x';
+    // Half a second of 8-bit stereo, and a trailing odd byte that is dropped;
+    // the algorithm is not read for a sound without 3D.
+    const Rvs stereo8{.frequency = 0, .volume = 0, .buffers = 4, .algorithm = 7, .channels = 2, .rate = 8000, .bits = 8,
+                      .data = std::string(8000, '\x80') + "x"};
     ASSERT_EQ(Load(stereo8.Bytes()), 1);
     aeSound* s = aeSoundManager::GetSound(0);
     EXPECT_EQ(s->GetNumBuffers(), 4u);
