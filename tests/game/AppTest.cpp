@@ -164,17 +164,3 @@ TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnlyAndTheUserNameFallsBackToTheLo
     EXPECT_EQ(aeGetUserName(name, 3), 2);
     EXPECT_STREQ(name, "J\xFC");
 }
-
-TEST(AppArguments, CommandLine)
-{
-    HalvoranStartOptions options;
-    char a0[] = "Halvoran", a1[] = "--windowed", a2[] = "--quit-after", a3[] = "2.5", a4[] = "--falsch", a5[] = "x";
-    char* ok[] = {a0, a1, a2, a3};
-    EXPECT_EQ(HalvoranParseArguments(4, ok, &options), 1);
-    EXPECT_EQ(options.bWindowed, 1);
-    EXPECT_FLOAT_EQ(options.fQuitAfter, 2.5f);
-    char* bad[] = {a0, a4};
-    EXPECT_EQ(HalvoranParseArguments(2, bad, &options), 0);
-    char* badTime[] = {a0, a2, a5};
-    EXPECT_EQ(HalvoranParseArguments(3, badTime, &options), 0);
-}
