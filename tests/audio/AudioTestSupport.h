@@ -174,7 +174,7 @@ protected:
         ASSERT_EQ(aeSoundManager::Init(), 1);
         ASSERT_NE(aeSoundManager::GetDSound(), nullptr);
         ASSERT_EQ(aeSoundManager::GetDSound()->IsLoopback(), 1);
-        aeSoundManager::SetListener(Vector3(0.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(0.0f, 0.0f, 1.0f), 0.0f);
+        aeSoundManager::SetListener(Vector3(0.0f), m_vUp, m_vFront, 0.0f);
     }
     void TearDown() override
     {
@@ -191,6 +191,9 @@ protected:
         EXPECT_EQ(aeSoundManager::AddSound(&file, name, &sound), 1);
         return sound;
     }
+    // The listener's orientation: y up, looking along +z.
+    const Vector3 m_vUp{0.0f, 1.0f, 0.0f};
+    const Vector3 m_vFront{0.0f, 0.0f, 1.0f};
 };
 
 // Runs a command line; true when it exits with 0.

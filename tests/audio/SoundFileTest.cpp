@@ -140,12 +140,8 @@ TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGiveWithDefaultsForBrokenDistan
 
 TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
 {
-    const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
     for (const char* name : {"a.rvs", "b.rvs", "a.rvs"})
-    {
-        VFile file(bytes.data(), static_cast<int>(bytes.size()));
-        ASSERT_EQ(aeSoundManager::AddSound(&file, name, nullptr), 1);
-    }
+        ASSERT_NE(Add(SineRvs(false, 1, 1000.0, 0.05), name), nullptr);
     EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 0);
     EXPECT_EQ(aeSoundManager::FindSound("b.rvs"), 1);
     EXPECT_EQ(aeSoundManager::FindSound("A.rvs"), -1);
@@ -162,6 +158,7 @@ TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
     EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 1); // the later one moved down
     EXPECT_EQ(aeSoundManager::FindSound(nullptr), -1);
     EXPECT_EQ(aeSoundManager::AddSound(nullptr, "x", nullptr), 0);
+    const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
     VFile named(bytes.data(), static_cast<int>(bytes.size()));
     EXPECT_EQ(aeSoundManager::AddSound(&named, nullptr, nullptr), 0);
     EXPECT_EQ(aeSoundManager::AddSoundArchive(nullptr), 0);

@@ -9,12 +9,7 @@ using namespace audiotest;
 
 namespace
 {
-class SoundOutput : public LoopbackFixture
-{
-protected:
-    const Vector3 m_vUp{0.0f, 1.0f, 0.0f};
-    const Vector3 m_vFront{0.0f, 0.0f, 1.0f};
-};
+class SoundOutput : public LoopbackFixture {};
 }
 
 TEST_F(SoundOutput, SidesFollowTheListenerAndDistanceFadesBetweenMinimumAndMaximum)
