@@ -12,12 +12,10 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "aeDemo.h"
 #include "aeFont.h"
 #include "aeGamepad.h"
 #include "aeInput.h"
 #include "aeInputDevice.h"
-#include "aeMain.h"
 #include "aeWindow.h"
 #include "aeWindowHooks.h"
 
@@ -309,7 +307,7 @@ TEST(Gamepad, SticksAndButtonsBecomeKeysMouseCountsAndMouseButtons)
     EXPECT_NEAR(in.fMouseX, 100.0f, 1e-3f);
 }
 
-TEST_F(GamepadInput, AConnectedPadDrivesTheButtonTableAndDemosUntilItIsRemoved)
+TEST_F(GamepadInput, AConnectedPadDrivesTheButtonTableUntilItIsRemoved)
 {
     test::LogCapture log("pad");
     ASSERT_TRUE(m_Pad.Attach()) << SDL_GetError();
@@ -337,21 +335,6 @@ TEST_F(GamepadInput, AConnectedPadDrivesTheButtonTableAndDemosUntilItIsRemoved)
         total += aeInput::GetButtonState(111) * 250.0f;  // y-Achse positiv: counts downwards
     }
     EXPECT_NEAR(total, 20.0f, 1.01f);
-
-    // A demo records the pad as the keys and mouse it produced.
-    const std::string path = test::ScratchDir("demo") + "/pad.demo";
-    const int active = aeMain::m_bActive;
-    aeMain::m_bActive = 1;  // an inactive program's frames are not recorded
-    ASSERT_EQ(aeDemo::StartRecording(path.c_str()), 1);
-    m_Pad.Release();
-    m_Pad.Button(SDL_CONTROLLER_BUTTON_A, true);
-    m_Pad.Stick(SDL_CONTROLLER_AXIS_RIGHTX, -1.0f);
-    Frame();
-    ASSERT_EQ(aeDemo::Stop(), 1);
-    aeMain::m_bActive = active;
-    const std::string demo = test::ReadBinary(path);
-    for (const char* written : {"Knopf_1", "Leertaste", "x=-50"})
-        EXPECT_NE(demo.find(written), std::string::npos) << demo;
 
     m_Pad.Release();
     m_Pad.Button(SDL_CONTROLLER_BUTTON_START, true);
