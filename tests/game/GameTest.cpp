@@ -6,6 +6,7 @@
 #include "Game.h"
 #include "Menu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -83,6 +84,21 @@ TEST_F(GameStateFixture, WalkingIsCappedNormalisedFasterWithShiftAndUndoneWhole)
     Press(BUTTON_SPACE);
     game->Move(0.01f);
     EXPECT_NE(door->m_byActivated & 0x02, 0);
+
+    // A long frame advances the door's animation by a tenth of a second at most.
+    float before[AE_NUM_SLOTS], advanced = 0.0f;
+    for (int i = 0; i < AE_NUM_SLOTS; ++i)
+        before[i] = door->m_aAnimations[i].GetTickCount();
+    aeGrafik::BeginScene();
+    EXPECT_EQ(game->Render(5.0f), 1);
+    aeGrafik::EndScene();
+    for (int i = 0; i < AE_NUM_SLOTS; ++i)
+    {
+        const aeAnimationPlayer& player = door->m_aAnimations[i];
+        EXPECT_LE(player.GetTickCount() - before[i], 0.1f * player.GetSpeed() + 1e-4f) << i;
+        advanced = std::max(advanced, player.GetTickCount() - before[i]);
+    }
+    EXPECT_GT(advanced, 0.0f);
 }
 
 TEST_F(GameStateFixture, SavingProposesTheNextFreeNameAndNeverDestroysAnOldSavegame)

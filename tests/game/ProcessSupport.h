@@ -41,13 +41,11 @@ inline pid_t StartProgram(const std::string& program, const std::string& root, c
     {
         if (chdir(dir.c_str()) != 0)
             _exit(100);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        setenv("HOME", (root + "/home").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-        setenv("UserName", "Spieler", 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
+        for (const auto& [name, value] : {std::pair<const char*, std::string>{"SDL_VIDEODRIVER", "offscreen"},
+                                          {"ALSOFT_DRIVERS", "null"}, {"HOME", root + "/home"},
+                                          {"XDG_CONFIG_HOME", root + "/config"}, {"XDG_RUNTIME_DIR", root + "/runtime"},
+                                          {"UserName", "Spieler"}, {"LC_ALL", "C.UTF-8"}})
+            setenv(name, value.c_str(), 1);
         for (const auto& [name, value] : env)
             setenv(name, value.c_str(), 1);
         if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
