@@ -145,7 +145,6 @@ TEST_F(InputButtons, KeysGoDownHoldAndReleaseAndThePressedButtonIgnoresTheAxes)
     EXPECT_FLOAT_EQ(aeInput::GetButtonState(40), 1.0f);
     Frame({{40, 1}});
     EXPECT_EQ(aeInput::IsButtonPressed(40), 0);
-    Frame({{40, 1}});
     Key(SDL_SCANCODE_A, false);
     Frame({{40, 0}});
     Key(SDL_SCANCODE_A, true);  // down again right after the release
