@@ -20,6 +20,12 @@ namespace audiotest
 {
 const double kPi = 3.14159265358979323846;
 
+// Appends the bytes of a value as they lie in memory (little endian).
+template <typename T> void Put(std::string& s, T value)
+{
+    s.append(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
 struct Rvs
 {
     uint32_t is3D = 0, frequency = 1, volume = 1, buffers = 1, algorithm = 0;
@@ -33,38 +39,34 @@ struct Rvs
     std::string Bytes() const
     {
         std::string s("RVS\0", 4);
-        auto put32 = [&](uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
-        auto put16 = [&](uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); };
-        auto putF = [&](float v) { s.append(reinterpret_cast<const char*>(&v), 4); };
-        const uint16_t align = blockAlign >= 0 ? static_cast<uint16_t>(blockAlign)
-                                               : static_cast<uint16_t>(channels * bits / 8);
+        const uint16_t align = static_cast<uint16_t>(blockAlign >= 0 ? blockAlign : channels * bits / 8);
         for (uint32_t v : {is3D, frequency, volume, buffers, algorithm})
-            put32(v);
-        putF(minDistance);
-        putF(maxDistance);
-        put16(tag);
-        put16(channels);
+            Put(s, v);
+        Put(s, minDistance);
+        Put(s, maxDistance);
+        for (uint16_t v : {tag, channels})
+            Put(s, v);
         for (uint32_t v : {rate, rate * align})
-            put32(v);
+            Put(s, v);
         for (uint16_t v : {align, bits, uint16_t(0)})
-            put16(v);
-        put32(static_cast<uint32_t>(data.size()));
+            Put(s, v);
+        Put(s, static_cast<uint32_t>(data.size()));
         return s + data;
     }
 };
 
-// 16-bit samples of a sine, channels interleaved with the same wave.
-inline std::string Sine(double hz, double seconds, int rate = 44100, int channels = 1, double amplitude = 0.5)
+// 16-bit samples of a sine, channels interleaved with the same wave (or, with
+// rightHz, a stereo pair whose right channel has a wave of its own).
+inline std::string Sine(double hz, double seconds, int rate = 44100, int channels = 1, double amplitude = 0.5,
+                        double rightHz = 0.0)
 {
-    const int frames = static_cast<int>(seconds * rate);
     std::string s;
-    s.reserve(static_cast<size_t>(frames) * 2 * channels);
-    for (int i = 0; i < frames; ++i)
-    {
-        const int16_t v = static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2.0 * kPi * hz * i / rate)));
+    for (int i = 0; i < static_cast<int>(seconds * rate); ++i)
         for (int c = 0; c < channels; ++c)
-            s.append(reinterpret_cast<const char*>(&v), 2);
-    }
+        {
+            const double f = c == 1 && rightHz > 0.0 ? rightHz : hz;
+            Put(s, static_cast<int16_t>(std::lround(amplitude * 32767.0 * std::sin(2.0 * kPi * f * i / rate))));
+        }
     return s;
 }
 
@@ -74,7 +76,6 @@ inline Rvs SineRvs(bool is3D, uint32_t buffers, double hz = 1000.0, double secon
     r.is3D = is3D ? 1 : 0;
     r.buffers = buffers;
     r.minDistance = 10.0f;
-    r.maxDistance = 1000.0f;
     r.data = Sine(hz, seconds);
     return r;
 }
@@ -83,20 +84,18 @@ inline Rvs SineRvs(bool is3D, uint32_t buffers, double hz = 1000.0, double secon
 inline std::string Wav(const std::string& data, int rate, int channels, int bits = 16)
 {
     std::string s = "RIFF";
-    auto put32 = [&](uint32_t v) { s.append(reinterpret_cast<const char*>(&v), 4); };
-    auto put16 = [&](uint16_t v) { s.append(reinterpret_cast<const char*>(&v), 2); };
     const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-    put32(static_cast<uint32_t>(36 + data.size()));
+    Put(s, static_cast<uint32_t>(36 + data.size()));
     s += "WAVEfmt ";
-    put32(16);
-    put16(1);
-    put16(static_cast<uint16_t>(channels));
-    put32(static_cast<uint32_t>(rate));
-    put32(static_cast<uint32_t>(rate) * align);
-    put16(align);
-    put16(static_cast<uint16_t>(bits));
+    Put(s, uint32_t(16));
+    Put(s, uint16_t(1)); // PCM
+    Put(s, static_cast<uint16_t>(channels));
+    Put(s, static_cast<uint32_t>(rate));
+    Put(s, static_cast<uint32_t>(rate) * align);
+    Put(s, align);
+    Put(s, static_cast<uint16_t>(bits));
     s += "data";
-    put32(static_cast<uint32_t>(data.size()));
+    Put(s, static_cast<uint32_t>(data.size()));
     return s + data;
 }
 
@@ -122,32 +121,30 @@ struct Mix
         return peak;
     }
     // Frequency of the left channel from its rising zero crossings.
-    double Frequency(int rate = aeAudioDevice::kLoopbackRate) const
+    double Frequency() const
     {
         int crossings = 0;
         for (int i = 1; i < Frames(); ++i)
-            if (s[2 * (i - 1)] < 0 && s[2 * i] >= 0)
-                ++crossings;
-        return Frames() ? crossings * static_cast<double>(rate) / Frames() : 0.0;
+            crossings += s[2 * (i - 1)] < 0 && s[2 * i] >= 0;
+        return Frames() ? crossings * static_cast<double>(aeAudioDevice::kLoopbackRate) / Frames() : 0.0;
     }
     // Longest run of frames in which both channels are silent.
-    int LongestSilence(int threshold = 0) const
+    int LongestSilence() const
     {
         int run = 0, longest = 0;
         for (int i = 0; i < Frames(); ++i)
         {
-            if (std::abs(static_cast<int>(s[2 * i])) <= threshold && std::abs(static_cast<int>(s[2 * i + 1])) <= threshold)
-                longest = std::max(longest, ++run);
-            else
-                run = 0;
+            run = s[2 * i] == 0 && s[2 * i + 1] == 0 ? run + 1 : 0;
+            longest = std::max(longest, run);
         }
         return longest;
     }
 };
 
-inline Mix Render(int frames)
+inline Mix RenderMs(int ms)
 {
     Mix m;
+    const int frames = aeAudioDevice::kLoopbackRate * ms / 1000;
     m.s.assign(static_cast<size_t>(frames) * 2, 0);
     aeAudioDevice* device = aeSoundManager::GetDSound();
     EXPECT_NE(device, nullptr);
@@ -156,11 +153,6 @@ inline Mix Render(int frames)
         EXPECT_EQ(device->RenderLoopback(m.s.data(), frames), 1);
     }
     return m;
-}
-
-inline Mix RenderMs(int ms)
-{
-    return Render(aeAudioDevice::kLoopbackRate * ms / 1000);
 }
 
 // What the output gives once a change has reached it (the mixer ramps
@@ -182,7 +174,7 @@ protected:
         ASSERT_EQ(aeSoundManager::Init(), 1);
         ASSERT_NE(aeSoundManager::GetDSound(), nullptr);
         ASSERT_EQ(aeSoundManager::GetDSound()->IsLoopback(), 1);
-        aeSoundManager::SetListener(Vector3(0.0f), Vector3(0.0f, 1.0f, 0.0f), Vector3(0.0f, 0.0f, 1.0f), 0.0f);
+        aeSoundManager::SetListener(Vector3(0.0f), m_vUp, m_vFront, 0.0f);
     }
     void TearDown() override
     {
@@ -199,6 +191,9 @@ protected:
         EXPECT_EQ(aeSoundManager::AddSound(&file, name, &sound), 1);
         return sound;
     }
+    // The listener's orientation: y up, looking along +z.
+    const Vector3 m_vUp{0.0f, 1.0f, 0.0f};
+    const Vector3 m_vFront{0.0f, 0.0f, 1.0f};
 };
 
 // Runs a command line; true when it exits with 0.

@@ -4,6 +4,8 @@
 
 #include "AudioTestSupport.h"
 
+#include <tuple>
+
 using namespace audiotest;
 
 namespace
@@ -12,15 +14,14 @@ class SoundBuffers : public LoopbackFixture {};
 class SoundListener : public LoopbackFixture {};
 }
 
-TEST_F(SoundBuffers, TheFreeBufferSearchKeepsA50MsGrace)
+TEST_F(SoundBuffers, TheFreeBufferSearchKeepsA50MsGraceAndABufferMixedToItsEndIsFreeAtOnce)
 {
     test::FakeClock clock(5000, 0);
     aeSound* s = Add(SineRvs(false, 3, 1000.0, 1.0));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->GetAvailableBuffer(), 0);
-    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 0);
-    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 1);
-    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), 2);
+    for (int b = 0; b < 3; ++b)
+        EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), b);
     test::FakeClock::Set(5049);
     EXPECT_EQ(s->GetAvailableBuffer(), -1);
     EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), -1);
@@ -46,12 +47,10 @@ TEST_F(SoundBuffers, TheFreeBufferSearchKeepsA50MsGrace)
         EXPECT_EQ(s->GetStatus(0), step.status) << step.now;
         EXPECT_EQ(s->GetAvailableBuffer(), step.available) << step.now;
     }
-}
 
-TEST_F(SoundBuffers, MixedToItsEndABufferIsFreeBeforeTheClockSaysSo)
-{
-    test::FakeClock clock(7000, 0);
-    aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.2));
+    // Mixed to its end a buffer is free before the clock says so.
+    test::FakeClock::Set(7000);
+    s = Add(SineRvs(false, 2, 1000.0, 0.2));
     ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
     ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
     RenderMs(300);
@@ -89,23 +88,23 @@ TEST_F(SoundBuffers, OutOfRangeBuffersAreReportedAndTheControlsKeepTheirRanges)
     EXPECT_EQ(empty.GetAvailableBuffer(), -1);
     EXPECT_EQ(empty.Init(nullptr, "x"), 0);
 
-    // Volume and frequency in DirectSound units, and their reset on Play.
+    // Volume and frequency in DirectSound units: {set, accepted, read back}
+    // (a frequency of 0 is the file's rate), and their reset on Play.
     s = Add(SineRvs(false, 2, 1000.0, 0.5));
     EXPECT_EQ(s->GetVolume(0), 0);
     EXPECT_EQ(s->GetFrequency(0), 44100u);
-    EXPECT_EQ(s->SetVolume(0, -600), 1);
-    EXPECT_EQ(s->GetVolume(0), -600);
-    EXPECT_EQ(s->SetVolume(0, 1), 0);
-    EXPECT_EQ(s->SetVolume(0, -10001), 0);
-    EXPECT_EQ(s->GetVolume(0), -600);
-    EXPECT_EQ(s->SetVolume(0, -10000), 1);
-    EXPECT_EQ(s->SetFrequency(0, 22050), 1);
-    EXPECT_EQ(s->GetFrequency(0), 22050u);
-    EXPECT_EQ(s->SetFrequency(0, 99), 0);
-    EXPECT_EQ(s->SetFrequency(0, 200001), 0);
-    EXPECT_EQ(s->SetFrequency(0, 200000), 1);
-    EXPECT_EQ(s->SetFrequency(0, 0), 1); // the file's rate
-    EXPECT_EQ(s->GetFrequency(0), 44100u);
+    for (const auto& [volume, accepted, read] :
+         {std::tuple{-600, 1, -600}, {1, 0, -600}, {-10001, 0, -600}, {-10000, 1, -10000}})
+    {
+        EXPECT_EQ(s->SetVolume(0, volume), accepted) << volume;
+        EXPECT_EQ(s->GetVolume(0), read) << volume;
+    }
+    for (const auto& [hz, accepted, read] : {std::tuple{22050u, 1, 22050u}, {99u, 0, 22050u}, {200001u, 0, 22050u},
+                                              {200000u, 1, 200000u}, {0u, 1, 44100u}})
+    {
+        EXPECT_EQ(s->SetFrequency(0, hz), accepted) << hz;
+        EXPECT_EQ(s->GetFrequency(0), read) << hz;
+    }
     // Pan control is never given.
     EXPECT_EQ(s->SetPan(0, 0), 0);
     EXPECT_EQ(s->GetPan(0), 0);

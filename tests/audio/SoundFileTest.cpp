@@ -94,16 +94,10 @@ TEST_F(SoundFile, UntrustedHeaderFieldsAreRefused)
 
 TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGiveWithDefaultsForBrokenDistances)
 {
-    Rvs stereo8;
-    stereo8.channels = 2;
-    stereo8.bits = 8;
-    stereo8.rate = 8000;
-    stereo8.volume = 0;
-    stereo8.frequency = 0;
-    stereo8.buffers = 4;
-    stereo8.algorithm = 7; // not read for a sound without 3D
-    stereo8.data.assign(8000, '\x80'); // half a second, and a trailing odd byte is dropped
-    stereo8.data += 'x';
+    // Half a second of 8-bit stereo, and a trailing odd byte that is dropped;
+    // the algorithm is not read for a sound without 3D.
+    const Rvs stereo8{.frequency = 0, .volume = 0, .buffers = 4, .algorithm = 7, .channels = 2, .rate = 8000, .bits = 8,
+                      .data = std::string(8000, '\x80') + "x"};
     ASSERT_EQ(Load(stereo8.Bytes()), 1);
     aeSound* s = aeSoundManager::GetSound(0);
     EXPECT_EQ(s->GetNumBuffers(), 4u);
@@ -146,12 +140,8 @@ TEST_F(SoundFile, PlayableFormatsAndTheFieldsTheyGiveWithDefaultsForBrokenDistan
 
 TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
 {
-    const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
     for (const char* name : {"a.rvs", "b.rvs", "a.rvs"})
-    {
-        VFile file(bytes.data(), static_cast<int>(bytes.size()));
-        ASSERT_EQ(aeSoundManager::AddSound(&file, name, nullptr), 1);
-    }
+        ASSERT_NE(Add(SineRvs(false, 1, 1000.0, 0.05), name), nullptr);
     EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 0);
     EXPECT_EQ(aeSoundManager::FindSound("b.rvs"), 1);
     EXPECT_EQ(aeSoundManager::FindSound("A.rvs"), -1);
@@ -168,6 +158,7 @@ TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
     EXPECT_EQ(aeSoundManager::FindSound("a.rvs"), 1); // the later one moved down
     EXPECT_EQ(aeSoundManager::FindSound(nullptr), -1);
     EXPECT_EQ(aeSoundManager::AddSound(nullptr, "x", nullptr), 0);
+    const std::string bytes = SineRvs(false, 1, 1000.0, 0.05).Bytes();
     VFile named(bytes.data(), static_cast<int>(bytes.size()));
     EXPECT_EQ(aeSoundManager::AddSound(&named, nullptr, nullptr), 0);
     EXPECT_EQ(aeSoundManager::AddSoundArchive(nullptr), 0);
@@ -249,12 +240,8 @@ TEST_F(SoundFile, OnlySoundsPlayingAtOnceCountAgainstTheVoices)
     // 300 sounds of 8 buffers load (more buffers than the device has voices).
     test::FakeClock clock(1000, 0);
     aeAudioDevice* device = aeSoundManager::GetDSound();
-    const std::string bytes[2] = {SineRvs(false, 8, 1000.0, 0.02).Bytes(), SineRvs(true, 8, 1000.0, 0.02).Bytes()};
     for (int i = 0; i < 300; ++i)
-    {
-        VFile file(bytes[i % 2].data(), static_cast<int>(bytes[i % 2].size()));
-        ASSERT_EQ(aeSoundManager::AddSound(&file, "many.rvs", nullptr), 1) << i;
-    }
+        ASSERT_NE(Add(SineRvs(i % 2 == 1, 8, 1000.0, 0.02), "many.rvs"), nullptr) << i;
     EXPECT_EQ(device->GetNumBusyVoices(), 0);
     // One buffer of each plays; ended, they give their voices back.
     for (int i = 0; i < 300; ++i)

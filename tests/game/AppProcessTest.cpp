@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-TEST(AppProcess, SecondCopyEndsWithMinusTwoAndTerminationEndsNormally)
+TEST(AppProcess, SecondCopyEndsWithMinusTwoTerminationAndQuitAfterWithZeroBadArgumentsWithMinusOne)
 {
     REQUIRE_PROGRAM();
     test::GameTree tree("tree");
@@ -28,23 +28,14 @@ TEST(AppProcess, SecondCopyEndsWithMinusTwoAndTerminationEndsNormally)
     kill(first, SIGTERM);
     EXPECT_EQ(test::Wait(first), 0);
     const std::string end = tree.Log();
-    const size_t start = end.find("--- Programmstart ---");
-    const size_t loop = end.find("--- Nachrichtenschleife ---");
-    const size_t quit = end.find("--- Beenden ---");
-    ASSERT_NE(start, std::string::npos);
-    ASSERT_NE(quit, std::string::npos) << end;
-    EXPECT_LT(start, loop);
-    EXPECT_LT(loop, quit);
+    size_t at = 0;  // in this order
+    for (const char* line : {"--- Programmstart ---", "--- Nachrichtenschleife ---", "--- Beenden ---"})
+        ASSERT_NE(at = end.find(line, at), std::string::npos) << line << "\n" << end;
     EXPECT_EQ(end.find("Fehler aufgetreten"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_directory(tree.root + "/savegame"));
     EXPECT_TRUE(std::filesystem::exists(tree.root + "/config/Kelmstone Games/Halvoran.reg"));
-}
 
-TEST(AppProcess, QuitAfterEndsWithZeroAndBadArgumentsWithMinusOne)
-{
-    REQUIRE_PROGRAM();
-    test::GameTree tree("tree");
-    tree.UseContent();
+    // --quit-after ends with 0, bad arguments with -1.
     EXPECT_EQ(test::Wait(tree.Start({"--windowed", "--quit-after", "0.5"})), 0);
     EXPECT_NE(tree.Log().find("--- Beenden ---"), std::string::npos);
     EXPECT_NE(tree.Log().find("Fenstergr"), std::string::npos);  // a window of the video mode's size

@@ -15,27 +15,24 @@ class AppFixture : public test::GameFixture {};
 
 TEST_F(AppFixture, AppStateSwitchRestoresTheStartUpRenderStatesAndTheTextFollowsTheOptions)
 {
+    // What a state may leave behind: render states other than at start-up.
     IDirect3DDevice9* device = aeGrafik::GetDevice();
-    DWORD lighting = 0, mask = 0, fog = 0;
-    device->GetRenderState(D3DRS_LIGHTING, &lighting);
-    device->GetRenderState(D3DRS_COLORWRITEENABLE, &mask);
-    device->GetRenderState(D3DRS_FOGENABLE, &fog);
+    const D3DRENDERSTATETYPE kStates[] = {D3DRS_LIGHTING, D3DRS_COLORWRITEENABLE, D3DRS_FOGENABLE};
+    DWORD startUp[3] = {};
+    for (int i = 0; i < 3; ++i)
+        device->GetRenderState(kStates[i], &startUp[i]);
     CreateStateBlock();
-
-    // What a state may leave behind.
-    device->SetRenderState(D3DRS_COLORWRITEENABLE, 9);
-    device->SetRenderState(D3DRS_LIGHTING, lighting ? FALSE : TRUE);
-    device->SetRenderState(D3DRS_FOGENABLE, fog ? FALSE : TRUE);
+    for (int i = 0; i < 3; ++i)
+        device->SetRenderState(kStates[i], startUp[i] ^ 1);
     EXPECT_EQ(Halvoran::SetState(STATE_GAME), 1);
     EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
     ASSERT_NE(dynamic_cast<Game*>(Halvoran::m_pCurrentState), nullptr);
-    DWORD value = 0;
-    device->GetRenderState(D3DRS_COLORWRITEENABLE, &value);
-    EXPECT_EQ(value, mask);
-    device->GetRenderState(D3DRS_LIGHTING, &value);
-    EXPECT_EQ(value, lighting);
-    device->GetRenderState(D3DRS_FOGENABLE, &value);
-    EXPECT_EQ(value, fog);
+    for (int i = 0; i < 3; ++i)
+    {
+        DWORD value = 0;
+        device->GetRenderState(kStates[i], &value);
+        EXPECT_EQ(value, startUp[i]) << kStates[i];
+    }
 
     EXPECT_EQ(Halvoran::SetState(7), 0);
     EXPECT_EQ(Halvoran::m_pCurrentState, nullptr);
@@ -166,18 +163,4 @@ TEST(AppPlatform, InstanceLockIsHeldByOneOwnerOnlyAndTheUserNameFallsBackToTheLo
     EXPECT_STREQ(name, "J\xFCrgen");
     EXPECT_EQ(aeGetUserName(name, 3), 2);
     EXPECT_STREQ(name, "J\xFC");
-}
-
-TEST(AppArguments, CommandLine)
-{
-    HalvoranStartOptions options;
-    char a0[] = "Halvoran", a1[] = "--windowed", a2[] = "--quit-after", a3[] = "2.5", a4[] = "--falsch", a5[] = "x";
-    char* ok[] = {a0, a1, a2, a3};
-    EXPECT_EQ(HalvoranParseArguments(4, ok, &options), 1);
-    EXPECT_EQ(options.bWindowed, 1);
-    EXPECT_FLOAT_EQ(options.fQuitAfter, 2.5f);
-    char* bad[] = {a0, a4};
-    EXPECT_EQ(HalvoranParseArguments(2, bad, &options), 0);
-    char* badTime[] = {a0, a2, a5};
-    EXPECT_EQ(HalvoranParseArguments(3, badTime, &options), 0);
 }

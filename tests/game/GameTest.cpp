@@ -6,6 +6,7 @@
 #include "Game.h"
 #include "Menu.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -19,21 +20,11 @@ protected:
         GameFixture::SetUp();
         UseShippedContent();
         std::filesystem::create_directories(m_Root + "/savegame");
-        setenv("UserName", "Player", 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("UserName");
-        GameFixture::TearDown();
     }
     Game* Start(const char* map = "..\\maps\\Tutorial.hwm")
     {
         std::snprintf(Halvoran::m_acMap, sizeof(Halvoran::m_acMap), "%s", map);
-        Game* game = new Game;
-        Halvoran::m_pCurrentState = game;
-        Halvoran::m_iCurrentState = STATE_GAME;
-        EXPECT_EQ(game->Init(), 1);
-        return game;
+        return StartState<Game>(STATE_GAME);
     }
     static void Hold(std::initializer_list<int> buttons)
     {
@@ -54,6 +45,7 @@ protected:
         const Vector2 after = aeCamera::m_vPosition;
         return std::hypot(after.x - before.x, after.y - before.y);
     }
+    test::ScopedEnv m_User{"UserName", "Player"};
 };
 }
 
@@ -83,6 +75,30 @@ TEST_F(GameStateFixture, WalkingIsCappedNormalisedFasterWithShiftAndUndoneWhole)
     aeCamera::GetPositionInField(&x, &y);
     EXPECT_EQ(x, 0);
     EXPECT_EQ(y, 1);
+
+    // Space uses what stands on the player's field: the door in (2, 1) opens.
+    aeCamera::MoveToField(2, 1);
+    const aeMazeField* door = aeMaze::GetField(2, 1);
+    EXPECT_EQ(door->m_byActivated & 0x02, 0);
+    ClearButtons();
+    Press(BUTTON_SPACE);
+    game->Move(0.01f);
+    EXPECT_NE(door->m_byActivated & 0x02, 0);
+
+    // A long frame advances the door's animation by a tenth of a second at most.
+    float before[AE_NUM_SLOTS], advanced = 0.0f;
+    for (int i = 0; i < AE_NUM_SLOTS; ++i)
+        before[i] = door->m_aAnimations[i].GetTickCount();
+    aeGrafik::BeginScene();
+    EXPECT_EQ(game->Render(5.0f), 1);
+    aeGrafik::EndScene();
+    for (int i = 0; i < AE_NUM_SLOTS; ++i)
+    {
+        const aeAnimationPlayer& player = door->m_aAnimations[i];
+        EXPECT_LE(player.GetTickCount() - before[i], 0.1f * player.GetSpeed() + 1e-4f) << i;
+        advanced = std::max(advanced, player.GetTickCount() - before[i]);
+    }
+    EXPECT_GT(advanced, 0.0f);
 }
 
 TEST_F(GameStateFixture, SavingProposesTheNextFreeNameAndNeverDestroysAnOldSavegame)
@@ -125,9 +141,7 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
     aeCamera::m_fRotation = 1.25f;
     game->OpenSavePage();
     ASSERT_EQ(game->SaveGame(), 1);
-    Halvoran::m_pCurrentState = nullptr;
-    game->Exit();
-    delete game;
+    EndState();
 
     Halvoran::m_pSavegameFile = new VFile;
     ASSERT_TRUE(Halvoran::m_pSavegameFile->Init("..\\savegame\\Player 1.ssd"));
@@ -138,9 +152,7 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
     aeCamera::GetPositionInField(&x, &y);
     EXPECT_EQ(y, 2);
     EXPECT_FLOAT_EQ(aeCamera::m_fRotation, 1.25f);
-    Halvoran::m_pCurrentState = nullptr;
-    game->Exit();
-    delete game;
+    EndState();
 
     // Maps that cannot be played lead back to the menu, which says why.
     test::WriteBinary(m_Root + "/savegame/Kaputt.hwm", "HWM?");
@@ -155,15 +167,13 @@ TEST_F(GameStateFixture, ASavegamePutsThePlayerBackAndAnUnreadableMapLeadsBackTo
         game = Start(broken.pcMap);
         game->Move(0.01f);  // deletes the game: the menu runs instead
         ASSERT_EQ(Halvoran::m_iCurrentState, STATE_MENU);
-        EXPECT_STREQ(static_cast<Menu*>(Halvoran::m_pCurrentState)->m_acNotice, broken.pcNotice);
+        Menu* menu = static_cast<Menu*>(Halvoran::m_pCurrentState);
+        EXPECT_STREQ(menu->m_acNotice, broken.pcNotice);
         EXPECT_FALSE(log.Contains("TextureManager"));
         EXPECT_STREQ(Halvoran::m_acNotice, "");
-        Menu* menu = static_cast<Menu*>(Halvoran::m_pCurrentState);
         menu->OpenPage(MENU_PAGE_NEW_GAME);
         EXPECT_STREQ(menu->m_acNotice, "");
-        Halvoran::m_pCurrentState = nullptr;
-        menu->Exit();
-        delete menu;
+        EndState();
     }
 }
 

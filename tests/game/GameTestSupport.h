@@ -50,12 +50,7 @@ protected:
     }
     void TearDown() override
     {
-        if (GameState* state = Halvoran::m_pCurrentState)
-        {
-            Halvoran::m_pCurrentState = nullptr;
-            state->Exit();
-            delete state;
-        }
+        EndState();
         if (Halvoran::m_pStateBlock)
             Halvoran::m_pStateBlock->Release();
         Halvoran::m_pStateBlock = nullptr;
@@ -86,6 +81,25 @@ protected:
         {
             std::filesystem::remove_all(m_Root + "/" + dir);
             std::filesystem::create_directory_symlink(std::string(HALVORAN_GAME_DIR) + "/" + dir, m_Root + "/" + dir);
+        }
+    }
+    // A state of the game, made the current one and initialised.
+    template <typename State> static State* StartState(int id)
+    {
+        State* state = new State;
+        Halvoran::m_pCurrentState = state;
+        Halvoran::m_iCurrentState = id;
+        EXPECT_EQ(state->Init(), 1);
+        return state;
+    }
+    // Ends and deletes the current state of the game, if there is one.
+    static void EndState()
+    {
+        if (GameState* state = Halvoran::m_pCurrentState)
+        {
+            Halvoran::m_pCurrentState = nullptr;
+            state->Exit();
+            delete state;
         }
     }
     void CreateStateBlock()

@@ -3,16 +3,14 @@
 // user's XDG folders, and a savegame written there loads in the next run.
 
 #include "ProcessSupport.h"
-#include "Game.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <sys/stat.h>
 
+using test::kLongRun;
+
 namespace
 {
-const int kLongRun = 1200;
-
 std::string Quote(const std::string& text)
 {
     return "'" + text + "'";
@@ -60,25 +58,6 @@ struct User
     }
 };
 
-// In the game: Escape, the cursor from the middle onto "Spiel speichern", a
-// click, Return on the save page (250 mouse counts move it 0.3 of the screen).
-std::string SaveInGame()
-{
-    const Vector2 to = g_aGameButtons[GAME_BUTTON_SAVE].vCentre;
-    std::string text = "1 50 Escape\n2 50\n";
-    int x = static_cast<int>(std::lround((to.x - 0.5f) * 250.0f / 0.3f));
-    int y = static_cast<int>(std::lround((to.y - 0.5f) * 250.0f / 0.3f));
-    while (x || y)
-    {
-        const int sx = x > 250 ? 250 : (x < -250 ? -250 : x);
-        const int sy = y > 250 ? 250 : (y < -250 ? -250 : y);
-        text += "1 50 x=" + std::to_string(sx) + " y=" + std::to_string(sy) + "\n";
-        x -= sx;
-        y -= sy;
-    }
-    return text + "1 50 Knopf_1\n2 50\n1 50 Return\n2 50\n5 50\n";
-}
-
 // Width and height from a PNG's header; 0 when it is none.
 int PngSize(const std::string& bytes)
 {
@@ -123,25 +102,22 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
     }
     // The desktop's own checkers, where they are installed.
     const std::string share = prefix + "/share";
-    if (HaveProgram("desktop-file-validate"))
+    const std::pair<const char*, std::string> kCheckers[] = {
+        {"desktop-file-validate", "desktop-file-validate " + Quote(share + "/applications/de.kelmstone.Halvoran.desktop")},
+        {"appstreamcli", "appstreamcli validate --no-net " + Quote(share + "/metainfo/de.kelmstone.Halvoran.metainfo.xml")}};
+    for (const auto& [checker, command] : kCheckers)
     {
-        EXPECT_EQ(Shell("desktop-file-validate " + Quote(share + "/applications/de.kelmstone.Halvoran.desktop"),
-                        prefix + "/../desktop.txt"),
-                  0)
-            << test::ReadBinary(prefix + "/../desktop.txt");
-    }
-    if (HaveProgram("appstreamcli"))
-    {
-        EXPECT_EQ(Shell("appstreamcli validate --no-net " + Quote(share + "/metainfo/de.kelmstone.Halvoran.metainfo.xml"),
-                        prefix + "/../appstream.txt"),
-                  0)
-            << test::ReadBinary(prefix + "/../appstream.txt");
+        if (HaveProgram(checker))
+        {
+            EXPECT_EQ(Shell(command, prefix + "/../check.txt"), 0) << test::ReadBinary(prefix + "/../check.txt");
+        }
     }
     ASSERT_EQ(Shell("chmod -R a-w " + Quote(prefix), "/dev/null"), 0);
 
     User user(Scratch("user"));
     // The shipped Tutorial walk to its exit, then a save on the next map.
-    test::WriteBinary(user.root + "/walk.demo", test::ReadBinary(game + "/demos/Tutorial.demo") + SaveInGame());
+    test::WriteBinary(user.root + "/walk.demo",
+                      test::ReadBinary(game + "/demos/Tutorial.demo") + test::DemoText().SaveInGame().Add(5).text);
     const std::string launcher = prefix + "/bin/halvoran";
     EXPECT_EQ(test::Wait(user.Start(launcher, {"--windowed", "--map", "Tutorial", "--timedemo", "walk.demo"}), kLongRun), 0)
         << test::ReadBinary(user.root + "/stderr.txt");
@@ -162,9 +138,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
 
     // The next start lists the savegame: the load page (L), Return loads it,
     // saved again at once it must equal the first.
-    test::WriteBinary(user.root + "/load.demo",
-                      "HALVORAN-DEMO 1\n5 50\n1 50 Escape\n2 50\n25 50\n1 50 L\n2 50\n25 50\n1 50 Return\n2 50\n5 50\n" +
-                          SaveInGame());
+    test::DemoText().SkipIntro().Press("L").Add(25).Press("Return").Add(5).SaveInGame().Add(5).Write(user.root + "/load.demo");
     EXPECT_EQ(test::Wait(user.Start(launcher, {"--windowed", "--timedemo", "load.demo"}), kLongRun), 0);
     EXPECT_EQ(test::ReadBinary(user.Savegames() + "/Spieler 2.ssd"), saved) << user.Log();
     Shell("chmod -R u+w " + Quote(prefix), "/dev/null");
@@ -188,10 +162,10 @@ TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
     ASSERT_FALSE(deb.empty());
     ASSERT_EQ(Shell("dpkg-deb -f " + Quote(deb) + " Section Depends; dpkg-deb -c " + Quote(deb), dir + "/fields.txt"), 0);
     const std::string fields = test::ReadBinary(dir + "/fields.txt");
-    EXPECT_NE(fields.find("games"), std::string::npos) << fields;
-    EXPECT_NE(fields.find("libsdl2"), std::string::npos) << fields;  // found by dpkg-shlibdeps
-    EXPECT_NE(fields.find("./usr/games/halvoran"), std::string::npos);
-    EXPECT_NE(fields.find("./usr/lib/halvoran/bin/installed"), std::string::npos);
+    // The section, a dependency found by dpkg-shlibdeps, the launcher and the
+    // mark of an installed game.
+    for (const char* field : {"games", "libsdl2", "./usr/games/halvoran", "./usr/lib/halvoran/bin/installed"})
+        EXPECT_NE(fields.find(field), std::string::npos) << field << "\n" << fields;
     if (HaveProgram("lintian"))
     {
         EXPECT_EQ(Shell("lintian --fail-on error " + Quote(deb), dir + "/lintian.txt"), 0)

@@ -5,19 +5,11 @@
 #include "Intro.h"
 #include "Menu.h"
 
-class IntroFixture : public test::GameFixture {};
-
-namespace
+class IntroFixture : public test::GameFixture
 {
-Intro* StartIntro()
-{
-    Intro* intro = new Intro;
-    Halvoran::m_pCurrentState = intro;
-    Halvoran::m_iCurrentState = STATE_INTRO;
-    EXPECT_EQ(intro->Init(), 1);
-    return intro;
-}
-}
+protected:
+    static Intro* StartIntro() { return StartState<Intro>(STATE_INTRO); }
+};
 
 TEST(IntroPictures, LogoStepsAndFades)
 {

@@ -1,25 +1,81 @@
-// The menu: main-page items, the quit question, the camera path, the map list
-// and the options page's buttons.
+// The menu: main-page items, the quit question, the camera path, the map
+// list, the options page's buttons, the credits page (typewriter, web button)
+// and the load-game page (loading, refusing savegames that cannot be loaded,
+// deleting). The lengths of the credits' texts are checked where they are
+// written.
 
 #include "GameTestSupport.h"
 #include "Game.h"
 #include "Menu.h"
+#include "aeShell.h"
 
+#include <cmath>
 #include <filesystem>
-
-class MenuFixture : public test::GameFixture {};
 
 namespace
 {
-Menu* StartMenu()
+std::string s_Opened;
+
+template <typename T> std::string Bytes(T value)
 {
-    Menu* menu = new Menu;
-    Halvoran::m_pCurrentState = menu;
-    Halvoran::m_iCurrentState = STATE_MENU;
-    EXPECT_EQ(menu->Init(), 1);
-    return menu;
+    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+// A 1 x 1 map without records, quests or exit, and a savegame for it
+// (header, camera at x, the field's two bytes, the victory flag: 22 bytes).
+const std::string kTinyMap = Bytes(1) + Bytes(1) + Bytes(10.0f) + Bytes(10.0f) + Bytes(0.05f) + Bytes(0) + Bytes(0) +
+                             std::string(23, '\0') + std::string(28, '\xFF');
+std::string Savegame(const std::string& map, float x = 1.5f)
+{
+    return char(map.size()) + map + Bytes(x) + Bytes(-2.0f) + Bytes(0.0f) + Bytes(0.0f) + std::string(6, '\0');
 }
 }
+
+class MenuFixture : public test::GameFixture
+{
+protected:
+    void SetUp() override
+    {
+        GameFixture::SetUp();
+        std::filesystem::create_directories(m_Root + "/savegame");
+        test::WriteBinary(m_Root + "/maps/Keller.hwm", kTinyMap);
+        s_Opened.clear();
+        aeSetShellOpenHook([](const char* target) { return s_Opened = target, 1; });
+    }
+    void TearDown() override
+    {
+        aeSetShellOpenHook(nullptr);
+        delete Halvoran::m_pSavegameFile;
+        Halvoran::m_pSavegameFile = nullptr;
+        aeCursor::m_vPosition = Vector2(0.5f, 0.5f);
+        GameFixture::TearDown();
+    }
+    // The menu, on a page whose camera flight is over when one is given.
+    Menu* Start(int page = -1)
+    {
+        m_pMenu = StartState<Menu>(STATE_MENU);
+        if (page >= 0)
+        {
+            m_pMenu->OpenPage(page);
+            m_pMenu->Render(1.0f);
+        }
+        return m_pMenu;
+    }
+    void AddSavegame(const char* name, const std::string& bytes)
+    {
+        test::WriteBinary(m_Root + "/savegame/" + name + ".ssd", bytes);
+        if (SavegameEntry* entry = Halvoran::m_aSavegames.Insert())
+            std::snprintf(entry->acFile, sizeof(entry->acFile), "..\\savegame\\%s.ssd", name);
+    }
+    void Step(int button, float elapsed = 0.01f, Vector2 cursor = Vector2(0.5f, 0.5f))
+    {
+        aeCursor::m_vPosition = cursor;
+        Press(button);
+        m_pMenu->Move(elapsed);  // may delete the menu
+        ClearButtons();
+    }
+    Menu* m_pMenu = nullptr;
+};
 
 TEST(MenuLayout, HotItemsAndCameraPath)
 {
@@ -44,56 +100,46 @@ TEST(MenuLayout, HotItemsAndCameraPath)
 
 TEST_F(MenuFixture, MenuBOpensTheQuitQuestionAndReturnQuits)
 {
-    Menu* menu = StartMenu();
-    Press(BUTTON_B);
-    menu->Move(0.01f);
-    EXPECT_EQ(menu->m_iPage, MENU_PAGE_QUIT);
-    EXPECT_EQ(menu->m_fFade, 0.0f);
-    ClearButtons();
+    Start();
+    Step(BUTTON_B);
+    EXPECT_EQ(m_pMenu->m_iPage, MENU_PAGE_QUIT);
+    EXPECT_EQ(m_pMenu->m_fFade, 0.0f);
     Press(BUTTON_RETURN);
-    menu->Move(0.01f);
+    m_pMenu->Move(0.01f);
     EXPECT_EQ(aeMain::m_bQuit, 0);  // the camera is still flying
-    menu->Render(1.5f);
-    EXPECT_EQ(menu->m_fFade, 1.0f);
-    menu->Move(0.01f);
+    m_pMenu->Render(1.5f);
+    EXPECT_EQ(m_pMenu->m_fFade, 1.0f);
+    m_pMenu->Move(0.01f);
     EXPECT_EQ(aeMain::m_bQuit, 1);
 }
 
 TEST_F(MenuFixture, MenuNoLeavesThePageAfterTheFlightBack)
 {
-    Menu* menu = StartMenu();
-    menu->OpenPage(MENU_PAGE_QUIT);
-    menu->Render(1.0f);
-    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_QUIT_NO].vCentre;
-    Press(BUTTON_MOUSE_1);
-    menu->Move(0.01f);
-    EXPECT_EQ(menu->m_bLeaving, 1);
+    Start(MENU_PAGE_QUIT);
+    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_QUIT_NO].vCentre);
+    EXPECT_EQ(m_pMenu->m_bLeaving, 1);
     EXPECT_EQ(aeMain::m_bQuit, 0);
-    ClearButtons();
-    menu->Render(0.5f);
-    EXPECT_EQ(menu->m_iPage, MENU_PAGE_QUIT);
-    menu->Render(0.6f);
-    EXPECT_EQ(menu->m_iPage, MENU_PAGE_MAIN);
-    EXPECT_EQ(menu->m_fFade, 1.0f);
-    aeCursor::m_vPosition = Vector2(0.5f, 0.5f);
+    m_pMenu->Render(0.5f);
+    EXPECT_EQ(m_pMenu->m_iPage, MENU_PAGE_QUIT);
+    m_pMenu->Render(0.6f);
+    EXPECT_EQ(m_pMenu->m_iPage, MENU_PAGE_MAIN);
+    EXPECT_EQ(m_pMenu->m_fFade, 1.0f);
 }
 
 TEST_F(MenuFixture, MenuListsMapsWithoutUnderscoreAndSelectsTheTutorial)
 {
-    test::WriteBinary(m_Root + "/maps/Anfang.hwm", "x");
-    test::WriteBinary(m_Root + "/maps/_Test.hwm", "x");
-    test::WriteBinary(m_Root + "/maps/Tutorial.hwm", "x");
-    Menu* menu = StartMenu();
-    ASSERT_EQ(menu->m_aMaps.GetNumElements(), 2);
-    EXPECT_STREQ(menu->m_aMaps[menu->m_iSelectedMap]->acFile, "..\\maps\\Tutorial.hwm");
-    EXPECT_STREQ(menu->m_aMaps[0]->acPreview, "");
+    for (const char* map : {"Anfang", "_Test", "Tutorial"})
+        test::WriteBinary(m_Root + "/maps/" + map + ".hwm", "x");
+    Start();
+    ASSERT_EQ(m_pMenu->m_aMaps.GetNumElements(), 3);  // and the fixture's Keller.hwm
+    EXPECT_STREQ(m_pMenu->m_aMaps[m_pMenu->m_iSelectedMap]->acFile, "..\\maps\\Tutorial.hwm");
+    EXPECT_STREQ(m_pMenu->m_aMaps[0]->acPreview, "");
 
     // Return on the new-game page starts the selected map.
     CreateStateBlock();
-    menu->OpenPage(MENU_PAGE_NEW_GAME);
-    menu->Render(1.0f);
-    Press(BUTTON_RETURN);
-    menu->Move(0.01f);  // deletes the menu
+    m_pMenu->OpenPage(MENU_PAGE_NEW_GAME);
+    m_pMenu->Render(1.0f);
+    Step(BUTTON_RETURN);  // deletes the menu
     EXPECT_STREQ(Halvoran::m_acMap, "..\\maps\\Tutorial.hwm");
     EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
     EXPECT_NE(dynamic_cast<Game*>(Halvoran::m_pCurrentState), nullptr);
@@ -106,26 +152,20 @@ TEST_F(MenuFixture, MenuOptionsRightClickOnTheResolutionSelectsTheLastMode)
     Options::AddResolution(D3DDISPLAYMODE{1024, 768, 60, D3DFMT_X8R8G8B8});
     Options::m_iSelectedResolution = 0;
     Options::m_bApplied = 1;
-    Menu* menu = StartMenu();
-    menu->OpenPage(MENU_PAGE_OPTIONS);
-    menu->Render(1.0f);
-    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_RESOLUTION].vCentre;
-    Press(BUTTON_MOUSE_2);
-    menu->Move(0.0f);
+    Start(MENU_PAGE_OPTIONS);
+    Step(BUTTON_MOUSE_2, 0.0f, g_aMenuButtons[MENU_BUTTON_RESOLUTION].vCentre);
     EXPECT_EQ(Options::m_iSelectedResolution, 1);
     EXPECT_EQ(Options::m_bApplied, 0);
-    EXPECT_EQ(menu->Render(0.01f), 1);  // draws "Übernehmen" while pending
-    aeCursor::m_vPosition = Vector2(0.5f, 0.5f);
+    EXPECT_EQ(m_pMenu->Render(0.01f), 1);  // draws "Übernehmen" while pending
     Options::FreeResolutions();
     Options::m_bApplied = 1;
 }
 
 TEST_F(MenuFixture, MenuOptionsThatCannotBeSavedAreShownAndTheOptionsPageOpensAtOnce)
 {
-    Menu* menu = StartMenu();
-    menu->ShowPage(MENU_PAGE_OPTIONS);  // as after "Übernehmen": no flight, input at once
-    EXPECT_EQ(menu->m_iPage, MENU_PAGE_OPTIONS);
-    EXPECT_FLOAT_EQ(menu->m_fFade, 1.0f);
+    Start()->ShowPage(MENU_PAGE_OPTIONS);  // as after "Übernehmen": no flight, input at once
+    EXPECT_EQ(m_pMenu->m_iPage, MENU_PAGE_OPTIONS);
+    EXPECT_FLOAT_EQ(m_pMenu->m_fFade, 1.0f);
 
     // The options file's temporary file lands on a full disk.
     ASSERT_TRUE(Options::Save());
@@ -133,23 +173,106 @@ TEST_F(MenuFixture, MenuOptionsThatCannotBeSavedAreShownAndTheOptionsPageOpensAt
     const std::string before = test::ReadBinary(file);
     std::filesystem::create_symlink("/dev/full", file + ".tmp");
     const int speed = Options::m_iCursorSpeed;
-    aeCursor::m_vPosition = g_aMenuButtons[MENU_BUTTON_CURSOR_SPEED].vCentre;
-    Press(BUTTON_MOUSE_1);
+    const Vector2 button = g_aMenuButtons[MENU_BUTTON_CURSOR_SPEED].vCentre;
     {
         test::LogCapture log;
-        menu->Move(0.0f);
+        Step(BUTTON_MOUSE_1, 0.0f, button);
     }
     EXPECT_NE(Options::m_iCursorSpeed, speed);
-    EXPECT_STREQ(menu->m_acNotice, "Die Optionen konnten nicht gespeichert werden!");
+    EXPECT_STREQ(m_pMenu->m_acNotice, "Die Optionen konnten nicht gespeichert werden!");
     EXPECT_EQ(test::ReadBinary(file), before);
-    EXPECT_EQ(menu->Render(0.01f), 1);
+    EXPECT_EQ(m_pMenu->Render(0.01f), 1);
 
     // With room again the next change is saved and the notice goes.
     std::filesystem::remove(file + ".tmp");
-    Press(BUTTON_MOUSE_1);
-    menu->Move(0.0f);
-    EXPECT_STREQ(menu->m_acNotice, "");
+    Step(BUTTON_MOUSE_1, 0.0f, button);
+    EXPECT_STREQ(m_pMenu->m_acNotice, "");
     EXPECT_NE(test::ReadBinary(file), before);
-    aeCursor::m_vPosition = Vector2(0.5f, 0.5f);
     Options::m_iCursorSpeed = 1;
+}
+
+TEST_F(MenuFixture, CreditsTypewriterAndWebButton)
+{
+    const Vector2 button = g_aMenuButtons[MENU_BUTTON_WEB].vCentre;
+    Start()->OpenPage(MENU_PAGE_CREDITS);
+    Step(BUTTON_MOUSE_1, 1.0f, button);  // during the camera flight nothing runs
+    EXPECT_EQ(m_pMenu->m_iCreditsCharacters, 0);
+    m_pMenu->Render(1.0f);
+    Step(BUTTON_MOUSE_1, 0.25f, button);
+    EXPECT_EQ(m_pMenu->m_iCreditsCharacters, 10);
+    Step(BUTTON_MOUSE_1, 6.5f, button);  // complete now, but the button is not drawn yet
+    EXPECT_EQ(m_pMenu->m_iCreditsCharacters, CREDITS_CHARACTERS);
+    EXPECT_EQ(s_Opened, "");
+    m_pMenu->Render(0.01f);
+    Step(BUTTON_MOUSE_1, 0.01f, Vector2(0.5f, 0.92f));  // beside it
+    EXPECT_EQ(s_Opened, "");
+    Step(BUTTON_MOUSE_1, 0.01f, button);
+    EXPECT_EQ(s_Opened, g_acWebLink);
+}
+
+TEST_F(MenuFixture, LoadHandsTheSavegameBehindItsHeaderToTheGame)
+{
+    AddSavegame("Anna 1", Savegame("..\\maps\\Keller.hwm"));
+    char map[256];
+    const char* message = "";
+    VFile* file = Menu::ReadSavegame("..\\savegame\\Anna 1.ssd", map, &message);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(file->GetCursor(), 1 + 18);
+    EXPECT_STREQ(map, "..\\maps\\Keller.hwm");
+    EXPECT_EQ(message, nullptr);
+    delete file;
+
+    Halvoran::m_pSavegameFile = new VFile;  // one still waiting is replaced
+    CreateStateBlock();
+    Start(MENU_PAGE_LOAD_GAME);
+    Step(BUTTON_RETURN);
+    EXPECT_STREQ(Halvoran::m_acMap, "..\\maps\\Keller.hwm");
+    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
+}
+
+TEST_F(MenuFixture, LoadRefusesSavegamesThatCannotBeLoadedAndDeleteRemovesTheFileAndTheEntry)
+{
+    test::WriteBinary(m_Root + "/maps/Kaputt.hwm", "x");
+    const char* const gone = "Die Karte dieses Spielstands gibt es nicht mehr!";
+    const char* const unfit = "Der Spielstand passt nicht zu seiner Karte!";
+    const char* const damaged = "Der Spielstand ist beschädigt und kann nicht geladen werden!";
+    const std::string fits = Savegame("..\\maps\\Keller.hwm");
+    const std::pair<std::string, const char*> cases[] = {
+        {Savegame("..\\maps\\Weg.hwm"), gone}, {fits + "x", unfit}, {fits.substr(0, fits.size() - 1), unfit},
+        {Savegame("..\\maps\\Kaputt.hwm"), "Die Karte dieses Spielstands ist beschädigt!"},
+        {"\x40kurz", damaged}, {Savegame(""), damaged}, {Savegame("..\\maps\\Keller.hwm", NAN), damaged}};
+    for (const auto& [bytes, expected] : cases)
+    {
+        test::WriteBinary(m_Root + "/savegame/Test.ssd", bytes);
+        char map[256];
+        const char* message = nullptr;
+        EXPECT_EQ(Menu::ReadSavegame("..\\savegame\\Test.ssd", map, &message), nullptr) << expected;
+        EXPECT_STREQ(message, expected);
+    }
+
+    // The menu stays, showing the reason until the selection changes.
+    AddSavegame("Alt", Savegame("..\\maps\\Weg.hwm"));
+    AddSavegame("Neu", fits);
+    Start(MENU_PAGE_LOAD_GAME);
+    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_LOAD_SAVEGAME].vCentre);
+    EXPECT_EQ(Halvoran::m_pCurrentState, m_pMenu);
+    EXPECT_EQ(Halvoran::m_pSavegameFile, nullptr);
+    EXPECT_STREQ(m_pMenu->m_pLoadMessage, gone);
+    EXPECT_EQ(m_pMenu->Render(0.01f), 1);
+    Step(BUTTON_RIGHT);
+    EXPECT_EQ(m_pMenu->m_pLoadMessage, nullptr);
+
+    // Delete removes the file and the entry.
+    Step(BUTTON_LEFT);
+    Step(BUTTON_LEFT);  // wraps to the last
+    Step(BUTTON_DELETE);
+    EXPECT_FALSE(std::filesystem::exists(m_Root + "/savegame/Neu.ssd"));
+    EXPECT_TRUE(std::filesystem::exists(m_Root + "/savegame/Alt.ssd"));
+    ASSERT_EQ(Halvoran::m_aSavegames.GetNumElements(), 1);
+    EXPECT_STREQ(Halvoran::m_aSavegames[0]->acFile, "..\\savegame\\Alt.ssd");
+
+    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_DELETE_SAVEGAME].vCentre);
+    EXPECT_FALSE(std::filesystem::exists(m_Root + "/savegame/Alt.ssd"));
+    EXPECT_EQ(Halvoran::m_aSavegames.GetNumElements(), 0);  // "Es wurden noch keine Spiele gespeichert!"
+    EXPECT_EQ(m_pMenu->Render(0.01f), 1);
 }

@@ -10,24 +10,30 @@ class OptionsFixture : public test::ConfigFixture {};
 
 namespace
 {
-DWORD QueryDword(const char* subKey, const char* name, LONG* result)
+const DWORD kMissing = 0xDEADBEEF;
+
+// A value as the registry stand-in gives it back, kMissing when it cannot;
+// the result of the call in result, where given.
+DWORD Query(const char* name, LONG* result = nullptr, const char* subKey = kOptionsRegistryKey)
 {
     HKEY key = nullptr;
-    DWORD value = 0xDEADBEEF;
-    *result = RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key);
-    if (*result != ERROR_SUCCESS)
-        return value;
-    DWORD size = sizeof(value);
-    DWORD type = 0;
-    *result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    RegCloseKey(key);
-    return value;
+    DWORD value = kMissing, size = sizeof(value);
+    LONG r = RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key);
+    if (r == ERROR_SUCCESS)
+    {
+        r = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    if (result)
+        *result = r;
+    return r == ERROR_SUCCESS ? value : kMissing;
 }
 
-void SetDword(const char* subKey, const char* name, DWORD value)
+void SetDword(const char* name, DWORD value)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kOptionsRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)), ERROR_SUCCESS);
     RegCloseKey(key);
 }
@@ -37,13 +43,17 @@ D3DDISPLAYMODE Mode(UINT w, UINT h, UINT hz)
     return D3DDISPLAYMODE{w, h, hz, D3DFMT_X8R8G8B8};
 }
 
+void SetModes(std::initializer_list<D3DDISPLAYMODE> modes)
+{
+    Options::FreeResolutions();
+    for (const D3DDISPLAYMODE& mode : modes)
+        Options::AddResolution(mode);
+}
+
 // The options as a fresh program has them, with a list of three modes.
 void ResetOptions()
 {
-    Options::FreeResolutions();
-    Options::AddResolution(Mode(800, 600, 60));
-    Options::AddResolution(Mode(1024, 768, 60));
-    Options::AddResolution(Mode(1280, 1024, 75));
+    SetModes({Mode(800, 600, 60), Mode(1024, 768, 60), Mode(1280, 1024, 75)});
     Options::m_iSelectedResolution = 1;
     Options::m_bMultiSampling = 0;
     Options::m_MultiSamplingType = D3DMULTISAMPLE_NONE;
@@ -71,15 +81,12 @@ TEST_F(OptionsFixture, OptionsRegistryKeepsValuesInAFilePerKeyAndAFailedWriteLea
     EXPECT_EQ(RegSetValueExA(key, "Kurz", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), 2), ERROR_INVALID_PARAMETER);
     RegCloseKey(key);
 
-    ASSERT_TRUE(std::filesystem::exists(KeyFile()));
     EXPECT_NE(test::ReadBinary(KeyFile()).find("\"3DGlasses\"=dword:fffffffe"), std::string::npos);
+    EXPECT_EQ(Query("3dglasses", nullptr, "Software\\Kelmstone Games\\Halvoran"), 0xFFFFFFFEu);
     LONG result = 0;
-    EXPECT_EQ(QueryDword("Software\\Kelmstone Games\\Halvoran", "3dglasses", &result), 0xFFFFFFFEu);
-    EXPECT_EQ(result, ERROR_SUCCESS);
-    QueryDword("Software\\Kelmstone Games\\Halvoran", "Fehlt", &result);
+    EXPECT_EQ(Query("Fehlt", &result), kMissing);
     EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
-    QueryDword("Software\\Kelmstone Games\\Anderes", "3DGlasses", &result);
-    EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Query("3DGlasses", nullptr, "Software\\Kelmstone Games\\Anderes"), kMissing);
 
     // Key paths map into the configuration directory.
     EXPECT_EQ(aeRegistryFileForKey("Software\\Kelmstone Games\\Halvoran\\"), m_Dir + "/Kelmstone Games/Halvoran.reg");
@@ -88,7 +95,7 @@ TEST_F(OptionsFixture, OptionsRegistryKeepsValuesInAFilePerKeyAndAFailedWriteLea
     EXPECT_EQ(RegOpenKeyExA(nullptr, "X", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
 
     // A failed write leaves the old file.
-    SetDword("Software\\Kelmstone Games\\Halvoran", "CursorSpeed", 2);
+    SetDword("CursorSpeed", 2);
     const std::string before = test::ReadBinary(KeyFile());
     // The temporary file cannot be made: a directory stands in its place.
     std::filesystem::create_directory(KeyFile() + ".tmp");
@@ -110,31 +117,23 @@ TEST_F(OptionsFixture, OptionsRegistryDamagedFileIsReportedAndKeptAside)
     std::filesystem::create_directories(m_Dir + "/Kelmstone Games");
     test::WriteBinary(KeyFile(), "\"CursorSpeed\"=dword:00000000\nMüll ohne Sinn\n\"3DGlasses\"=dword:xyz\n");
     test::LogCapture log;
-    LONG result = 0;
-    EXPECT_EQ(QueryDword("Software\\Kelmstone Games\\Halvoran", "CursorSpeed", &result), 0u);
-    EXPECT_EQ(result, ERROR_SUCCESS);
-    QueryDword("Software\\Kelmstone Games\\Halvoran", "3DGlasses", &result);
-    EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Query("CursorSpeed"), 0u);
+    EXPECT_EQ(Query("3DGlasses"), kMissing);
     EXPECT_TRUE(log.Contains("Zeile 2 der Registry-Datei"));
     EXPECT_TRUE(log.Contains("Zeile 3 der Registry-Datei"));
 
-    SetDword("Software\\Kelmstone Games\\Halvoran", "3DGlasses", 1);
+    SetDword("3DGlasses", 1);
     EXPECT_NE(test::ReadBinary(KeyFile() + ".defekt").find("Müll ohne Sinn"), std::string::npos);
-    EXPECT_EQ(QueryDword("Software\\Kelmstone Games\\Halvoran", "3DGlasses", &result), 1u);
-    EXPECT_EQ(QueryDword("Software\\Kelmstone Games\\Halvoran", "CursorSpeed", &result), 0u);
+    EXPECT_EQ(Query("3DGlasses"), 1u);
+    EXPECT_EQ(Query("CursorSpeed"), 0u);
 }
 
 // ----- Options -----------------------------------------------------------------
 
 TEST(OptionsModes, SameSizeKeepsTheHighestRateSmallModesAreLeftOutAndTheSelectionReads)
 {
-    Options::FreeResolutions();
-    Options::AddResolution(Mode(800, 600, 60));
-    Options::AddResolution(Mode(320, 240, 60));
-    Options::AddResolution(Mode(800, 600, 85));
-    Options::AddResolution(Mode(800, 600, 75));
-    Options::AddResolution(Mode(640, 480, 60));
-    Options::AddResolution(Mode(1024, 400, 60));
+    SetModes({Mode(800, 600, 60), Mode(320, 240, 60), Mode(800, 600, 85), Mode(800, 600, 75), Mode(640, 480, 60),
+              Mode(1024, 400, 60)});
     ASSERT_EQ(Options::m_aResolutions.GetNumElements(), 2);
     EXPECT_EQ(Options::m_aResolutions[0].iWidth, 800);
     EXPECT_EQ(Options::m_aResolutions[0].iRefreshRate, 85);
@@ -163,28 +162,24 @@ TEST_F(OptionsFixture, OptionsFirstStartWritesTheStandardValuesAndLoadTakesStore
     EXPECT_EQ(Options::Load(), 1);
     EXPECT_EQ(aeConfig::m_VideoMode.Width, 1024u);
     EXPECT_EQ(aeConfig::m_MultiSampling, D3DMULTISAMPLE_4_SAMPLES);
-    LONG r = 0;
-    const char* key = kOptionsRegistryKey;
-    EXPECT_EQ(QueryDword(key, "MultiSampling", &r), 1u);
-    EXPECT_EQ(QueryDword(key, "CursorSpeed", &r), 1u);
-    EXPECT_EQ(QueryDword(key, "3DGlasses", &r), 0u);
-    EXPECT_EQ(QueryDword(key, "ResolutionWidth", &r), 1024u);
-    EXPECT_EQ(QueryDword(key, "ResolutionHeight", &r), 768u);
+    for (const auto& [name, value] : {std::pair{"MultiSampling", 1u}, {"CursorSpeed", 1u}, {"3DGlasses", 0u},
+                                      {"ResolutionWidth", 1024u}, {"ResolutionHeight", 768u}})
+        EXPECT_EQ(Query(name), value) << name;
 
     // Stored values are taken, values not stored keep theirs, and an unknown
     // resolution is ignored.
     std::filesystem::remove(KeyFile());
     ResetOptions();
-    SetDword(kOptionsRegistryKey, "CursorSpeed", 7);
-    SetDword(kOptionsRegistryKey, "ResolutionWidth", 1600);
-    SetDword(kOptionsRegistryKey, "ResolutionHeight", 1200);
+    SetDword("CursorSpeed", 7);
+    SetDword("ResolutionWidth", 1600);
+    SetDword("ResolutionHeight", 1200);
     EXPECT_EQ(Options::Load(), 1);
     EXPECT_EQ(Options::m_iCursorSpeed, 7);  // taken as it is; consumers treat it like 2
     EXPECT_FLOAT_EQ(Halvoran::GetCursorSpeedFactor(), 2.0f);
     EXPECT_EQ(Options::m_iSelectedResolution, 1);
 
-    SetDword(kOptionsRegistryKey, "ResolutionWidth", 800);
-    SetDword(kOptionsRegistryKey, "ResolutionHeight", 600);
+    SetDword("ResolutionWidth", 800);
+    SetDword("ResolutionHeight", 600);
     Options::m_bApplied = 0;  // as Init leaves it pending until Load has run
     EXPECT_EQ(Options::Load(), 1);
     EXPECT_EQ(Options::m_iSelectedResolution, 0);
@@ -192,26 +187,23 @@ TEST_F(OptionsFixture, OptionsFirstStartWritesTheStandardValuesAndLoadTakesStore
     Options::FreeResolutions();
 }
 
-TEST_F(OptionsFixture, OptionsSteppingWrapsAndWritesAtOnce)
+TEST_F(OptionsFixture, OptionsSteppingWrapsAndWritesAtOnceApplyReinitialisesOnlyWhenPendingAndFailuresAreReported)
 {
     ResetOptions();
     Options::m_iCursorSpeed = 2;
     EXPECT_EQ(Options::NextCursorSpeed(), 1);
     EXPECT_EQ(Options::m_iCursorSpeed, 0);
-    LONG r = 0;
-    EXPECT_EQ(QueryDword(kOptionsRegistryKey, "CursorSpeed", &r), 0u);
+    EXPECT_EQ(Query("CursorSpeed"), 0u);
     EXPECT_EQ(Options::PrevCursorSpeed(), 1);
     EXPECT_EQ(Options::m_iCursorSpeed, 2);
-    EXPECT_EQ(QueryDword(kOptionsRegistryKey, "CursorSpeed", &r), 2u);
-    // Only the stepped value is written.
-    QueryDword(kOptionsRegistryKey, "3DGlasses", &r);
-    EXPECT_EQ(r, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Query("CursorSpeed"), 2u);
+    EXPECT_EQ(Query("3DGlasses"), kMissing);  // only the stepped value is written
     Options::m_i3DGlasses = 0;
     Options::Prev3DGlasses();
     EXPECT_EQ(Options::m_i3DGlasses, 2);
     Options::Next3DGlasses();
     EXPECT_EQ(Options::m_i3DGlasses, 0);
-    EXPECT_EQ(QueryDword(kOptionsRegistryKey, "3DGlasses", &r), 0u);
+    EXPECT_EQ(Query("3DGlasses"), 0u);
     EXPECT_EQ(Options::m_bApplied, 1);  // nothing pending
 
     Options::PrevResolution();
@@ -220,11 +212,8 @@ TEST_F(OptionsFixture, OptionsSteppingWrapsAndWritesAtOnce)
     Options::NextResolution();
     EXPECT_EQ(Options::m_iSelectedResolution, 0);
     EXPECT_EQ(Options::m_bApplied, 0);
-    Options::FreeResolutions();
-}
 
-TEST_F(OptionsFixture, OptionsApplyReinitialisesOnlyWithAPendingChangeAndWriteFailuresAreReported)
-{
+    // Apply reinitialises only with a pending change.
     ResetOptions();
     Options::ToggleMultiSampling();  // no multisampling on this device: nothing happens
     EXPECT_EQ(Options::m_bMultiSampling, 0);
@@ -247,9 +236,8 @@ TEST_F(OptionsFixture, OptionsApplyReinitialisesOnlyWithAPendingChangeAndWriteFa
     EXPECT_EQ(aeConfig::m_MultiSampling, D3DMULTISAMPLE_2_SAMPLES);
     EXPECT_EQ(aeConfig::m_VideoMode.Width, 1280u);
     EXPECT_EQ(aeConfig::m_VideoMode.RefreshRate, 75u);
-    LONG r = 0;
-    EXPECT_EQ(QueryDword(kOptionsRegistryKey, "ResolutionWidth", &r), 1280u);
-    EXPECT_EQ(QueryDword(kOptionsRegistryKey, "MultiSampling", &r), 1u);
+    EXPECT_EQ(Query("ResolutionWidth"), 1280u);
+    EXPECT_EQ(Query("MultiSampling"), 1u);
     Halvoran::m_bReinit = 0;
     aeMain::m_bQuit = 0;
 

@@ -3,8 +3,11 @@
 // own bin/ working directory, home, configuration and runtime directories.
 
 #include "TestSupport.h"
+#include "Game.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -38,13 +41,11 @@ inline pid_t StartProgram(const std::string& program, const std::string& root, c
     {
         if (chdir(dir.c_str()) != 0)
             _exit(100);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        setenv("HOME", (root + "/home").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
-        setenv("UserName", "Spieler", 1);
-        setenv("LC_ALL", "C.UTF-8", 1);
+        for (const auto& [name, value] : {std::pair<const char*, std::string>{"SDL_VIDEODRIVER", "offscreen"},
+                                          {"ALSOFT_DRIVERS", "null"}, {"HOME", root + "/home"},
+                                          {"XDG_CONFIG_HOME", root + "/config"}, {"XDG_RUNTIME_DIR", root + "/runtime"},
+                                          {"UserName", "Spieler"}, {"LC_ALL", "C.UTF-8"}})
+            setenv(name, value.c_str(), 1);
         for (const auto& [name, value] : env)
             setenv(name, value.c_str(), 1);
         if (FILE* err = std::freopen((root + "/stderr.txt").c_str(), "w", stderr))
@@ -85,13 +86,11 @@ struct GameTree
     // encoding, UTF-8 here).
     std::string Stderr() const { return test::ReadBinary(root + "/stderr.txt"); }
 
-    pid_t Start(std::initializer_list<const char*> args) const;
+    pid_t Start(std::initializer_list<const char*> args) const
+    {
+        return StartProgram(ProgramPath(), root, root + "/bin", {}, args);
+    }
 };
-
-inline pid_t GameTree::Start(std::initializer_list<const char*> args) const
-{
-    return StartProgram(ProgramPath(), root, root + "/bin", {}, args);
-}
 
 // Waits (bounded) for the process to end; its exit code as a signed byte, or
 // 1000 when it did not end in time (it is then killed).
@@ -108,6 +107,51 @@ inline int Wait(pid_t pid, int seconds = 60)
     waitpid(pid, nullptr, 0);
     return 1000;
 }
+
+// How long a run of the game from a demo may last (a campaign run lasts long
+// on two cores).
+const int kLongRun = 1200;
+
+// Demo text built line by line (frames, milliseconds, buttons and counts).
+struct DemoText
+{
+    std::string text = "HALVORAN-DEMO 1\n";
+    DemoText& Add(int frames, const std::string& input = "", int ms = 50)
+    {
+        text += std::to_string(frames) + " " + std::to_string(ms) + (input.empty() ? "" : " " + input) + "\n";
+        return *this;
+    }
+    DemoText& Press(const std::string& button) { return Add(1, button).Add(2); }
+    // Skips the intro and waits until the main page has faded in.
+    DemoText& SkipIntro() { return Add(5).Press("Escape").Add(25); }
+    // From one place of the screen to another (fractions of its size), in
+    // whole frames of mouse counts: 250 counts move the cursor 0.3 of the
+    // screen at the middle speed.
+    DemoText& MoveCursor(Vector2 from, Vector2 to)
+    {
+        const float countsPerScreen = 250.0f / 0.3f;
+        int x = static_cast<int>(std::lround((to.x - from.x) * countsPerScreen));
+        int y = static_cast<int>(std::lround((to.y - from.y) * countsPerScreen));
+        while (x || y)
+        {
+            const int sx = std::clamp(x, -250, 250), sy = std::clamp(y, -250, 250);
+            Add(1, "x=" + std::to_string(sx) + " y=" + std::to_string(sy));
+            x -= sx;
+            y -= sy;
+        }
+        return *this;
+    }
+    // In the game: Escape, the cursor from the middle onto "Spiel speichern",
+    // a click, Return on the save page.
+    DemoText& SaveInGame()
+    {
+        return Press("Escape")
+            .MoveCursor(Vector2(0.5f, 0.5f), g_aGameButtons[GAME_BUTTON_SAVE].vCentre)
+            .Press("Knopf_1")
+            .Press("Return");
+    }
+    void Write(const std::string& path) const { test::WriteBinary(path, text); }
+};
 
 inline bool WaitForLog(const GameTree& tree, const std::string& text, int seconds = 60)
 {

@@ -135,11 +135,10 @@ TEST(Demo, RecordingJoinsLikeFramesAndPlaybackGivesThemBack)
 TEST(Demo, RealTimePlaybackLastsAsLongAsTheRecordingAndTimedemosMeasureEveryFrame)
 {
     struct Case { std::vector<float> times; double min, average, max, stddev, p99; };
-    std::vector<float> hundred, twoHundred(200);
-    for (int i = 1; i <= 100; ++i) hundred.push_back(static_cast<float>(i));
+    std::vector<float> twoHundred(200);
     for (int i = 0; i < 200; ++i) twoHundred[i] = static_cast<float>(200 - i);  // in any order
     const Case kCases[] = {{{}, 0, 0, 0, 0, 0}, {{8.0f}, 8, 8, 8, 0, 8}, {{1, 2, 3, 4}, 1, 2.5, 4, 1.1180340, 4},
-        {hundred, 1, 50.5, 100, 28.866070, 99}, {twoHundred, 1, 100.5, 200, 57.734305, 198}};
+        {twoHundred, 1, 100.5, 200, 57.734305, 198}};
     for (const Case& c : kCases)
     {
         const aeFrameTimeStats s = aeDemo::GetFrameTimeStats(c.times);
