@@ -178,21 +178,20 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
 TEST_F(NetHost, ClientLearnsWhenTheHostLeavesAndMayReconnect)
 {
     RawListener listener;
-    for (int reset = 0; reset < 2; ++reset)
     {
-        Events().clear();
         RawPeer remote = ConnectTo(listener);
         ASSERT_GE(remote.Fd(), 0);
         ASSERT_TRUE(remote.Send(Frame("letztes")));
-        reset ? remote.Reset() : remote.Close();
-        ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; })) << reset;
-        ASSERT_EQ(Events().size(), 1u);
-        EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
-        EXPECT_EQ(Events()[0].pData, nullptr);
-        EXPECT_EQ(Events()[0].iState, 3); // shut down after the callback
-        EXPECT_FALSE(aeClient::IsInitialized());
-        EXPECT_EQ(aeClient::GetNumPackets(), 0);
+        remote.Close();
+        ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; }));
     }
+    // One callback, after which the client part is shut down and its packets are gone.
+    ASSERT_EQ(Events().size(), 1u);
+    EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
+    EXPECT_EQ(Events()[0].pData, nullptr);
+    EXPECT_EQ(Events()[0].iState, 3);
+    EXPECT_FALSE(aeClient::IsInitialized());
+    EXPECT_EQ(aeClient::GetNumPackets(), 0);
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
     Events().clear();
     ASSERT_EQ(aeMultiplayer::Init(&Reconnect), 1);
