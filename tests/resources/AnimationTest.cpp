@@ -75,6 +75,9 @@ TEST_F(AnimationFile, ReadsObjectsAndKeyFramesInFileOrder)
     // Neither a model nor a texture of that name: nothing to draw with.
     EXPECT_EQ(o->GetModel(), nullptr);
     EXPECT_EQ(o->GetSpriteTexture(), nullptr);
+    // A device loss without the sprite model touches only the animations.
+    aeAnimationManager::PrepareRestore();
+    EXPECT_EQ(aeAnimationManager::Restore(), 1);
     aeAnimationManager::Exit();
     aeAnimationManager::Exit();
     EXPECT_EQ(aeAnimationManager::IsInitialized(), 0);
@@ -126,7 +129,7 @@ TEST_F(AnimationFile, MagicMustMatchAndUntrustedCountsAndLengthsAreRefused)
     EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "good.ran", nullptr), 1);
 }
 
-TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysAndInterpolates)
+TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysInterpolatesAndAppliesTheWorld)
 {
     // Unsorted keys, two with the same time, one beyond 1.1 and one below -0.1.
     aeAnimObject* o = Object({Key(0.6f, 1), Key(0.2f, 1), Key(1.2f, 1), Key(0.6f, 0), Key(-0.2f, 1), Key(1.05f, 1)});
@@ -162,14 +165,11 @@ TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysAndInterpolates)
                                  Key(1.0f, 1, Vector3(0, 0, 0), Vector3(0, 3.0f, 0))});
     ASSERT_EQ(turn->GetWorldMatrix(0.5f, kIdentity, Vector3(0, 0, 0), Vector3(1, 0, 0), 1, &m), 1);
     ExpectMatrixNear(m, MatrixRotation(0, 1.5f, 0));
-}
 
-TEST(AnimationKeyFrames, ScaleRotationTranslationThenWorld)
-{
+    // Scale, rotation, translation, then the world matrix.
     const Vector3 s(2, 3, 4), r(0.3f, -0.7f, 1.1f), p(5, -6, 7);
-    aeAnimObject* o = Object({Key(0.0f, 1, p, r, s)});
+    o = Object({Key(0.0f, 1, p, r, s)});
     const Matrix world = MatrixRotationY(0.4f) * MatrixTranslation(Vector3(100, 0, -50));
-    Matrix m;
     ASSERT_EQ(o->GetWorldMatrix(0.7f, world, Vector3(0, 0, 0), Vector3(1, 0, 0), 1, &m), 1);
     ExpectMatrixNear(m, MatrixScaling(s) * MatrixRotation(r.x, r.y, r.z) * MatrixTranslation(p) * world, 1e-4f);
     // One neutral key: exactly the world matrix. Unknown types are type 0.
