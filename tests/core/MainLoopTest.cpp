@@ -36,14 +36,19 @@ int Pump()
     return g_iPumpQuitAt && g_iPumps >= g_iPumpQuitAt;
 }
 
+void Reset()
+{
+    g_aMoves.clear();
+    g_aRenders.clear();
+    g_iQuitAfter = g_iPumps = g_iPumpQuitAt = g_iFailMoveAt = g_iFailRenderAt = 0;
+}
+
 class CoreMainLoop : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        g_aMoves.clear();
-        g_aRenders.clear();
-        g_iQuitAfter = g_iPumps = g_iPumpQuitAt = g_iFailMoveAt = g_iFailRenderAt = 0;
+        Reset();
         const aeWindowHooks hooks = {&Pump, nullptr, nullptr};
         aeSetWindowHooks(&hooks);
         aeMain::Init();
@@ -132,9 +137,7 @@ TEST_F(CoreMainLoop, FailingCallbacksAndMissingCallbacks)
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 0), 0);
     EXPECT_EQ(g_aRenders.size(), 1u);
     EXPECT_TRUE(log.Contains("Funktion: aeMain::DoMessageLoop Beschreibung: Fehler beim Ausführen der Move-Funktion!"));
-    g_aMoves.clear();
-    g_aRenders.clear();
-    g_iFailMoveAt = 0;
+    Reset();
     g_iFailRenderAt = 1;
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 0), 0);
     EXPECT_TRUE(log.Contains("Beschreibung: Fehler beim Ausführen der Render-Funktion!"));
@@ -146,8 +149,7 @@ TEST_F(CoreMainLoop, FailingCallbacksAndMissingCallbacks)
     EXPECT_EQ(aeLog::m_iNumErrors, 6);
     EXPECT_FALSE(log.Contains("Multi-Threaded"));  // no thread was started
     // Multi-threaded, the threads start and end in order.
-    g_aMoves.clear();
-    g_iFailRenderAt = 0;
+    Reset();
     g_iQuitAfter = 20;
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Render, 1), 1);
     EXPECT_GE(g_aMoves.size(), 20u);
@@ -159,7 +161,7 @@ TEST_F(CoreMainLoop, FailingCallbacksAndMissingCallbacks)
         EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
-TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailed)
+TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailedOrWasOverdue)
 {
     test::LogCapture log("loop_multi_fail");
     g_iFailRenderAt = 3;
@@ -170,19 +172,6 @@ TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailed)
     {
         static int Throw(float) { throw 1; }
         static int Fail(float) { return 0; }
-    };
-    EXPECT_EQ(aeMain::DoMessageLoop(Local::Throw, Render, 1), 0);
-    EXPECT_TRUE(log.Contains("Fehler während der ausführung des Move-Threads aufgetreten -> Beenden!"));
-    EXPECT_TRUE(log.Contains("Es ist ein Fehler im Move-Thread aufgetreten, weshalb"));
-    // Both fail: each sets quit, so the other sees it; at least one failure wins.
-    EXPECT_EQ(aeMain::DoMessageLoop(Local::Fail, Local::Fail, 1), 0);
-}
-
-TEST_F(CoreMainLoop, OverdueThreadCountsAsFailed)
-{
-    test::LogCapture log("loop_timeout");
-    struct Local
-    {
         static int Slow(float)
         {
             aeMain::QuitGame();
@@ -190,8 +179,16 @@ TEST_F(CoreMainLoop, OverdueThreadCountsAsFailed)
             return 1;
         }
     };
+    EXPECT_EQ(aeMain::DoMessageLoop(Local::Throw, Render, 1), 0);
+    EXPECT_TRUE(log.Contains("Fehler während der ausführung des Move-Threads aufgetreten -> Beenden!"));
+    EXPECT_TRUE(log.Contains("Es ist ein Fehler im Move-Thread aufgetreten, weshalb"));
+    // A render thread still running after the time-out counts as failed.
+    Reset();
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Local::Slow, 1), 0);
     EXPECT_TRUE(log.Contains("Alle Threads abbbrechen, da das Timeout erreicht wurde!"));
-    EXPECT_TRUE(log.Contains("Es ist ein Fehler im Render-Thread aufgetreten"));
+    const std::string text = log.Text(), failed = "Es ist ein Fehler im Render-Thread aufgetreten";
+    EXPECT_NE(text.find(failed), text.rfind(failed));
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // let the given-up thread end
+    // Both fail: each sets quit, so the other sees it; at least one failure wins.
+    EXPECT_EQ(aeMain::DoMessageLoop(Local::Fail, Local::Fail, 1), 0);
 }

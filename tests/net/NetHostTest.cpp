@@ -66,64 +66,52 @@ TEST_F(NetHost, HundredClientsExchangePacketsWithNothingLostOrReordered)
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
-TEST_F(NetHost, ClientsThatCloseOrResetAreRemovedWithoutAReport)
+TEST_F(NetHost, RemovalRenumbersTheClientsBehindAndLeavingClientsGoWithoutAReport)
 {
     std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 3));
-    for (int i = 1; i <= 2; ++i)
-    {
-        const int number = NumberOf(peers[i]);
-        i == 1 ? peers[i].Close() : peers[i].Reset();
-        ASSERT_TRUE(PumpUntil([&] { return aeHost::GetNumClients() == 3 - i; }));
-        ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), i);
-        EXPECT_EQ(Events().back().iNumber, number);
-        EXPECT_EQ(Events().back().iClients, 4 - i);
-    }
-    EXPECT_EQ(NumberOf(peers[0]), 0);
-    // Both ends stay quiet in the log; the remaining client works on without further callbacks.
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-    ASSERT_TRUE(peers[0].Send(Frame("bleibe")));
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetClient(0)->GetNumPackets() == 1; }));
-    for (int i = 0; i < 20; ++i)
-        aeMultiplayer::Process();
-    EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
-}
-
-TEST_F(NetHost, RemovalRenumbersTheClientsBehind)
-{
-    std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 3));
-    RawPeer* byNumber[3] = {};
+    ASSERT_TRUE(HostWithPeers(peers, 4));
+    RawPeer* byNumber[4] = {};
     for (RawPeer& p : peers)
         byNumber[NumberOf(p)] = &p;
-    const uint16_t last = byNumber[2]->LocalPort();
+    const uint16_t last = byNumber[3]->LocalPort();
     aeHost::RemoveClient(5);
     aeHost::RemoveClient(-1);
-    EXPECT_EQ(aeHost::GetNumClients(), 3);
+    EXPECT_EQ(aeHost::GetNumClients(), 4);
     EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
-    EXPECT_EQ(aeHost::GetClient(3), nullptr);
+    EXPECT_EQ(aeHost::GetClient(4), nullptr);
     EXPECT_EQ(aeHost::GetClient(-1), nullptr);
     aeHost::RemoveClient(0);
     ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 1);
     EXPECT_EQ(Events().back().iNumber, 0);
-    EXPECT_EQ(Events().back().iClients, 3);
-    ASSERT_EQ(aeHost::GetNumClients(), 2);
+    EXPECT_EQ(Events().back().iClients, 4);
+    ASSERT_EQ(aeHost::GetNumClients(), 3);
     EXPECT_EQ(aeHost::GetClient(0)->GetPort(), byNumber[1]->LocalPort());
-    EXPECT_EQ(aeHost::GetClient(1)->GetPort(), last);
     EXPECT_TRUE(byNumber[0]->SeesEnd());
-    // Number 0 fails while number 1 has a packet waiting: within one call the
+    // A client that resets goes like one that closes (below).
+    byNumber[2]->Reset();
+    ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 2; }));
+    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
+    EXPECT_EQ(Events().back().iNumber, 1);
+    EXPECT_EQ(Events().back().iClients, 3);
+    EXPECT_EQ(aeHost::GetClient(1)->GetPort(), last);
+    // Number 0 closes while number 1 has a packet waiting: within one call the
     // failed client is removed and the one moving into its number is processed.
-    ASSERT_TRUE(byNumber[2]->Send(Frame("nachgerückt")));
+    ASSERT_TRUE(byNumber[3]->Send(Frame("nachgerückt")));
     byNumber[1]->Close();
     ASSERT_TRUE(WaitReadable(aeHost::GetClient(0)->m_Socket));
     ASSERT_TRUE(WaitReadable(aeHost::GetClient(1)->m_Socket));
     EXPECT_EQ(aeHost::Process(), 1);
-    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 2);
+    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 3);
     EXPECT_EQ(Events().back().iNumber, 0);
     ASSERT_EQ(aeHost::GetNumClients(), 1);
     EXPECT_EQ(aeHost::GetClient(0)->GetPort(), last);
     ASSERT_EQ(aeHost::GetClient(0)->GetNumPackets(), 1);
     EXPECT_EQ(Text(aeHost::GetClient(0)->GetPacket(0)), "nachgerückt");
+    // Both ends stay quiet in the log, and no further callbacks follow.
+    for (int i = 0; i < 20; ++i)
+        aeMultiplayer::Process();
+    EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 3);
+    EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
 TEST_F(NetHost, ConnectionsWaitWhileNotAccepting)
@@ -170,9 +158,7 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
     EXPECT_EQ(aeMultiplayer::GetState(), 2);
     EXPECT_FALSE(aeClient::IsInitialized());
     EXPECT_EQ(aeClient::GetNumPackets(), 0);
-    EXPECT_EQ(aeClient::GetHostSocket(), INVALID_SOCKET);
     EXPECT_TRUE(remote.SeesEnd());
-    EXPECT_NE(aeHost::GetListenSocket(), INVALID_SOCKET);
     // Connect while hosting: hosting ends first.
     RawPeer guest;
     ASSERT_TRUE(guest.Connect(aeHost::GetPort()));
@@ -181,7 +167,6 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
     ASSERT_GE(again.Fd(), 0);
     EXPECT_EQ(aeMultiplayer::GetState(), 3);
     EXPECT_FALSE(aeHost::IsInitialized());
-    EXPECT_EQ(aeHost::GetListenSocket(), INVALID_SOCKET);
     EXPECT_EQ(aeHost::GetNumClients(), 0);
     EXPECT_TRUE(guest.SeesEnd());
     aeMultiplayer::Exit();
@@ -193,23 +178,21 @@ TEST_F(NetHost, HostingAndConnectingEndEachOther)
 TEST_F(NetHost, ClientLearnsWhenTheHostLeavesAndMayReconnect)
 {
     RawListener listener;
-    for (int reset = 0; reset < 2; ++reset)
     {
-        Events().clear();
         RawPeer remote = ConnectTo(listener);
         ASSERT_GE(remote.Fd(), 0);
         ASSERT_TRUE(remote.Send(Frame("letztes")));
-        reset ? remote.Reset() : remote.Close();
-        ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; })) << reset;
-        ASSERT_EQ(Events().size(), 1u);
-        EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
-        EXPECT_EQ(Events()[0].pData, nullptr);
-        EXPECT_EQ(Events()[0].iState, 3); // shut down after the callback
-        EXPECT_FALSE(aeClient::IsInitialized());
-        EXPECT_EQ(aeClient::GetNumPackets(), 0);
+        remote.Close();
+        ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; }));
     }
+    // One callback, after which the client part is shut down and its packets are gone.
+    ASSERT_EQ(Events().size(), 1u);
+    EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
+    EXPECT_EQ(Events()[0].pData, nullptr);
+    EXPECT_EQ(Events()[0].iState, 3);
+    EXPECT_FALSE(aeClient::IsInitialized());
+    EXPECT_EQ(aeClient::GetNumPackets(), 0);
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
-    EXPECT_EQ(aeMultiplayer::Process(), 1); // Process in the idle state does nothing
     Events().clear();
     ASSERT_EQ(aeMultiplayer::Init(&Reconnect), 1);
     s_pReconnectTo = &listener;

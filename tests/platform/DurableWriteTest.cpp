@@ -1,9 +1,8 @@
 // Files that must last: a full disk (the device /dev/full standing in for the
-// temporary file, or a small tmpfs) is reported and never costs the old file.
+// temporary file) is reported and never costs the old file.
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include "TestSupport.h"
@@ -77,22 +76,4 @@ TEST(PlatformDurableWrite, BufferedStreamsReportTheFailedFlush)
     ASSERT_TRUE(data.Write(3, "abc"));
     EXPECT_EQ(data.WriteToFile("/dev/full"), 0);
     EXPECT_TRUE(log.Contains("konnte nicht beschrieben werden"));
-}
-
-TEST(PlatformDurableWrite, ASmallTmpfsThatFillsUpKeepsTheOldFile)
-{
-    const std::string dir = test::ScratchDir("tmpfs");
-    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "no tmpfs can be mounted here";
-    const std::string path = dir + "/Spieler 1.ssd";
-    const std::string old(40 * 1024, 'o');
-    EXPECT_EQ(aeWriteNativeFileAtomically(path.c_str(), old.data(), old.size()), 1);
-    // The new version needs room beside the old one, which the disk lacks.
-    const std::string bigger(48 * 1024, 'n');
-    EXPECT_EQ(aeWriteNativeFileAtomically(path.c_str(), bigger.data(), bigger.size()), 0);
-    EXPECT_EQ(test::ReadBinary(path), old);
-    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
-    EXPECT_EQ(aeWriteNativeFileAtomically(path.c_str(), "klein", 5), 1);
-    EXPECT_EQ(test::ReadBinary(path), "klein");
-    umount(dir.c_str());
 }

@@ -22,14 +22,8 @@ TEST(PlatformLargeMemory, BlocksOfEverySizeAreWritableAndLargeOnesAligned)
         unsigned char* block = static_cast<unsigned char*>(aeAllocateLarge(c.bytes));
         ASSERT_NE(block, nullptr);
         std::memset(block, 0xab, c.bytes);
-        if (c.bytes)
-        {
-            EXPECT_EQ(block[c.bytes - 1], 0xab);
-        }
-        if (c.large)
-        {
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % (2 * kMB), 0u);
-        }
+        EXPECT_TRUE(c.bytes == 0 || block[c.bytes - 1] == 0xab);
+        EXPECT_TRUE(!c.large || reinterpret_cast<uintptr_t>(block) % (2 * kMB) == 0);
         aeFreeLarge(block, c.bytes);
     }
     aeFreeLarge(nullptr, 0);

@@ -75,6 +75,7 @@ TEST_F(AnimationFile, ReadsObjectsAndKeyFramesInFileOrder)
     // Neither a model nor a texture of that name: nothing to draw with.
     EXPECT_EQ(o->GetModel(), nullptr);
     EXPECT_EQ(o->GetSpriteTexture(), nullptr);
+    // A device loss without the sprite model touches only the animations.
     aeAnimationManager::PrepareRestore();
     EXPECT_EQ(aeAnimationManager::Restore(), 1);
     aeAnimationManager::Exit();
@@ -88,21 +89,11 @@ TEST_F(AnimationFile, MagicMustMatchAndUntrustedCountsAndLengthsAreRefused)
     ranimtext::Animation a;
     a.objects.push_back(Obj("abc", 1, {Key(0, 1), Key(1, 1)}));
     const std::string good = Bytes(a);
-    for (int at = 0; at < 4; ++at)
-        for (char c : {static_cast<char>(good[static_cast<size_t>(at)] ^ 0x20), 'X'})
-        {
-            std::string bad = good;
-            bad[static_cast<size_t>(at)] = c;
-            test::LogCapture log;
-            VFile file = File(bad);
-            EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "bad.ran", nullptr), 0);
-            EXPECT_TRUE(log.Contains("Falscher Four-Characters-Code!")) << bad.substr(0, 4);
-        }
     // Offsets: N at 8, type at 12, name length at 16, name at 20, K at 23.
     ASSERT_EQ(good.size(), 27u + 2 * 44);
     std::string longName = Patch(good, 16, 256);
     longName.insert(20, std::string(253, 'n'));
-    const std::pair<std::string, const char*> cases[] = {
+    std::vector<std::pair<std::string, const char*>> cases = {
         {Patch(good, 8, -1), "Ungültige Objektanzahl"},
         {Patch(good, 8, 0x7FFFFFFF), "Ungültige Objektanzahl"},
         {Patch(good, 8, 2), "endet vorzeitig"},
@@ -113,6 +104,13 @@ TEST_F(AnimationFile, MagicMustMatchAndUntrustedCountsAndLengthsAreRefused)
         {Patch(good, 23, 3), "Ungültige Anzahl von Schlüsselbildern"},
         {Patch(good, 23, 1 << 30), "Ungültige Anzahl von Schlüsselbildern"},
     };
+    // Each byte of the magic counts, in either case.
+    for (size_t at = 0; at < 4; ++at)
+        for (char c : {static_cast<char>(good[at] ^ 0x20), 'X'})
+        {
+            cases.emplace_back(good, "Falscher Four-Characters-Code!");
+            cases.back().first[at] = c;
+        }
     for (const auto& [bytes, message] : cases)
     {
         test::LogCapture log;
@@ -131,7 +129,7 @@ TEST_F(AnimationFile, MagicMustMatchAndUntrustedCountsAndLengthsAreRefused)
     EXPECT_EQ(aeAnimationManager::AddAnimation(&file, "good.ran", nullptr), 1);
 }
 
-TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysAndInterpolates)
+TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysInterpolatesAndAppliesTheWorld)
 {
     // Unsorted keys, two with the same time, one beyond 1.1 and one below -0.1.
     aeAnimObject* o = Object({Key(0.6f, 1), Key(0.2f, 1), Key(1.2f, 1), Key(0.6f, 0), Key(-0.2f, 1), Key(1.05f, 1)});
@@ -167,14 +165,11 @@ TEST(AnimationKeyFrames, LookupTakesTheNearestQualifyingKeysAndInterpolates)
                                  Key(1.0f, 1, Vector3(0, 0, 0), Vector3(0, 3.0f, 0))});
     ASSERT_EQ(turn->GetWorldMatrix(0.5f, kIdentity, Vector3(0, 0, 0), Vector3(1, 0, 0), 1, &m), 1);
     ExpectMatrixNear(m, MatrixRotation(0, 1.5f, 0));
-}
 
-TEST(AnimationKeyFrames, ScaleRotationTranslationThenWorld)
-{
+    // Scale, rotation, translation, then the world matrix.
     const Vector3 s(2, 3, 4), r(0.3f, -0.7f, 1.1f), p(5, -6, 7);
-    aeAnimObject* o = Object({Key(0.0f, 1, p, r, s)});
+    o = Object({Key(0.0f, 1, p, r, s)});
     const Matrix world = MatrixRotationY(0.4f) * MatrixTranslation(Vector3(100, 0, -50));
-    Matrix m;
     ASSERT_EQ(o->GetWorldMatrix(0.7f, world, Vector3(0, 0, 0), Vector3(1, 0, 0), 1, &m), 1);
     ExpectMatrixNear(m, MatrixScaling(s) * MatrixRotation(r.x, r.y, r.z) * MatrixTranslation(p) * world, 1e-4f);
     // One neutral key: exactly the world matrix. Unknown types are type 0.
@@ -275,11 +270,6 @@ TEST_F(AnimationFile, ObjectsFindModelsFirstThenTexturesAndPlayersFindAnimations
     player.SetCurrentTime(3.0f);
     player.Render(0.5f, kIdentity, Vector3(0, 0, 0), Vector3(1, 0, 0), AE_RENDER_ALL);
     EXPECT_EQ(player.GetTickCount(), 2.0f);
-    // After a device loss the names are looked up again.
-    aeModelManager::DeleteModel("door.rvm");
-    aeAnimationManager::PrepareRestore();
-    EXPECT_EQ(aeAnimationManager::Restore(), 1);
-    EXPECT_EQ(a->GetObjectA(0)->GetModel(), nullptr);
 
     // The player finds animations by their exact name.
     aeAnimation* door = Load({}, 1.0f, "door.ran");
@@ -296,7 +286,9 @@ TEST(AnimationPlayer, LoopsWrapOnceAndOthersStopAtTheEnds)
     aeAnimation animation;
     animation.m_fTime = 2.0f;
     aeAnimationPlayer player;
+    EXPECT_EQ(player.GetSpeed(), 0.0f);
     ASSERT_EQ(player.Init(&animation), 1);
+    EXPECT_EQ(player.GetSpeed(), 1.0f);
     EXPECT_EQ(player.IsLoop(), 0);
     player.Start(1);
     player.SetCurrentTime(1.9f);
@@ -314,44 +306,27 @@ TEST(AnimationPlayer, LoopsWrapOnceAndOthersStopAtTheEnds)
     EXPECT_EQ(player.Advance(0.3f), 0.0f);
     EXPECT_EQ(player.IsFinished(), 0);
     player.SetSpeed(2.0f);
-    player.Advance(5.0f);
+    EXPECT_EQ(player.Advance(5.0f), 1.0f);
     EXPECT_EQ(player.GetTickCount(), 2.0f);
     EXPECT_EQ(player.IsFinished(), 1);
     // Start restarts and keeps the speed.
     player.Start(0);
     EXPECT_EQ(player.GetTickCount(), 0.0f);
     EXPECT_EQ(player.GetSpeed(), 2.0f);
+    EXPECT_EQ(player.Init(static_cast<aeAnimation*>(nullptr)), 0);
+    EXPECT_EQ(player.GetAnimation(), &animation);
     player.Exit();
     EXPECT_EQ(player.GetAnimation(), nullptr);
 }
 
 TEST(AnimationSprite, BuiltInModelIsTheUnitQuadByteForByte)
 {
-    // Written out field by field as the format describes the sprite.
-    std::string expected = std::string("RVM\0", 4);
-    auto i32 = [&](int32_t v) { expected.append(reinterpret_cast<const char*>(&v), 4); };
-    auto f32 = [&](float v) { expected.append(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { expected.append(reinterpret_cast<const char*>(&v), 2); };
-    i32(1);
-    i32(1);                          // transparent
-    f32(0);                          // power
-    for (float c : {1, 1, 1, 1})     // colour
-        f32(c);
-    for (float c : {0, 0, 0, 0})     // specular
-        f32(c);
-    i32(0);                          // no texture
-    i32(4);
-    const float vertices[4][5] = {{0.5f, 0.5f, 0, 1, 0}, {0.5f, -0.5f, 0, 1, 1}, {-0.5f, -0.5f, 0, 0, 1}, {-0.5f, 0.5f, 0, 0, 0}};
-    for (const auto& v : vertices)
-        for (float f : v)
-            f32(f);
-    i32(2);
-    for (uint16_t i : {0, 1, 2})
-        u16(i);
-    i32(0);
-    for (uint16_t i : {0, 2, 3})
-        u16(i);
-    i32(0);
+    // One blended white material without texture over the unit quad's two triangles.
+    rvmtext::Model quad;
+    quad.materials = {Mat(1)};
+    quad.vertices = {{0.5f, 0.5f, 0, 1, 0}, {0.5f, -0.5f, 0, 1, 1}, {-0.5f, -0.5f, 0, 0, 1}, {-0.5f, 0.5f, 0, 0, 0}};
+    quad.triangles = {Tri(0, 1, 2, 0), Tri(0, 2, 3, 0)};
+    const std::string expected = Bytes(quad);
     ASSERT_EQ(expected.size(), 160u);
 
     VFile resource;

@@ -25,22 +25,14 @@ inline rvmtext::Material Mat(int transparent, Color color = Color(1.0f, 1.0f, 1.
 {
     rvmtext::Material m;
     m.transparent = transparent;
-    m.color[0] = color.r;
-    m.color[1] = color.g;
-    m.color[2] = color.b;
-    m.color[3] = color.a;
+    std::memcpy(m.color, &color, sizeof(m.color));
     m.texture = texture;
     return m;
 }
 
 inline rvmtext::Triangle Tri(int a, int b, int c, int material)
 {
-    rvmtext::Triangle t;
-    t.index[0] = static_cast<uint16_t>(a);
-    t.index[1] = static_cast<uint16_t>(b);
-    t.index[2] = static_cast<uint16_t>(c);
-    t.material = material;
-    return t;
+    return rvmtext::Triangle{{static_cast<uint16_t>(a), static_cast<uint16_t>(b), static_cast<uint16_t>(c)}, material};
 }
 
 // numVertices vertices on a line, one material per entry of `materials`
@@ -79,24 +71,15 @@ inline ranimtext::KeyFrame Key(float time, int visible, Vector3 position = Vecto
     ranimtext::KeyFrame k;
     k.time = time;
     k.visible = visible;
-    const Vector3* parts[3] = {&position, &rotation, &scale};
-    float* out[3] = {k.position, k.rotation, k.scale};
-    for (int p = 0; p < 3; ++p)
-    {
-        out[p][0] = parts[p]->x;
-        out[p][1] = parts[p]->y;
-        out[p][2] = parts[p]->z;
-    }
+    std::memcpy(k.position, &position, sizeof(k.position));
+    std::memcpy(k.rotation, &rotation, sizeof(k.rotation));
+    std::memcpy(k.scale, &scale, sizeof(k.scale));
     return k;
 }
 
 inline ranimtext::Object Obj(const std::string& name, int type, const std::vector<ranimtext::KeyFrame>& keys)
 {
-    ranimtext::Object o;
-    o.name = name;
-    o.type = type;
-    o.keys = keys;
-    return o;
+    return ranimtext::Object{type, name, keys};
 }
 
 inline std::string Bytes(const rvmtext::Model& m) { return rvmtext::ToBinary(m); }
