@@ -39,12 +39,8 @@ int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 ri
     const PieceTransforms pieces(aeMaze::m_fFloorDepth);
     for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
     {
-        const aeMazeRecord* record = GetRecord(slot);
-        // A piece without animation has nothing to draw; a fired mode-2 piece
-        // is gone.
-        if (!record || !record->m_pAnimation)
-            continue;
-        if (record->m_iMode == AE_MODE_VANISH && (m_byActivated & g_abySlotBits[slot]))
+        const aeMazeRecord* record = ShownRecord(slot);
+        if (!record)
             continue;
         Matrix piece = pieces.am[slot];
         if (slot == AE_SLOT_CEILING)
@@ -58,6 +54,40 @@ int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 ri
 static Vector3 FieldCentre(int x, int y)
 {
     return Vector3((aeMaze::m_iWidth - 1) * 10.0f - 20.0f * x, 0.0f, (aeMaze::m_iHeight - 1) * 10.0f - 20.0f * y);
+}
+
+// Whether everything of the field around centre lies so deep in the view that
+// the squared exponential fog leaves less than half a step of its colour (the
+// pixel comes out as the fog colour exactly). The depth is the one the fog
+// uses, the distance along the view direction; the box is generous: a field's
+// pieces stay within 11 units of its centre sideways and 50 up or down.
+static bool IsInFullFog(const D3DMATRIX& view, Vector3 centre, float density)
+{
+    // exp(-(d * density)^2) < 0.5 / 255 from d * density > 2.497 on; a little more
+    // for the renderer's approximation of exp.
+    const float kFullFog = 2.6f;
+    float nearest = centre.x * view._13 + centre.y * view._23 + centre.z * view._33 + view._43;
+    nearest -= 11.0f * std::fabs(view._13) + 50.0f * std::fabs(view._23) + 11.0f * std::fabs(view._33);
+    return nearest * density > kFullFog;
+}
+
+const aeMazeRecord* aeMazeField::ShownRecord(int slot) const
+{
+    const aeMazeRecord* record = GetRecord(slot);
+    // A piece without animation has nothing to draw; a fired mode-2 piece is
+    // gone.
+    if (!record || !record->m_pAnimation)
+        return nullptr;
+    if (record->m_iMode == AE_MODE_VANISH && (m_byActivated & g_abySlotBits[slot]))
+        return nullptr;
+    return record;
+}
+
+void aeMazeField::Advance(float dt)
+{
+    for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+        if (ShownRecord(slot))
+            m_aAnimations[slot].Advance(dt);
 }
 
 int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
@@ -88,13 +118,24 @@ int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
     __builtin_memcpy(&densityBits, &density, sizeof(density));
     device->SetRenderState(D3DRS_FOGDENSITY, densityBits);
 
+    // Without a sky the screen behind the maze is the fog's colour, so a
+    // field lying wholly where the fog has swallowed every colour would show
+    // nothing but that colour: it is not drawn, only its players move on as
+    // if it were.
+    D3DMATRIX view;
+    const bool cull =
+        !m_SkyAnimation.GetAnimation() && density > 0.0f && SUCCEEDED(device->GetTransform(D3DTS_VIEW, &view));
     // The fields left open, in the plan's order.
     int order[121];
     int count = 0;
     for (int cell = 0; cell < 121; ++cell)
     {
         const int x = x0 + cell % 11 - 5, y = y0 + cell / 11 - 5;
-        if (x >= 0 && x < m_iWidth && y >= 0 && y < m_iHeight && window[cell])
+        if (x < 0 || x >= m_iWidth || y < 0 || y >= m_iHeight || !window[cell])
+            continue;
+        if (cull && IsInFullFog(view, FieldCentre(x, y), density))
+            m_pFields[y * m_iWidth + x].Advance(dt);
+        else
             order[count++] = cell;
     }
     // The opaque pass runs from the eye outwards, so that the depth test turns

@@ -177,6 +177,8 @@ public:
     // Draws the field's pieces (advancing their players by dt); fieldTransform
     // carries field-local coordinates to the world.
     int Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass);
+    // Advances the players of the pieces Render would draw, without drawing.
+    void Advance(float dt);
 
     // The record index of a slot, -1 for none.
     int GetSlotIndex(int slot) const;
@@ -190,6 +192,11 @@ public:
     aeAnimationPlayer m_aAnimations[AE_NUM_SLOTS];
     unsigned char m_byActivated;
     unsigned char m_byAnimating;
+
+private:
+    // The record of a slot whose piece is drawn (it has an animation and has
+    // not vanished), null for none.
+    const aeMazeRecord* ShownRecord(int slot) const;
 };
 
 // What aeMaze::CheckSavegame finds.

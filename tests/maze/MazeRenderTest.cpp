@@ -135,6 +135,37 @@ TEST_F(MazeRender, FogDarkensWithDistance)
     EXPECT_LT(farLevel, nearLevel - 40);
 }
 
+TEST_F(MazeRender, FieldsDeepInTheFogAreLeftOutUnlessASkyShowsBehindThemAndTheirPlayersGoOn)
+{
+    aeMapData map;
+    map.width = 1;
+    map.height = 11;
+    map.fog = 0.1f;   // nothing of the floor's colour is left from about 25 units on
+    map.floors = {Piece("floor.ran", 1)};
+    for (int y = 0; y < map.height; ++y)
+        mazetest::Field(map, 0, y)[0] = 0;
+    Load(map);
+    // Along the corridor from its first field: row 110 shows the floor about
+    // 17 units ahead, row 70 about 86 units ahead.
+    aeCamera::Init(Vector2(0.0f, (map.height - 1) * 10.0f), 0.0f, 0.0f);
+    const auto drawn = [this](D3DCOLOR background) {
+        test::DrawMazeView(0.25f, background);
+        return ReadBackBuffer();
+    };
+    auto pixels = drawn(0xFFFFFFFF);
+    EXPECT_LT(Pixel(pixels, 80, 110) & 0xFF, 100u);        // near floor, fogged
+    EXPECT_EQ(Pixel(pixels, 80, 70) & 0xFFFFFF, 0xFFFFFFu); // far floor left out
+    pixels = drawn(0xFF000000);
+    EXPECT_EQ(Pixel(pixels, 80, 70) & 0xFFFFFF, 0u);        // as the fog would have drawn it
+    // Left-out fields (the window reaches to row 5) move their players on as if drawn.
+    EXPECT_FLOAT_EQ(aeMaze::GetField(0, 5)->m_aAnimations[AE_SLOT_FLOOR].m_fTime, 0.5f);
+    EXPECT_FLOAT_EQ(aeMaze::GetField(0, 0)->m_aAnimations[AE_SLOT_FLOOR].m_fTime, 0.5f);
+    // With a sky behind, the far floor is drawn: black in the fog before it.
+    aeMaze::GetSkyAnimation()->Init("floor.ran");
+    pixels = drawn(0xFFFFFFFF);
+    EXPECT_LT(Pixel(pixels, 80, 70) & 0xFF, 10u);
+}
+
 TEST_F(MazeRender, TransparentPiecesBlendOverOpaqueOnesAndFiredOnesVanish)
 {
     aeMapData map;
