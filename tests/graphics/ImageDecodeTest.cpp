@@ -1,7 +1,6 @@
 // Decoding image files without a device: the checks in front of the decoder
 // keep files out that would make it write outside its own tables.
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -190,20 +189,27 @@ TEST(ImageDecode, PicturesWithoutTheirPixelsAreRefusedCompleteOnesLoad)
 }
 
 // A file full of Huffman table markers, each starting a long chain of small
-// tables that hold the next marker among their symbols, is checked in time
-// proportional to its size (each chain alone would be thousands of tables).
-TEST(ImageDecode, ManyHuffmanMarkersAreCheckedQuickly)
+// tables that hold the next marker among their symbols (each chain alone would
+// be thousands of tables), is checked, and the chains are followed to their
+// end: a table too large that only a chain reaches is found.
+TEST(ImageDecode, ManyHuffmanMarkersAreFollowedThroughTheirChains)
 {
-    std::string jpeg = SmallJpeg();
+    const std::string jpeg = SmallJpeg();
     // Period of 21 bytes: a table (class byte, 16 counts adding up to 4) whose
     // 4 symbols are a marker FF C4 with the longest segment length.
     const std::string period = Bytes({0, 4}) + std::string(15, '\x00') + "\xFF\xC4\xFF\xFF";
-    std::string filler;
+    std::string filler("\xFF\xC4\xFF\xFF", 4);
     while (filler.size() < (1u << 20))
         filler += period;
-    jpeg.insert(jpeg.size() - 2, std::string("\xFF\xC4\xFF\xFF", 4) + filler);
-    aeDecodedImage image;
-    const auto start = std::chrono::steady_clock::now();
-    Decode(jpeg, &image);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // Behind the last marker: a table whose symbols are no marker, then one too large.
+    const std::string tooLarge = Bytes({0, 4}) + std::string(15, '\x00') + "abcd" + Bytes({0}) + std::string(16, '\xFF');
+    for (const bool bad : {false, true})
+    {
+        SCOPED_TRACE(bad ? "a table too large at the end of the chains" : "valid tables only");
+        test::LogCapture log;
+        aeDecodedImage image;
+        const std::string file = jpeg.substr(0, jpeg.size() - 2) + filler + (bad ? tooLarge : "") + jpeg.substr(jpeg.size() - 2);
+        EXPECT_EQ(Decode(file, &image), D3DXERR_INVALIDDATA);  // the decoder's own check refuses the segment lengths
+        EXPECT_EQ(log.Contains("ungültige Huffman-Tabelle"), bad) << log.Text();
+    }
 }
