@@ -154,10 +154,6 @@ public:
         return true;
     }
 
-    // Slot order in the table: floor, ceiling, walls 0 to 3, object.
-    static constexpr int kList[7] = {AE_MAP_FLOORS, AE_MAP_CEILINGS, AE_MAP_WALLS, AE_MAP_WALLS,
-                                     AE_MAP_WALLS,  AE_MAP_WALLS,    AE_MAP_OBJECTS};
-
     // The seven indices of field (x, y) against the lengths of the lists;
     // slotCounts: the length of each slot's list. A field without a fault
     // costs seven comparisons (-1 and 0 to n - 1 are 0 to n plus one).
@@ -235,7 +231,7 @@ public:
 
         uint32_t slotCounts[7];
         for (int s = 0; s < 7; ++s)
-            slotCounts[s] = static_cast<uint32_t>(counts[kList[s]]);
+            slotCounts[s] = static_cast<uint32_t>(counts[aeMapBlockOfSlot(s)]);
         const long long tableBytes = static_cast<long long>(width) * height * kFieldBytes;
         if (!m_In.Fits(static_cast<long long>(width) * height, kFieldBytes))
         {

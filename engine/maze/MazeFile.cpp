@@ -83,13 +83,6 @@ template <class T, class Set> void FillList(DynList<T>* list, const std::vector<
         }
 }
 
-template <class T> void FirstPlayers(const DynList<T>& list, std::vector<aeAnimationPlayer>* players)
-{
-    players->resize(static_cast<size_t>(list.GetNumElements()));
-    for (int i = 0; i < list.GetNumElements(); ++i)
-        (*players)[static_cast<size_t>(i)] = aeMazeField::FirstPlayer(*list[i]);
-}
-
 void FieldEntry(int index, aeMapField* entry, void*)
 {
     const aeMazeField& field = aeMaze::m_pFields[index];
@@ -208,14 +201,13 @@ int aeMaze::Init(VFile* file)
     }
     // Every record's first player, from a small table rather than from the
     // records themselves: a big grid asks millions of times.
-    std::vector<aeAnimationPlayer> firsts[4];
-    FirstPlayers(m_aFloors, &firsts[0]);
-    FirstPlayers(m_aCeilings, &firsts[1]);
-    FirstPlayers(m_aWalls, &firsts[2]);
-    FirstPlayers(m_aObjects, &firsts[3]);
-    // The table of each slot: floor, ceiling, four walls, object.
-    static_assert(AE_SLOT_FLOOR == 0 && AE_SLOT_CEILING == 1 && AE_SLOT_WALL0 == 2 && AE_SLOT_OBJECT == 6);
-    static const int kTableOfSlot[AE_NUM_SLOTS] = {0, 1, 2, 2, 2, 2, 3};
+    std::vector<aeAnimationPlayer> firsts[AE_MAP_NUM_BLOCKS];
+    for (int block = 0; block < AE_MAP_NUM_BLOCKS; ++block)
+    {
+        firsts[block].resize(static_cast<size_t>(GetBlockCount(block)));
+        for (int i = 0; i < GetBlockCount(block); ++i)
+            firsts[block][static_cast<size_t>(i)] = aeMazeField::FirstPlayer(*GetBlockRecord(block, i));
+    }
     // One pass over the grid: each field is made in place and gets its
     // indices and its players (as Update(0) would give them) while its
     // memory, just handed out by the system, is in the cache.
@@ -230,7 +222,7 @@ int aeMaze::Init(VFile* file)
         field.m_iObject = entry[AE_SLOT_OBJECT];
         for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
         {
-            const std::vector<aeAnimationPlayer>& table = firsts[kTableOfSlot[slot]];
+            const std::vector<aeAnimationPlayer>& table = firsts[aeMapBlockOfSlot(slot)];
             if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < table.size())
                 field.m_aAnimations[slot] = table[static_cast<size_t>(entry[slot])];
         }

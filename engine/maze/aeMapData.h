@@ -63,6 +63,13 @@ inline constexpr int g_aiMapLeadFloats[AE_MAP_NUM_BLOCKS] = {4, 1, 0, 1};
 // to 3, object (the maze's slot order); -1 for none.
 typedef std::array<int32_t, 7> aeMapField;
 
+// The block of records a field's entry indexes: the four wall entries share
+// the walls.
+constexpr int aeMapBlockOfSlot(int slot)
+{
+    return slot == 0 ? AE_MAP_FLOORS : slot == 1 ? AE_MAP_CEILINGS : slot == 6 ? AE_MAP_OBJECTS : AE_MAP_WALLS;
+}
+
 // The largest grid: as many fields as a map file of at most 2 GiB can hold.
 inline constexpr long long g_llMaxMapFields = INT32_MAX / 28;
 

@@ -16,6 +16,7 @@
 #include "Animation.h"
 #include "DynList.h"
 #include "aeClock.h"
+#include "aeMapData.h"
 #include "aeMath.h"
 
 #include <cstddef>
@@ -57,6 +58,9 @@ enum
 
 // The bit of each slot in the activated and animating sets.
 extern const unsigned char g_abySlotBits[AE_NUM_SLOTS];
+// A field's slots are the entries of the map's field table, in its order.
+static_assert(AE_SLOT_FLOOR == 0 && AE_SLOT_CEILING == 1 && AE_SLOT_WALL0 == 2 && AE_SLOT_OBJECT == 6 &&
+              AE_NUM_SLOTS == std::tuple_size_v<aeMapField>);
 #define AE_VISITED_BIT 0x01
 
 // A record fires only while bit m_iType of field (m_iX, m_iY) is set
@@ -307,6 +311,12 @@ public:
         m_iNextMapY = y;
     }
 
+    // Record `index` (null for a negative index) of a block of records
+    // (AE_MAP_OBJECTS ...; aeMapBlockOfSlot names a slot's), and the block's
+    // length.
+    static aeMazeRecord* GetBlockRecord(int block, int index);
+    static int GetBlockCount(int block);
+
     static int GetNumFloors() { return m_aFloors.GetNumElements(); }
     static int GetNumCeilings() { return m_aCeilings.GetNumElements(); }
     static int GetNumWalls() { return m_aWalls.GetNumElements(); }
@@ -352,16 +362,30 @@ inline int aeMazeField::GetSlotIndex(int slot) const
     }
 }
 
+inline aeMazeRecord* aeMaze::GetBlockRecord(int block, int index)
+{
+    switch (block)
+    {
+    case AE_MAP_OBJECTS: return m_aObjects.GetElement(index);
+    case AE_MAP_WALLS: return m_aWalls.GetElement(index);
+    case AE_MAP_FLOORS: return m_aFloors.GetElement(index);
+    default: return m_aCeilings.GetElement(index);
+    }
+}
+
+inline int aeMaze::GetBlockCount(int block)
+{
+    switch (block)
+    {
+    case AE_MAP_OBJECTS: return m_aObjects.GetNumElements();
+    case AE_MAP_WALLS: return m_aWalls.GetNumElements();
+    case AE_MAP_FLOORS: return m_aFloors.GetNumElements();
+    default: return m_aCeilings.GetNumElements();
+    }
+}
+
 inline aeMazeRecord* aeMazeField::GetRecord(int slot) const
 {
     const int index = GetSlotIndex(slot);
-    if (index < 0)
-        return nullptr;
-    switch (slot)
-    {
-    case AE_SLOT_FLOOR: return aeMaze::m_aFloors.GetElement(index);
-    case AE_SLOT_CEILING: return aeMaze::m_aCeilings.GetElement(index);
-    case AE_SLOT_OBJECT: return aeMaze::m_aObjects.GetElement(index);
-    default: return aeMaze::m_aWalls.GetElement(index);
-    }
+    return index < 0 ? nullptr : aeMaze::GetBlockRecord(aeMapBlockOfSlot(slot), index);
 }
