@@ -1,6 +1,5 @@
-// Connections that end: packets that came before an orderly close reach the
-// application before the end is reported, on both sides and from a real
-// program (netchat); errors of a single incoming connection leave the host
+// Connections that end: lines a real program (netchat) sends before it quits
+// reach the application before the end is reported; errors of a single incoming connection leave the host
 // accepting.
 
 #include "NetTestSupport.h"
@@ -15,68 +14,6 @@ using namespace nettest;
 
 using NetClose = NetTest;
 
-namespace
-{
-// Waits until the peer's orderly end has reached the socket.
-bool EndArrived(int fd)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    for (tcp_info info = {}; std::chrono::steady_clock::now() < end;
-         std::this_thread::sleep_for(std::chrono::microseconds(200)))
-    {
-        socklen_t length = sizeof(info);
-        if (getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &length) == 0 && info.tcpi_state == TCP_CLOSE_WAIT)
-            return true;
-    }
-    return false;
-}
-}
-
-TEST_F(NetClose, PacketsBeforeAnOrderlyCloseAreProcessedBeforeTheEndOnBothSides)
-{
-    std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 2));
-    const int closing = NumberOf(peers[1]);
-    ASSERT_TRUE(peers[1].Send(Frame("eins") + Frame("zwei") + Frame("drei")));
-    peers[1].Close();
-    ASSERT_TRUE(EndArrived(aeHost::GetClient(closing)->m_Socket));
-    // Data and end in one receive: the packets come first ...
-    ASSERT_EQ(aeMultiplayer::Process(), 1);
-    EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
-    aeHostClient* client = aeHost::GetClient(closing);
-    ASSERT_NE(client, nullptr);
-    ASSERT_EQ(client->GetNumPackets(), 3);
-    EXPECT_EQ(Text(client->GetPacket(0)) + Text(client->GetPacket(1)) + Text(client->GetPacket(2)), "einszweidrei");
-    client->DeleteData();
-    // ... the removal with callback 3 in the next frame.
-    aeMultiplayer::Process();
-    ASSERT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 1);
-    EXPECT_EQ(Events().back().iNumber, closing);
-    EXPECT_EQ(aeHost::GetNumClients(), 1);
-    // On the client's side the packets are readable before callback 1.
-    RawListener listener;
-    RawPeer remote = ConnectTo(listener);
-    ASSERT_GE(remote.Fd(), 0);
-    Events().clear();
-    ASSERT_TRUE(remote.Send(Frame("vorletztes") + Frame("letztes")));
-    remote.Close();
-    ASSERT_TRUE(EndArrived(aeClient::GetHostSocket()));
-    ASSERT_EQ(aeMultiplayer::Process(), 1);
-    EXPECT_TRUE(Events().empty());
-    EXPECT_EQ(aeMultiplayer::GetState(), 3);
-    ASSERT_EQ(aeClient::GetNumPackets(), 2);
-    EXPECT_EQ(Text(aeClient::GetPacket(0)), "vorletztes");
-    EXPECT_EQ(Text(aeClient::GetPacket(1)), "letztes");
-    EXPECT_EQ(aeMultiplayer::Process(), 0);
-    ASSERT_EQ(Events().size(), 1u);
-    EXPECT_EQ(Events()[0].iCode, AE_MP_CONNECTION_LOST);
-    EXPECT_EQ(aeMultiplayer::GetState(), 1);
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
-// netchat run as its README shows, twice in the folder where this process
-// writes netchat.log as a netchat host would: every line typed before /quit
-// arrives, and each program keeps its own log.
 TEST_F(NetClose, NetchatLinesBeforeQuitArriveAndTheLogsStaySeparate)
 {
     const std::string dir = test::ScratchDir("netchat");
