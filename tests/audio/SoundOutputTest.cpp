@@ -1,9 +1,7 @@
 // What reaches the output: sounds rendered through the loopback device and
-// judged by their samples (side, loudness, pitch, Doppler effect, looping and
-// stopping), also through a field of the maze.
+// judged by their samples (side, loudness, pitch, looping and stopping).
 
 #include "AudioTestSupport.h"
-#include "maze/MazeTestUtil.h"
 
 using namespace audiotest;
 
@@ -45,38 +43,6 @@ TEST_F(SoundOutput, SidesFollowTheListenerAndDistanceFadesBetweenMinimumAndMaxim
     EXPECT_NEAR(at40, at10 / 4.0, at10 * 0.05); // inverse distance beyond it
     const double at1000 = loudness(1000.0f), at3000 = loudness(3000.0f);
     EXPECT_NEAR(at3000, at1000, at1000 * 0.05 + 1.0); // no further fading past the maximum
-}
-
-TEST_F(SoundOutput, ASourceMovingTowardsTheListenerSoundsHigher)
-{
-    test::FakeClock clock(10000, 0);
-    aeSound* s = Add(SineRvs(true, 2, 1000.0, 1.0));
-    // Buffer 0 stands still in front, buffer 1 comes closer at 100 units/s.
-    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
-    const double still = Settled(300).Frequency();
-    EXPECT_NEAR(still, 1000.0, 15.0);
-    ASSERT_EQ(s->Stop(0), 1);
-
-    ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 40.0f), 1.0f), 1);
-    test::FakeClock::Set(10100);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
-    const double approaching = Settled(300).Frequency();
-    // 343.3 / (343.3 - 100) = 1.41
-    EXPECT_NEAR(approaching / still, 1.41, 0.05);
-
-    // The same from the listener's side: the listener walks towards a still source.
-    ASSERT_EQ(s->Stop(1), 1);
-    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 60.0f), 1.0f), 1);
-    test::FakeClock::Set(11000);
-    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 0.0f), m_vUp, m_vFront, 1.0f);
-    test::FakeClock::Set(11100);
-    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 10.0f), m_vUp, m_vFront, 1.0f);
-    const double walking = Settled(300).Frequency();
-    // (343.3 + 100) / 343.3 = 1.29
-    EXPECT_NEAR(walking / still, 1.29, 0.05);
 }
 
 TEST_F(SoundOutput, LoopingKeepsSoundingAndStoppedIsSilent)
@@ -133,40 +99,4 @@ TEST_F(SoundOutput, SeveralBuffersOfOneSoundSoundTogether)
     const Mix two = RenderMs(10);
     // In phase from the same start: twice the amplitude.
     EXPECT_NEAR(two.Rms(0) / one.Rms(0), 2.0, 0.1);
-}
-
-TEST_F(SoundOutput, AVanishingFieldLoopsItsSoundUntilItFires)
-{
-    using namespace mazetest;
-    test::FakeClock clock(10000, 0);
-    aeMaze::Exit();
-    ASSERT_EQ(aeMaze::Init(3, 3), 1);
-    aeCamera::Init(Vector2(0.0f, 0.0f), 0.0f, 0.0f);
-    aeCamera::MoveToField(1, 1);
-    aeSound* hum = Add(SineRvs(true, 2, 300.0, 0.25), "hum.rvs");
-    aeAnimation animation;
-    animation.m_fTime = 1.0f;
-    aeMazeField* f = aeMaze::GetField(1, 1);
-    aeObject* door = aeMaze::m_aObjects.Insert();
-    door->m_pAnimation = &animation;
-    door->m_iAction = AE_ACTION_OPEN;
-    door->m_iMode = AE_MODE_VANISH;
-    door->m_bAutomatic = 0;
-    door->m_pSound = hum;
-    f->m_iObject = 0;
-    // The listener stands on the field's centre.
-    aeSoundManager::SetListener(aeMaze::GetFieldCenter(1, 1), m_vUp, m_vFront, 0.0f);
-
-    aeMaze::Update(1);
-    EXPECT_EQ(hum->IsPlaying(0), 1);
-    const Mix before = Settled(1000); // four times the sound's length
-    EXPECT_GT(before.Peak(), 2000);
-    EXPECT_LT(before.LongestSilence(), 10);
-    EXPECT_NEAR(before.Frequency(), 300.0, 10.0);
-
-    test::FakeClock::Set(11020); // the time rendered
-    f->Activate(1); // fires the object
-    EXPECT_EQ(hum->IsPlaying(0), 0);
-    EXPECT_EQ(Settled(500).Peak(), 0);
-    aeMaze::Exit();
 }
