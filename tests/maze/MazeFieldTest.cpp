@@ -81,28 +81,6 @@ TEST_F(MazeField, LoopingTrapKillsAtOnceAndRearms)
     EXPECT_EQ(sound->GetAvailableBuffer(), 0);
 }
 
-TEST_F(MazeField, OneShotTrapHoldsThePlayerUntilItsEndThenKillsAndRearms)
-{
-    f->m_iFloor = Add(aeMaze::m_aFloors, 2.0f, AE_ACTION_KILL, AE_MODE_ONCE, 1);
-    aeMaze::Update(0);
-    for (float step : {0.0f, 1.0f})
-    {
-        f->m_aAnimations[AE_SLOT_FLOOR].Advance(step);
-        f->Activate(0);
-        EXPECT_EQ(f->StopBecauseOfAction(), 1);
-        EXPECT_FALSE(Killed());
-    }
-    f->m_aAnimations[AE_SLOT_FLOOR].Advance(1.5f);
-    f->Activate(0);
-    EXPECT_TRUE(Killed());
-    EXPECT_EQ(f->StopBecauseOfAction(), 0);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_FLOOR].m_fTime, 0.0f);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_FLOOR].m_fSpeed, 0.0f);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT);
-    f->Activate(0); // armed again: the next step fires it anew
-    EXPECT_EQ(f->m_byAnimating, 0x40);
-}
-
 TEST_F(MazeField, VanishingOpeningLoopsItsSoundUntilFiredThenStopsBlocking)
 {
     test::FakeClock clock(10000, 0);

@@ -127,31 +127,10 @@ TEST_F(MazeFile, FullMapRoundTripsByteForByte)
     EXPECT_EQ(aeMaze::GetSkyAnimation()->GetAnimation(), nullptr);
     m.objects[0].animation = m.walls[1].sound = m.sky = "";
     EXPECT_EQ(Save(), Build(m));
-}
-
-// The parser fills the structure the writer takes, with or without one the
-// same report, and the maze reads a file only up to the end of its map.
-TEST_F(MazeFile, ParserAndWriterAgreeAndTheMazeStopsAtTheMapsEnd)
-{
-    aeMapData m = Full();
-    m.trailing = "xyz";
-    const std::string bytes = Build(m);
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    aeMapData parsed;
-    aeMapCheckResult withMap{}, checkOnly{};
-    EXPECT_EQ(aeParseMap(data, static_cast<int>(bytes.size()), &parsed, nullptr, nullptr, &withMap), 1);
-    EXPECT_EQ(aeCheckMap(data, static_cast<int>(bytes.size()), nullptr, nullptr, &checkOnly), 1);
-    EXPECT_EQ(std::memcmp(&withMap, &checkOnly, sizeof(withMap)), 0);
-    EXPECT_EQ(withMap.iWarnings, 2); // condition bit 9, the trailing bytes
-    EXPECT_EQ(withMap.iSize, static_cast<int>(bytes.size()) - 3);
-    EXPECT_EQ(parsed.objects[0].conditions[1].bit, 9);
-    EXPECT_EQ(parsed.fields.size(), 6u);
-    EXPECT_EQ(parsed.fields[5][AE_SLOT_WALL3], 1);
-    EXPECT_EQ(parsed.trailing, "xyz");
-    std::string written;
-    aeWriteMap(parsed, &written);
-    EXPECT_EQ(written, bytes);
-    VFile file(bytes.data(), static_cast<int>(bytes.size()));
+    // The maze reads a file only up to the end of its map.
+    const std::string longer = bytes + "xyz";
+    VFile file(longer.data(), static_cast<int>(longer.size()));
+    aeMaze::Exit();
     ASSERT_EQ(aeMaze::Init(&file), 1);
     EXPECT_EQ(file.GetRemaining(), 3);
 }
