@@ -115,26 +115,6 @@ TEST_F(MazeRender, WallsStandAtTheirBordersAndTheLastTwoAreMirrored)
     EXPECT_EQ(Channel(pixels, 130, 60), 'r');
 }
 
-TEST_F(MazeRender, FogDarkensWithDistance)
-{
-    aeMapData map;
-    map.width = 1;
-    map.height = 8;
-    map.floors = {Piece("floor.ran")};
-    for (int y = 0; y < map.height; ++y)
-        mazetest::Field(map, 0, y)[0] = 0;
-    Load(map);
-    // From the first field along the corridor (towards -Z): near floor at the
-    // bottom of the picture, far floor just below the horizon.
-    const Vector2 start((map.width - 1) * 10.0f, (map.height - 1) * 10.0f);
-    const auto pixels = Draw(start, 0.0f);
-    const int nearLevel = static_cast<int>(Pixel(pixels, 80, 118) & 0xFF);
-    const int farLevel = static_cast<int>(Pixel(pixels, 80, 88) & 0xFF);
-    EXPECT_GT(nearLevel, 80);
-    EXPECT_GT(farLevel, 5);
-    EXPECT_LT(farLevel, nearLevel - 40);
-}
-
 TEST_F(MazeRender, FieldsDeepInTheFogAreLeftOutUnlessASkyShowsBehindThemAndTheirPlayersGoOn)
 {
     aeMapData map;

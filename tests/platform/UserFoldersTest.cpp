@@ -12,8 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -88,28 +86,6 @@ TEST(UserFolders, AWritableTreeRedirectsNothingAndRedirectsMoveOnlyTheGamesOwnNa
         EXPECT_EQ(aeNativePath(c.pcPath), c.sNative) << c.pcPath;
     aeClearRedirects();
     EXPECT_EQ(aeNativePath("..\\savegame\\a.ssd"), "../savegame/a.ssd");
-}
-
-TEST(UserFolders, TheMarkerOrAReadOnlyTreeMeansInstalled)
-{
-    const std::string root = test::ScratchDir("tree");
-    const std::string bin = root + "/bin";
-    std::filesystem::create_directories(bin);
-    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 0);
-    test::WriteBinary(bin + "/" AE_INSTALLED_MARKER, "");
-    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
-    // The marker beside the program counts, not one in the working folder.
-    EXPECT_EQ(aeIsInstalledTree(root.c_str(), bin.c_str()), 0);
-    std::filesystem::remove(bin + "/" AE_INSTALLED_MARKER);
-    if (geteuid() != 0)  // root writes everywhere: there only the marker decides
-    {
-        chmod(root.c_str(), 0555);
-        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
-        chmod(root.c_str(), 0755);
-        chmod(bin.c_str(), 0555);
-        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
-        chmod(bin.c_str(), 0755);
-    }
 }
 
 TEST(UserFolders, XdgVariablesWithTheirDefaults)
