@@ -1,6 +1,6 @@
 // Buffers of a sound on the device: the free buffer search with its 50 ms
-// grace, the reset on Play, the controls in DirectSound units, and velocities
-// derived from successive positions of buffers and listener.
+// grace, the reset on Play, the controls in DirectSound units, and the
+// listener's velocity derived from successive positions.
 
 #include "AudioTestSupport.h"
 
@@ -124,37 +124,6 @@ TEST_F(SoundBuffers, OutOfRangeBuffersAreReportedAndTheControlsKeepTheirRanges)
     EXPECT_EQ(p->SetFrequency(0, 22050), 0);
     EXPECT_EQ(p->GetFrequency(0), 0u);
     EXPECT_EQ(p->Play(0, 0, 0, Vector3(0.0f)), 1);
-}
-
-TEST_F(SoundBuffers, VelocitiesComeFromSuccessivePositions)
-{
-    test::FakeClock clock(1000, 0);
-    aeSound* s = Add(SineRvs(true, 2, 1000.0, 0.5));
-    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f, 0.0f, -7.0f)), 1);
-    // The first position after Play takes the start velocity.
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 50.0f), 1.0f), 1);
-    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f, 0.0f, -7.0f));
-    test::FakeClock::Set(1100);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 40.0f), 1.0f), 1);
-    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f);
-    EXPECT_EQ(s->GetOldPosition(1), Vector3(0.0f, 0.0f, 40.0f));
-    // Within the same millisecond the velocity stays finite and as it was ...
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
-    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f);
-    // ... and the next one is measured from the last measured position.
-    test::FakeClock::Set(1200);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 20.0f), 0.5f), 1);
-    EXPECT_NEAR(s->GetVelocity(1).z, -100.0f, 1e-3f); // 20 units in 0.1 s, halved
-    // One flag for the whole sound: after a Play of buffer 0 the next position
-    // of buffer 1 takes buffer 1's start velocity.
-    test::FakeClock::Set(1250);
-    ASSERT_EQ(s->Play(0, 0, 0, Vector3(1.0f, 0.0f, 0.0f)), 1);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 10.0f), 1.0f), 1);
-    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f, 0.0f, -7.0f));
-    // A factor of 0 switches the Doppler effect off.
-    test::FakeClock::Set(1300);
-    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 10.0f), 0.0f), 1);
-    EXPECT_EQ(s->GetVelocity(1), Vector3(0.0f));
 }
 
 TEST_F(SoundListener, VelocityFromSuccessiveCalls)

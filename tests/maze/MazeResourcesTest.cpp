@@ -37,6 +37,13 @@ TEST(MazeSoundBookkeeping, BuffersAreFreeAfterTheGraceAndTheirLengthAndPositions
     EXPECT_NEAR(moving.GetVelocity(0).x, 10.0f, 1e-4f);
     ASSERT_EQ(moving.SetPosition(0, Vector3(2.0f, 0.0f, 0.0f), 1.0f), 1); // same millisecond
     EXPECT_NEAR(moving.GetVelocity(0).x, 10.0f, 1e-4f);
+    // The next one is measured from the last measured position, times the factor; 0 switches it off.
+    test::FakeClock::Set(1200);
+    ASSERT_EQ(moving.SetPosition(0, Vector3(4.0f, 0.0f, 0.0f), 0.5f), 1);
+    EXPECT_NEAR(moving.GetVelocity(0).x, 15.0f, 1e-4f);
+    test::FakeClock::Set(1300);
+    ASSERT_EQ(moving.SetPosition(0, Vector3(9.0f, 0.0f, 0.0f), 0.0f), 1);
+    EXPECT_EQ(moving.GetVelocity(0), Vector3(0.0f));
 }
 
 TEST(MazeDataLoader, LoadsAnimationsAndSoundsOfADirectory)

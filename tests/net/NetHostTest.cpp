@@ -135,6 +135,10 @@ TEST_F(NetHost, ClientLearnsWhenTheHostLeavesAndMayReconnect)
         ASSERT_GE(remote.Fd(), 0);
         ASSERT_TRUE(remote.Send(Frame("letztes")));
         remote.Close();
+        // The packet that came before the end is readable before the end is reported.
+        ASSERT_TRUE(PumpUntil([] { return aeClient::GetNumPackets() == 1 || aeMultiplayer::GetState() == 1; }));
+        ASSERT_EQ(aeClient::GetNumPackets(), 1);
+        EXPECT_EQ(Text(aeClient::GetPacket(0)), "letztes");
         ASSERT_TRUE(PumpUntil([] { return aeMultiplayer::GetState() == 1; }));
     }
     // One callback, after which the client part is shut down and its packets are gone.
