@@ -156,7 +156,7 @@ TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)
         AE_ERROR("Game::Render", "Fehler beim finden der Cursor-Textur!");  // new again: written
         aeLog::Warning("Warnung");
         // The time since the start is split by truncation; the hours do not wrap.
-        test::FakeClock::Set(0xFFFFF000u + 25u * 3600u * 1000u + 59999u);
+        test::FakeClock::Set(0xFFFFF000u + 25u * 3600u * 1000u + 59500u);
         aeLog::Write("b");
         EXPECT_EQ(aeLog::m_iNumErrors, 15001);
         EXPECT_EQ(aeLog::m_iNumEntries, 15006);
