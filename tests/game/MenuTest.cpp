@@ -98,21 +98,6 @@ TEST(MenuLayout, HotItemsAndCameraPath)
     EXPECT_FLOAT_EQ(t.z, -12.0f);
 }
 
-TEST_F(MenuFixture, MenuBOpensTheQuitQuestionAndReturnQuits)
-{
-    Start();
-    Step(BUTTON_B);
-    EXPECT_EQ(m_pMenu->m_iPage, MENU_PAGE_QUIT);
-    EXPECT_EQ(m_pMenu->m_fFade, 0.0f);
-    Press(BUTTON_RETURN);
-    m_pMenu->Move(0.01f);
-    EXPECT_EQ(aeMain::m_bQuit, 0);  // the camera is still flying
-    m_pMenu->Render(1.5f);
-    EXPECT_EQ(m_pMenu->m_fFade, 1.0f);
-    m_pMenu->Move(0.01f);
-    EXPECT_EQ(aeMain::m_bQuit, 1);
-}
-
 TEST_F(MenuFixture, MenuNoLeavesThePageAfterTheFlightBack)
 {
     Start(MENU_PAGE_QUIT);

@@ -77,27 +77,6 @@ TEST(D3D9Object, ModesFormatsAndCapabilities)
 
 using D3D9Draw = DeviceTest;
 
-TEST_F(D3D9Draw, RectanglesCoverExactPixelsAndTheLastPresentedFrameStaysReadable)
-{
-    UntexturedState();
-    for (int frame = 0; frame < 6; frame++)
-    {
-        const D3DCOLOR colour = 0xff000000 | static_cast<D3DCOLOR>(frame * 0x202020 + 0x101010);
-        const float left = static_cast<float>(frame * 10);
-        ASSERT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0), D3D_OK);
-        ASSERT_EQ(m_pDevice->BeginScene(), D3D_OK);
-        ASSERT_EQ(DrawRect(left, 20, left + 20, 40, colour), D3D_OK);
-        ASSERT_EQ(m_pDevice->EndScene(), D3D_OK);
-        ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    }
-    // The back buffer holds the last frame (50..69 × 20..39), and only it.
-    EXPECT_EQ(Pixel(50, 20), 0xb0b0b0u);
-    EXPECT_EQ(Pixel(69, 39), 0xb0b0b0u);
-    const std::pair<int, int> outside[] = {{49, 20}, {50, 19}, {70, 39}, {69, 40}, {45, 25}};
-    for (const auto& [x, y] : outside)
-        EXPECT_EQ(Pixel(x, y), 0u) << x << "," << y;
-}
-
 TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsOnOrder)
 {
     EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
@@ -112,10 +91,14 @@ TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsO
 
     // The mask limits drawing, not clearing.
     UntexturedState();
+    IDirect3DStateBlock9* block = nullptr;
+    ASSERT_EQ(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
     m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
     DrawRect(0, 0, 64, 96, 0xffffffff);
     EXPECT_EQ(Pixel(10, 10), 0xff0000u);
+    EXPECT_EQ(Pixel(63, 95), 0xff0000u);   // exactly the rectangle's pixels
+    EXPECT_EQ(Pixel(64, 10), 0u);
     m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 10);   // green and alpha
     DrawRect(32, 0, 128, 96, 0xffffffff);
     EXPECT_EQ(Pixel(40, 10), 0xffff00u);
@@ -125,7 +108,9 @@ TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsO
 
     // Left: opaque red, then half-transparent blue over it. Right: blended
     // blue first, then opaque red replaces it.
-    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 15);
+    // What a state block applies is drawn with: here the full colour mask.
+    ASSERT_EQ(block->Apply(), D3D_OK);
+    block->Release();
     m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     AlphaBlend();
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
@@ -138,81 +123,28 @@ TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsO
     EXPECT_NEAR(Red(Pixel(20, 20)), 127, 2);
     EXPECT_NEAR(Blue(Pixel(20, 20)), 128, 2);
     EXPECT_EQ(Pixel(100, 20), 0xff0000u);
-}
+    // The presented frame stays readable.
+    ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(Pixel(100, 20), 0xff0000u);
 
-TEST_F(D3D9Draw, DepthTestKeepsTheNearerSurfaceAndCullingFollowsTheWinding)
-{
-    UntexturedState();
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    // The nearer surface stays; culling follows the winding on screen
+    // (y grows downwards; DrawRect's triangles are clockwise).
     m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
     DrawRect(0, 0, 128, 96, 0xffff0000, 0.2f);
     DrawRect(0, 0, 64, 96, 0xff00ff00, 0.8f);
     EXPECT_EQ(Pixel(10, 10), 0xff0000u);
-    // Without depth writes the far green surface does not hide what follows.
-    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-    m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    DrawRect(0, 0, 64, 96, 0xff00ff00, 0.8f);
-    EXPECT_EQ(Pixel(10, 10), 0x00ff00u);
-    // The depth buffer still holds 0.2 everywhere: a surface at 0.5 is hidden.
-    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
-    m_pDevice->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    DrawRect(0, 0, 128, 96, 0xff0000ff, 0.5f);
-    EXPECT_EQ(Pixel(10, 10), 0x00ff00u);
-    EXPECT_EQ(Pixel(100, 10), 0xff0000u);
-    DrawRect(0, 0, 128, 96, 0xff0000ff, 0.1f);
-    EXPECT_EQ(Pixel(100, 10), 0x0000ffu);
-
-    // Culling follows the winding on screen (y grows downwards): top-left,
-    // top-right, bottom-left is clockwise.
-    m_pDevice->SetRenderState(D3DRS_ZFUNC, D3DCMP_ALWAYS);
-    const ScreenVertex clockwise[3] = {
-        {0, 0, 0, 1, 0xffffffff, 0, 0}, {128, 0, 0, 1, 0xffffffff, 0, 0}, {0, 96, 0, 1, 0xffffffff, 0, 0}};
-    const std::pair<D3DCULL, DWORD> culls[] = {{D3DCULL_CCW, 0xffffff}, {D3DCULL_CW, 0}};
+    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    const std::pair<D3DCULL, DWORD> culls[] = {{D3DCULL_CW, 0xff0000}, {D3DCULL_CCW, 0xffffff}};
     for (const auto& [cull, expected] : culls)
     {
-        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
         m_pDevice->SetRenderState(D3DRS_CULLMODE, cull);
-        m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, clockwise, sizeof(ScreenVertex));
+        DrawRect(0, 0, 128, 96, 0xffffffff);
         EXPECT_EQ(Pixel(5, 5), expected) << cull;
     }
 }
 
-class D3D9Scene : public DeviceTest
-{
-protected:
-    // Red at the centre of a large white square facing the camera at depth z.
-    float WallRed(float z)
-    {
-        const float s = z * 2.f;
-        const ColorVertex quad[4] = {{-s, -s, z, ~0u}, {-s, s, z, ~0u}, {s, -s, z, ~0u}, {s, s, z, ~0u}};
-        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-        EXPECT_EQ(Strip(quad, kColorFVF), D3D_OK);
-        return static_cast<float>(Red(Pixel(64, 48)));
-    }
-};
-
-TEST_F(D3D9Scene, Exp2PixelFogDarkensWithDistance)
-{
-    UntexturedState();
-    Camera();
-    const float density = 0.05f;
-    DWORD bits;
-    memcpy(&bits, &density, 4);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
-    m_pDevice->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_NONE);
-    m_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP2);
-    m_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0);
-    m_pDevice->SetRenderState(D3DRS_FOGDENSITY, bits);
-    EXPECT_NEAR(WallRed(5.f), 255.f * std::exp(-0.0625f), 3.f);
-    EXPECT_NEAR(WallRed(20.f), 255.f * std::exp(-1.f), 3.f);
-    EXPECT_NEAR(WallRed(40.f), 255.f * std::exp(-4.f), 3.f);
-    // Fog colour shows through; without fog the wall is white.
-    m_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0xff0000ff);
-    WallRed(40.f);
-    EXPECT_GT(Blue(Pixel(64, 48)), 240);
-    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
-    EXPECT_EQ(WallRed(40.f), 255.f);
-}
+using D3D9Scene = DeviceTest;
 
 TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
 {
@@ -231,6 +163,20 @@ TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
     Strip(quad, kTexFVF);
     EXPECT_EQ(Pixel(50, 48), 0xff0000u);
     EXPECT_EQ(Pixel(78, 48), 0x00ff00u);
+    // Each draw takes the world matrix set before it.
+    const TexVertex small[4] = {{-1, -1, 5, 0, 1}, {-1, 1, 5, 0, 0}, {1, -1, 5, 1, 1}, {1, 1, 5, 1, 0}};
+    D3DMATRIX world = Identity();
+    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
+    for (const float x : {-3.f, 3.f, 0.f})
+    {
+        world._41 = x;
+        m_pDevice->SetTransform(D3DTS_WORLD, &world);
+        if (x != 0.f)
+            Strip(small, kTexFVF);
+    }
+    EXPECT_EQ(Pixel(64 - 48, 48), 0xff0000u);
+    EXPECT_EQ(Pixel(64 + 32, 48), 0xff0000u);
+    EXPECT_EQ(Pixel(64, 48), 0u);
     // u + 0.5: the left half now samples the right texel.
     D3DMATRIX shift = Identity();
     shift._31 = 0.5f;
@@ -238,39 +184,20 @@ TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)
     m_pDevice->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
     Strip(quad, kTexFVF);
     EXPECT_EQ(Pixel(50, 48), 0x00ff00u);
+    // Exp2 pixel fog at density 0.05 leaves exp(-(0.05 * 5)^2) at depth 5 and
+    // brings in the fog colour.
+    const float density = 0.05f;
+    DWORD bits;
+    memcpy(&bits, &density, 4);
+    m_pDevice->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    m_pDevice->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP2);
+    m_pDevice->SetRenderState(D3DRS_FOGCOLOR, 0xff0000ff);
+    m_pDevice->SetRenderState(D3DRS_FOGDENSITY, bits);
+    Strip(quad, kTexFVF);
+    EXPECT_NEAR(Green(Pixel(50, 48)), 255.f * std::exp(-0.0625f), 3.f);
+    EXPECT_NEAR(Blue(Pixel(50, 48)), 255.f * (1.f - std::exp(-0.0625f)), 3.f);
     m_pDevice->SetTexture(0, nullptr);
     EXPECT_EQ(texture->Release(), 0u);
-}
-
-TEST_F(D3D9Scene, EachDrawUsesTheWorldMatrixSetBeforeIt)
-{
-    UntexturedState();
-    Camera();
-    D3DMATRIX world = Identity();
-    auto drawAt = [&](float x, D3DCOLOR color) {
-        world._41 = x;
-        m_pDevice->SetTransform(D3DTS_WORLD, &world);
-        const ColorVertex quad[4] = {{-1, -1, 5, color}, {-1, 1, 5, color}, {1, -1, 5, color}, {1, 1, 5, color}};
-        EXPECT_EQ(Strip(quad, kColorFVF), D3D_OK);
-    };
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    // Left, the same place again, right, back to the left: every draw where its matrix says.
-    drawAt(-3.f, 0xffff0000);
-    drawAt(-3.f, 0xff00ff00);
-    drawAt(3.f, 0xff0000ff);
-    drawAt(-3.f, 0xffffffff);
-    drawAt(0.f, 0xffffff00);
-    EXPECT_EQ(Pixel(64, 48), 0xffff00u);
-    EXPECT_EQ(Pixel(64 - 35, 48), 0xffffffu);
-    EXPECT_EQ(Pixel(64 + 35, 48), 0x0000ffu);
-    // A new view moves what the same world matrix places.
-    D3DMATRIX view = Identity();
-    view._41 = 3.f;
-    m_pDevice->SetTransform(D3DTS_VIEW, &view);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    drawAt(-3.f, 0xffff0000);
-    EXPECT_EQ(Pixel(64, 48), 0xff0000u);
-    EXPECT_EQ(Pixel(64 - 35, 48), 0u);
 }
 
 namespace
@@ -486,32 +413,22 @@ TEST_F(D3D9Fidelity, LightsFollowRangeAttenuationAndTheSpotConeAndAmbientTakesTh
 
 TEST_F(D3D9Fidelity, OverlayWithTheHalfPixelOffsetMapsEachTexelOntoOnePixel)
 {
-    // 4 × 4 texels, each of its own colour, filtered linearly.
-    auto texel = [](int x, int y) { return static_cast<DWORD>(0xff000000u | (x * 80) << 16 | (y * 80) << 8 | ((x + y) % 2) * 255); };
-    std::vector<DWORD> texels;
-    for (int i = 0; i < 16; i++)
-        texels.push_back(texel(i % 4, i / 4));
-    IDirect3DTexture9* texture = Texture(4, 4, texels, D3DFMT_X8R8G8B8);
+    // 2 × 2 texels filtered linearly: each pixel shows its own texel unmixed.
+    const std::vector<DWORD> texels = {0xffff0000, 0xff00ff00, 0xff0000ff, 0xffffffff};
+    IDirect3DTexture9* texture = Texture(2, 2, texels, D3DFMT_X8R8G8B8);
     ASSERT_NE(texture, nullptr);
     UntexturedState();
     m_pDevice->SetTexture(0, texture);
     ColourStage(D3DTOP_SELECTARG1, D3DTA_TEXTURE);
     m_pDevice->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
     m_pDevice->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-    m_pDevice->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-    m_pDevice->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
     m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    ASSERT_EQ(DrawRect(10 - 0.5f, 20 - 0.5f, 14 - 0.5f, 24 - 0.5f, 0xffffffff), D3D_OK);
-    for (int y = 0; y < 4; y++)
-        for (int x = 0; x < 4; x++)
-        {
-            const DWORD want = texel(x, y) & 0xffffff, got = Pixel(10 + x, 20 + y);
-            EXPECT_NEAR(Red(got), Red(want), 2) << x << "," << y;
-            EXPECT_NEAR(Green(got), Green(want), 2) << x << "," << y;
-            EXPECT_NEAR(Blue(got), Blue(want), 2) << x << "," << y;
-        }
-    EXPECT_EQ(Pixel(14, 20), 0u);
-    EXPECT_EQ(Pixel(10, 24), 0u);
+    ASSERT_EQ(DrawRect(10 - 0.5f, 20 - 0.5f, 12 - 0.5f, 22 - 0.5f, 0xffffffff), D3D_OK);
+    for (int i = 0; i < 4; i++)
+        for (int shift : {0, 8, 16})
+            EXPECT_NEAR(Pixel(10 + i % 2, 20 + i / 2) >> shift & 0xff, texels[i] >> shift & 0xff, 2) << i;
+    EXPECT_EQ(Pixel(12, 20), 0u);
+    EXPECT_EQ(Pixel(10, 22), 0u);
     m_pDevice->SetTexture(0, nullptr);
     texture->Release();
 }

@@ -34,35 +34,18 @@ TEST(D3D9Letterbox, TheBackBufferIsFittedAndCentred)
         EXPECT_EQ(r.width, c.expected.width);
         EXPECT_EQ(r.height, c.expected.height);
     }
-}
-
-TEST(D3D9Letterbox, WindowPointsMapToTheBackBufferAndClampOnTheBars)
-{
-    const struct
+    // Window points map back through the same fit and clamp on the bars; a
+    // high-density display has two pixels per point.
+    const int kPoints[][8] = {// window, drawable, point, back buffer point
+        {1920, 1080, 1920, 1080, 960, 540, 512, 384}, {1920, 1080, 1920, 1080, 100, 540, 0, 384},
+        {1920, 1080, 1920, 1080, 1800, 10, 1023, 7}, {960, 540, 1920, 1080, 480, 270, 512, 384},
+        {1024, 1000, 1024, 1000, 10, 999, 10, 767}};
+    for (const auto& p : kPoints)
     {
-        int ww, wh, dw, dh;  // window and drawable
-        int x, y;
-        int bx, by;
-    } kCases[] = {
-        {1920, 1080, 1920, 1080, 960, 540, 512, 384},    // the middle
-        {1920, 1080, 1920, 1080, 240, 0, 0, 0},          // the picture's top left pixel
-        {1920, 1080, 1920, 1080, 1679, 1079, 1023, 767}, // its bottom right pixel
-        {1920, 1080, 1920, 1080, 100, 540, 0, 384},      // on the left bar
-        {1920, 1080, 1920, 1080, 1800, 10, 1023, 7},     // on the right bar
-        {1920, 1080, 1920, 1080, -50, 2000, 0, 767},     // outside the window
-        {960, 540, 1920, 1080, 480, 270, 512, 384},      // a high-density display: two pixels per point
-        {960, 540, 1920, 1080, 120, 0, 0, 0},
-        {1024, 1000, 1024, 1000, 512, 116, 512, 0},      // a letterbox: bars above and below
-        {1024, 1000, 1024, 1000, 10, 5, 10, 0},
-        {1024, 1000, 1024, 1000, 10, 999, 10, 767},
-    };
-    for (const auto& c : kCases)
-    {
-        SCOPED_TRACE(testing::Message() << "(" << c.x << ", " << c.y << ") in " << c.ww << "x" << c.wh);
         int bx = -1, by = -1;
-        aeD3D9MapWindowPoint(1024, 768, c.ww, c.wh, c.dw, c.dh, c.x, c.y, &bx, &by);
-        EXPECT_EQ(bx, c.bx);
-        EXPECT_EQ(by, c.by);
+        aeD3D9MapWindowPoint(1024, 768, p[0], p[1], p[2], p[3], p[4], p[5], &bx, &by);
+        EXPECT_EQ(bx, p[6]) << p[4] << "," << p[5];
+        EXPECT_EQ(by, p[7]) << p[4] << "," << p[5];
     }
 }
 

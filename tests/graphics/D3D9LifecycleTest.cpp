@@ -69,21 +69,6 @@ TEST_F(D3D9StateBlock, CapturesAndAppliesEveryState)
     EXPECT_EQ(block->Release(), 0u);
 }
 
-TEST_F(D3D9StateBlock, AppliedStatesAreDrawnWith)
-{
-    UntexturedState();
-    IDirect3DStateBlock9* block = nullptr;
-    ASSERT_EQ(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
-    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_BLUE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    DrawRect(0, 0, 16, 16, 0xffffffff);
-    EXPECT_EQ(Pixel(4, 4), 0x0000ffu);
-    block->Apply();
-    DrawRect(0, 0, 16, 16, 0xffffffff);
-    EXPECT_EQ(Pixel(4, 4), 0xffffffu);
-    block->Release();
-}
-
 using D3D9DeviceLoss = DeviceTest;
 
 TEST_F(D3D9DeviceLoss, ForcedLossIsReportedUntilResetOrRecreation)

@@ -115,74 +115,6 @@ TEST_F(GrafikFixture, ScreenshotsTakeTheFirstFreeNumber)
     EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 4.bmp");
 }
 
-TEST_F(GrafikFixture, RectanglesAreUprightAndTintedAndBoundTexturesStayDrawable)
-{
-    OpenDevice();
-    ASSERT_EQ(aeTextureManager::Init(), 1);
-    // Left column red, right column blue; top row bright, bottom row dark.
-    const auto bmp = test::MakeBmp(2, 2, {0xFF0000, 0x0000FF, 0x800000, 0x000080});
-    VFile image(bmp.data(), static_cast<int>(bmp.size()));
-    IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(aeTextureManager::AddTexture(&image, "quad.bmp", 0, &texture), 1);
-    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
-
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    aeGrafik::BeginScene();
-    EXPECT_EQ(Rect(Vector2(0.0f, 0.0f), Vector2(1.0f, 1.0f), texture, 0, Color(1.0f, 1.0f, 1.0f, 1.0f)), 1);
-    aeGrafik::EndScene();
-    auto pixels = ReadBackBuffer();
-    ASSERT_FALSE(pixels.empty());
-    EXPECT_EQ(Pixel(pixels, 20, 20), 0xFF0000u);
-    EXPECT_EQ(Pixel(pixels, 300, 20), 0x0000FFu);
-    EXPECT_EQ(Pixel(pixels, 20, 220), 0x800000u);
-
-    // Swapped corners mirror it; a tint multiplies it.
-    aeGrafik::BeginScene();
-    Rect(Vector2(1.0f, 0.0f), Vector2(0.0f, 1.0f), texture, 0, Color(0.5f, 1.0f, 1.0f, 1.0f));
-    aeGrafik::EndScene();
-    pixels = ReadBackBuffer();
-    EXPECT_EQ(Pixel(pixels, 20, 20), 0x0000FFu);
-    EXPECT_NEAR(static_cast<int>(Pixel(pixels, 300, 20) >> 16), 0x7F, 2);
-
-    // After drawing, the default state is back.
-    DWORD value = 0;
-    aeGrafik::GetDevice()->GetRenderState(D3DRS_ZENABLE, &value);
-    EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
-
-    // Without a texture the tint shows; the menu's shading is half-transparent
-    // black over the picture.
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFF, 1.0f, 0);
-    ASSERT_EQ(Rect(Vector2(0.0f, 0.0f), Vector2(0.5f, 1.0f), nullptr, 0, Color(0.25f, 0.5f, 1.0f, 1.0f)), 1);
-    ASSERT_EQ(Rect(Vector2(0.5f, 0.0f), Vector2(1.0f, 1.0f), nullptr, 1, Color(0.0f, 0.0f, 0.0f, 0.5f)), 1);
-    pixels = ReadBackBuffer();
-    const uint32_t tint = Pixel(pixels, 80, 120), shaded = Pixel(pixels, 240, 120);
-    EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
-    EXPECT_NEAR(static_cast<int>((tint >> 8) & 0xFF), 128, 2);
-    EXPECT_EQ(tint & 0xFF, 0xFFu);
-    EXPECT_NEAR(static_cast<int>(shaded & 0xFF), 128, 2);
-
-    // The manager's complete release ends the program's count; the device's
-    // binding keeps the texture until it is unbound.
-    aeTextureManager::DeleteTexture(0);
-    const auto red = test::MakeBmp(2, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000});
-    VFile redImage(red.data(), static_cast<int>(red.size()));
-    ASSERT_EQ(aeTextureManager::AddTexture(&redImage, "red.bmp", 0, &texture), 1);
-    aeGrafik::SetTexture(texture, 0);
-    aeGrafik::SetTSS(D3DTSS_COLOROP, D3DTOP_SELECTARG1, 0);
-    aeGrafik::SetTSS(D3DTSS_COLORARG1, D3DTA_TEXTURE, 0);
-    aeTextureManager::DeleteTexture(0);
-    const gfx::ScreenVertex quad[4] = {{0, 240, 0, 1, ~0u, 0, 1}, {0, 0, 0, 1, ~0u, 0, 0}, {320, 240, 0, 1, ~0u, 1, 1}, {320, 0, 0, 1, ~0u, 1, 0}};
-    aeGrafik::Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-    aeGrafik::SetRS(D3DRS_ZENABLE, FALSE);
-    aeGrafik::SetFVF(gfx::kScreenFVF);
-    ASSERT_EQ(aeGrafik::GetDevice()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(gfx::ScreenVertex)), D3D_OK);
-    EXPECT_EQ(Pixel(ReadBackBuffer(), 160, 120), 0xFF0000u);
-    aeGrafik::Reset();
-    aeTextureManager::Exit();
-}
-
 // Blending, the tinted colour and the diffuse alpha of materials show in the
 // pictures of ResourceDraw.ModelPassesDrawTheirOwnMaterials and of
 // MazeRender.TransparentPiecesBlendOverOpaqueOnesAndFiredOnesVanish; here what
@@ -313,6 +245,25 @@ TEST_F(GrafikFixture, TexturesByNameAndTheCursor)
     EXPECT_EQ(Pixel(pixels, 162, 122), 0xFFFFFFu);
     EXPECT_EQ(Pixel(pixels, 158, 118), 0u);
     EXPECT_EQ(Pixel(pixels, 178, 134), 0u);
+
+    // A rectangle shows its texture upright (left red, right blue, top bright),
+    // swapped corners mirror it, the colour tints it; untextured, the tint shows.
+    const auto quad = test::MakeBmp(2, 2, {0xFF0000, 0x0000FF, 0x800000, 0x000080});
+    VFile image(quad.data(), static_cast<int>(quad.size()));
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(aeTextureManager::AddTexture(&image, "quad.bmp", 0, &texture), 1);
+    aeGrafik::GetDevice()->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    aeGrafik::BeginScene();
+    EXPECT_EQ(Rect(Vector2(1.0f, 0.0f), Vector2(0.5f, 1.0f), texture, 0, Color(0.5f, 1.0f, 1.0f, 1.0f)), 1);
+    EXPECT_EQ(Rect(Vector2(0.0f, 0.0f), Vector2(0.5f, 1.0f), nullptr, 0, Color(0.25f, 0.5f, 1.0f, 1.0f)), 1);
+    aeGrafik::EndScene();
+    const auto drawn = ReadBackBuffer();
+    EXPECT_EQ(Pixel(drawn, 170, 20), 0x0000FFu);
+    EXPECT_EQ(Pixel(drawn, 170, 220), 0x000080u);
+    EXPECT_NEAR(static_cast<int>(Pixel(drawn, 300, 20) >> 16), 0x7F, 2);
+    const uint32_t tint = Pixel(drawn, 80, 120);
+    EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
+    EXPECT_EQ(tint & 0xFF, 0xFFu);
     aeTextureManager::Exit();
 }
 

@@ -127,32 +127,6 @@ TEST_F(ResourceDraw, ModelPassesDrawTheirOwnMaterials)
                  {0.8f, -0.4f, kBlack}});
 }
 
-TEST_F(ResourceDraw, ModelSurvivesADeviceLoss)
-{
-    test::LogCapture log;
-    ASSERT_EQ(aeTextureManager::Init(), 1);
-    IDirect3DTexture9* texture = AddTexture("blue.bmp", {kBlue, kBlue, kBlue, kBlue});
-    auto model = LoadModel(
-        TwoSquares(Mat(0, Color(1.0f, 1.0f, 1.0f, 1.0f), "blue.bmp"), Mat(0, Color(1.0f, 0.0f, 0.0f, 1.0f), "gone.bmp")));
-    EXPECT_EQ(model->GetMaterial(0)->pTexture, texture);
-    EXPECT_EQ(model->GetMaterial(1)->pTexture, nullptr);
-    EXPECT_TRUE(log.Contains("Funktion: aeModel::Init Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
-
-    model->PrepareRestore();
-    EXPECT_EQ(model->GetVertexBuffer()->GetVB(), nullptr);
-    EXPECT_EQ(model->GetIndexBuffer()->GetIB(), nullptr);
-    aeTextureManager::Exit();
-    ASSERT_EQ(aeGrafik::Restore(), 1);
-    aeTextureManager::Init();
-    IDirect3DTexture9* reloaded = AddTexture("blue.bmp", {kBlue, kBlue, kBlue, kBlue});
-    EXPECT_EQ(model->Restore(), 1);
-    EXPECT_EQ(model->GetMaterial(0)->pTexture, reloaded);
-    EXPECT_TRUE(log.Contains("Funktion: aeModel::Restore Beschreibung: Die Textur gone.bmp konnte nicht gefunden werden!"));
-    EXPECT_NE(model->GetVertexBuffer()->GetVB(), nullptr);
-    Identity();
-    ExpectFrame([&] { return model->Render(AE_RENDER_ALL); }, {{-0.5f, 0, kBlue}, {0.5f, 0, kRed} /* untextured */});
-}
-
 TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
 {
     test::LogCapture log;
@@ -210,28 +184,4 @@ TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
     // An object without a model stops its animation: the sprite after it is
     // not drawn.
     ExpectFrame([&] { return animation->Render(0.0f, identity, eye, right, AE_RENDER_ALL); }, {{0.5f, 0, kBlack}}, 0);
-}
-
-TEST_F(ResourceDraw, HiddenAndOutOfRangeObjectsDrawNothing)
-{
-    aeTextureManager::Init();
-    aeModelManager::Init();
-    AddTexture("red.bmp", {kRed, kRed, kRed, kRed});
-    ASSERT_EQ(aeAnimationManager::Init(), 1);
-    ranimtext::Animation a;
-    a.duration = 1.0f;
-    a.objects = {Obj("red.bmp", 3, {Key(0, 1, Vector3(0, 0, 0.5f)), Key(1, 0, Vector3(0, 0, 0.5f))})};
-    const std::string bytes = Bytes(a);
-    VFile file = File(bytes);
-    aeAnimation* animation = nullptr;
-    ASSERT_EQ(aeAnimationManager::AddAnimation(&file, "fade.ran", &animation), 1);
-    const Matrix identity = MatrixIdentity();
-    const Vector3 eye(0, 0, -5), right(1, 0, 0);
-    for (const auto& step : {std::pair{0.0f, kRed}, {0.49f, kRed}, {0.5f, kBlack}, {1.0f, kBlack}, {1.5f, kBlack},
-                             {-0.5f, kBlack}})
-    {
-        SCOPED_TRACE(step.first);
-        ExpectFrame([&] { return animation->Render(step.first, identity, eye, right, AE_RENDER_ALL); },
-                    {{0, 0, step.second}});
-    }
 }
