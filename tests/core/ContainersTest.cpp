@@ -7,6 +7,7 @@
 
 #include "DynList.h"
 #include "TestSupport.h"
+#include "VFile.h"
 
 namespace
 {
@@ -50,6 +51,19 @@ TEST(CoreContainers, ListKeepsItsElementsInPlaceTraverseReportsAndArraysResize)
         list.Remove(-1);
         EXPECT_EQ(Values(list), (std::vector<int>{0, 3, 4, 5}));
         EXPECT_EQ(Counted::s_iAlive, 4);
+        EXPECT_EQ(list.Find(nullptr), -1);
+        list.Remove(4);  // past the end: nothing
+        // Ranges past the end visit nothing; a callback's 2 ends the walk without an error.
+        auto visit = [](int, Counted* e, DynList<Counted>*) {
+            g_aVisited.push_back(e->iValue);
+            return e->iValue == 4 ? 2 : 0;
+        };
+        list.Traverse(visit, 0, 4);
+        list.Traverse(visit, 4, -1);
+        list.Traverse(nullptr, -1, -1);
+        list.Traverse(visit, 1, 3);
+        EXPECT_EQ(g_aVisited, (std::vector<int>{3, 4}));
+        g_aVisited.clear();
         list.Traverse([](int i, Counted* e, DynList<Counted>* l) {
             g_aVisited.push_back(e->iValue);
             return e->iValue % 2 ? (l->Remove(i), 1) : 0;
@@ -68,4 +82,15 @@ TEST(CoreContainers, ListKeepsItsElementsInPlaceTraverseReportsAndArraysResize)
     EXPECT_EQ(a[0] + a[4], 7);
     a.Realloc(-5);
     EXPECT_EQ(a.GetData(), nullptr);
+    // The slots of an array of objects are closed files; shrinking closes what it drops.
+    DynArrayEx<VFile> files;
+    files.Realloc(1);
+    files[0]->Write(3, "abc");
+    files.Realloc(2);
+    EXPECT_FALSE(files[2]->IsOpened());
+    files.Realloc(-2);
+    EXPECT_EQ(files.GetNumElements(), 1);
+    EXPECT_EQ(files[0]->GetSize(), 3);
+    files.Realloc(-1);
+    EXPECT_EQ(files.GetNumElements(), 0);
 }

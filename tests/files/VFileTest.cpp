@@ -176,6 +176,8 @@ TEST(BoundedReader, CountsMustFitTheBytesThatAreLeft)
             EXPECT_EQ(count, c.count);
             EXPECT_EQ(in->GetRemaining(), c.rest);
             EXPECT_EQ(in->GetPosition(), 4);
+            EXPECT_FALSE(in->Skip(c.rest + 1));
+            EXPECT_FALSE(in->Skip(-1));
         }
         EXPECT_EQ(file.GetCursor(), 4);
     }

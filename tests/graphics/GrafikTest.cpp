@@ -264,6 +264,24 @@ TEST_F(GrafikFixture, TexturesByNameAndTheCursor)
     const uint32_t tint = Pixel(drawn, 80, 120);
     EXPECT_NEAR(static_cast<int>(tint >> 16), 64, 2);
     EXPECT_EQ(tint & 0xFF, 0xFFu);
+    DWORD zEnable = 0;  // after drawing, the default state is back
+    aeGrafik::GetDevice()->GetRenderState(D3DRS_ZENABLE, &zEnable);
+    EXPECT_EQ(zEnable, static_cast<DWORD>(D3DZB_TRUE));
+
+    // Released by the manager, a texture the device still binds stays drawable.
+    const auto red = test::MakeBmp(2, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000});
+    VFile redImage(red.data(), static_cast<int>(red.size()));
+    ASSERT_EQ(aeTextureManager::AddTexture(&redImage, "red.bmp", 0, &texture), 1);
+    aeGrafik::SetTexture(texture, 0);
+    aeGrafik::SetTSS(D3DTSS_COLOROP, D3DTOP_SELECTARG1, 0);
+    aeGrafik::SetTSS(D3DTSS_COLORARG1, D3DTA_TEXTURE, 0);
+    aeTextureManager::DeleteTexture(aeTextureManager::FindTexture("red.bmp"));
+    const gfx::ScreenVertex screen[4] = {{0, 240, 0, 1, ~0u, 0, 1}, {0, 0, 0, 1, ~0u, 0, 0}, {320, 240, 0, 1, ~0u, 1, 1}, {320, 0, 0, 1, ~0u, 1, 0}};
+    aeGrafik::SetRS(D3DRS_ZENABLE, FALSE);
+    aeGrafik::SetFVF(gfx::kScreenFVF);
+    ASSERT_EQ(aeGrafik::GetDevice()->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, screen, sizeof(gfx::ScreenVertex)), D3D_OK);
+    EXPECT_EQ(Pixel(ReadBackBuffer(), 160, 120), 0xFF0000u);
+    aeGrafik::Reset();
     aeTextureManager::Exit();
 }
 

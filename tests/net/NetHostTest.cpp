@@ -38,6 +38,7 @@ TEST_F(NetHost, RemovalRenumbersTheClientsBehindAndLeavingClientsGoWithoutARepor
     EXPECT_EQ(Events().back().iClients, 4);
     ASSERT_EQ(aeHost::GetNumClients(), 3);
     EXPECT_EQ(aeHost::GetClient(0)->GetPort(), byNumber[1]->LocalPort());
+    EXPECT_EQ(aeHost::GetClient(0)->GetIPAddress(), aeIPAddress(127, 0, 0, 1));
     EXPECT_TRUE(byNumber[0]->SeesEnd());
     // A client that resets goes like one that closes (below).
     byNumber[2]->Reset();

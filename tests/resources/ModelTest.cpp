@@ -105,6 +105,7 @@ TEST_F(ModelFile, EveryShortenedFileAndEveryBadParameterIsRefused)
     ReadModel whole(good);
     ASSERT_EQ(whole.result, 1);
     EXPECT_EQ(whole.model.GetNumIndices(), 9);
+    EXPECT_EQ(whole.model.GetNumVertices(), 5);
     EXPECT_EQ(whole.file.GetRemaining(), 0);
     EXPECT_STREQ(whole.model.GetMaterial(0)->acTextureName, "wall.png");
     EXPECT_EQ(whole.model.GetMaterial(0)->pTexture, nullptr);
@@ -172,13 +173,15 @@ TEST_F(ModelFile, RegistryFindsTheFirstOfExactNamesAndReadsArchives)
     ASSERT_EQ(aeModelManager::AddModel(&b, "a.rvm", &second), 1);
     EXPECT_EQ(aeModelManager::GetModel("a.rvm"), first);
     EXPECT_EQ(aeModelManager::GetModel(-1), nullptr);
-    aeModelManager::DeleteModel(2);
+    aeModelManager::DeleteModel(0);
+    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), second);
+    aeModelManager::DeleteModel(1);
     aeModelManager::DeleteModel(-1);
     EXPECT_TRUE(log.Contains("Funktion: aeModelManager::DeleteModel Beschreibung: Der Funktion wurden ungültige"));
     aeModelManager::DeleteModel("nope");
     EXPECT_TRUE(log.Contains("Das Modell wurde nicht gefunden!"));
     aeModelManager::DeleteModel("a.rvm");
-    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), second);
+    EXPECT_EQ(aeModelManager::GetNumModels(), 0);
     aeModelManager::PrepareRestore();
     EXPECT_EQ(aeModelManager::Restore(), 1);
 
