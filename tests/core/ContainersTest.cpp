@@ -61,8 +61,9 @@ TEST(CoreContainers, ListKeepsItsElementsInPlaceTraverseReportsAndArraysResize)
         list.Traverse(visit, 0, 4);
         list.Traverse(visit, 4, -1);
         list.Traverse(nullptr, -1, -1);
+        list.Traverse(visit, 1, 1);
         list.Traverse(visit, 1, 3);
-        EXPECT_EQ(g_aVisited, (std::vector<int>{3, 4}));
+        EXPECT_EQ(g_aVisited, (std::vector<int>{3, 3, 4}));
         g_aVisited.clear();
         list.Traverse([](int i, Counted* e, DynList<Counted>* l) {
             g_aVisited.push_back(e->iValue);
@@ -72,6 +73,9 @@ TEST(CoreContainers, ListKeepsItsElementsInPlaceTraverseReportsAndArraysResize)
         EXPECT_EQ(Values(list), (std::vector<int>{0, 4}));
         list.Traverse([](int, Counted*, DynList<Counted>*) { return 3; }, -1, -1);
         EXPECT_TRUE(log.Contains("Counted>::Traverse Beschreibung: In der Callback-Funktion trat ein Fehler auf!"));
+        // Removing everything up to a fixed last index never walks past the end.
+        list.Traverse([](int i, Counted*, DynList<Counted>* l) { return l->Remove(i), 1; }, 0, 1);
+        EXPECT_EQ(list.GetNumElements(), 0);
     }
     EXPECT_EQ(Counted::s_iAlive, 0);
     DynArray<int> a;

@@ -153,7 +153,7 @@ TEST(MathMatrix, ProductsRotationsAndTheInverse)
     EXPECT_TRUE(Vector3(1, 2, 3) != Vector3(1, 2, 3.0001f));
     EXPECT_FALSE(Vector3(1, 2, 3) == Vector3(1, 2, 3.0001f));
     EXPECT_TRUE(Vector2(1, 2) != Vector2(1.0001f, 2));
-    EXPECT_FALSE(Vector2(1, 2) == Vector2(1, 2.5f));
+    EXPECT_FALSE(Vector2(1, 2) == Vector2(1, 2.5f) || Vector2(1, 2) == Vector2(0, 2));
     EXPECT_EQ(Vector3(4, 2.5f, 2), Vector3(4, 5, 6) / Vector3(1, 2, 3));
     EXPECT_EQ(Vector3(4, 10, 18), 2.0f * Vector3(1, 2, 3) * Vector3(2, 2.5f, 3));
     Vector3 v(1, 1, 1);
