@@ -109,6 +109,12 @@ TEST_F(Camera, WallsStopThePlayerTwoShortOfTheirFaceEvenWhenFired)
     EXPECT_EQ(BlockedAt(1, 1, 6.9f, 0.0f), 1);
     EXPECT_EQ(BlockedAt(1, 1, 7.1f, 0.0f), 0);
     EXPECT_EQ(BlockedAt(1, 1, -7.0f, -5.0f), 1);
+    aeMaze::GetField(1, 1)->m_byActivated = g_abySlotBits[AE_SLOT_OBJECT];
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, 0.0f), 1);
+    aeMaze::GetObject(aeMaze::GetField(1, 1)->m_iObject)->m_iAction = AE_ACTION_OPEN;  // fired and opening: free
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, 0.0f), 0);
+    aeMaze::GetField(1, 1)->m_byActivated = AE_VISITED_BIT;
+    EXPECT_EQ(BlockedAt(1, 1, 0.0f, 0.0f), 1);
 }
 
 TEST_F(Camera, CornerZonesAreSolidWhereANeighbourWallMeetsThem)
