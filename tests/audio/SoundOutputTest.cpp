@@ -86,3 +86,36 @@ TEST_F(SoundOutput, SeveralBuffersOfOneSoundSoundTogether)
     // In phase from the same start: twice the amplitude.
     EXPECT_NEAR(two.Rms(0) / one.Rms(0), 2.0, 0.1);
 }
+
+// The Doppler shift: the velocities the engine hands on reach the output.
+TEST_F(SoundOutput, ASourceMovingTowardsTheListenerSoundsHigher)
+{
+    test::FakeClock clock(10000, 0);
+    aeSound* s = Add(SineRvs(true, 2, 1000.0, 1.0));
+    // Buffer 0 stands still in front, buffer 1 comes closer at 100 units/s.
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
+    const double still = Settled(300).Frequency();
+    EXPECT_NEAR(still, 1000.0, 15.0);
+    ASSERT_EQ(s->Stop(0), 1);
+
+    ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 40.0f), 1.0f), 1);
+    test::FakeClock::Set(10100);
+    ASSERT_EQ(s->SetPosition(1, Vector3(0.0f, 0.0f, 30.0f), 1.0f), 1);
+    const double approaching = Settled(300).Frequency();
+    // 343.3 / (343.3 - 100) = 1.41
+    EXPECT_NEAR(approaching / still, 1.41, 0.05);
+
+    // The same from the listener's side: the listener walks towards a still source.
+    ASSERT_EQ(s->Stop(1), 1);
+    ASSERT_EQ(s->Play(0, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
+    ASSERT_EQ(s->SetPosition(0, Vector3(0.0f, 0.0f, 60.0f), 1.0f), 1);
+    test::FakeClock::Set(11000);
+    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 0.0f), m_vUp, m_vFront, 1.0f);
+    test::FakeClock::Set(11100);
+    aeSoundManager::SetListener(Vector3(0.0f, 0.0f, 10.0f), m_vUp, m_vFront, 1.0f);
+    const double walking = Settled(300).Frequency();
+    // (343.3 + 100) / 343.3 = 1.29
+    EXPECT_NEAR(walking / still, 1.29, 0.05);
+}
