@@ -133,6 +133,15 @@ TEST_F(MazeFile, FullMapRoundTripsByteForByte)
     aeMaze::Exit();
     ASSERT_EQ(aeMaze::Init(&file), 1);
     EXPECT_EQ(file.GetRemaining(), 3);
+    // The parser gives the same report with or without a structure to fill.
+    const auto* data = reinterpret_cast<const unsigned char*>(longer.data());
+    aeMapData parsed;
+    aeMapCheckResult withMap{}, checkOnly{};
+    EXPECT_EQ(aeParseMap(data, static_cast<int>(longer.size()), &parsed, nullptr, nullptr, &withMap), 1);
+    EXPECT_EQ(aeCheckMap(data, static_cast<int>(longer.size()), nullptr, nullptr, &checkOnly), 1);
+    EXPECT_EQ(std::memcmp(&withMap, &checkOnly, sizeof(withMap)), 0);
+    EXPECT_EQ(withMap.iWarnings, 2);  // condition bit 9, the trailing bytes
+    EXPECT_EQ(withMap.iSize, static_cast<int>(bytes.size()));
 }
 
 TEST_F(MazeFile, NegativeCountsAreEmptyListsAndTheExitBlockIsOptional)
