@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -42,6 +44,30 @@ struct RedirectsCleared
 {
     ~RedirectsCleared() { aeClearRedirects(); }
 };
+}
+
+// The marker beside the program (not in the working folder), or a tree the user
+// cannot write, means an installed game.
+TEST(UserFolders, TheMarkerOrAReadOnlyTreeMeansInstalled)
+{
+    const std::string root = test::ScratchDir("tree");
+    const std::string bin = root + "/bin";
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 0);
+    test::WriteBinary(bin + "/" AE_INSTALLED_MARKER, "");
+    EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+    // The marker beside the program counts, not one in the working folder.
+    EXPECT_EQ(aeIsInstalledTree(root.c_str(), bin.c_str()), 0);
+    std::filesystem::remove(bin + "/" AE_INSTALLED_MARKER);
+    if (geteuid() != 0)  // root writes everywhere: there only the marker decides
+    {
+        chmod(root.c_str(), 0555);
+        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+        chmod(root.c_str(), 0755);
+        chmod(bin.c_str(), 0555);
+        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
+        chmod(bin.c_str(), 0755);
+    }
 }
 
 TEST(UserFolders, AWritableTreeRedirectsNothingAndRedirectsMoveOnlyTheGamesOwnNames)
