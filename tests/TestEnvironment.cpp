@@ -2,7 +2,9 @@
 // display and no sound card needed (SDL's offscreen video, OpenAL's null
 // output), and the leak checker told about the caches that libraries keep for
 // the life of a process, in this program and in the programs it starts.
-// Values set from outside win.
+// Mesa's shader cache is off: tests write nothing into the user's cache, and
+// its writer thread, still busy when a test program ends, crashed the leak
+// checker's tracer. Values set from outside win.
 
 #include <cstdlib>
 
@@ -21,6 +23,7 @@ struct TestEnvironment
     {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("ALSOFT_DRIVERS", "null", 0);
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 0);
         setenv("LSAN_OPTIONS", "suppressions=" HALVORAN_LSAN_SUPPRESSIONS, 0);
     }
 } g_Environment;

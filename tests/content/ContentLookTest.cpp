@@ -56,12 +56,6 @@ TEST(ContentLookTutorial, TheStartFacesTheSignThatTeachesFOne)
 // preview must show it on the same side of a walker going that way.
 TEST_F(ContentLook, ThePreviewShowsTheMazeWithTheHandednessOfTheView)
 {
-#ifdef __SANITIZE_ADDRESS__
-    // The leak checker's tracer crashes after this test when run by ctest
-    // (never a finding, never in a direct run); the code it draws with runs
-    // under the sanitizers in ContentEngine, the content is checked here.
-    GTEST_SKIP() << "checked in the plain build";
-#endif
     Open(320, 240, false);
     const fs::path map = kGame / "maps/Tutorial.hwm";
     const maptext::Map m = ReadMap(map);
