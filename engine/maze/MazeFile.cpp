@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace
@@ -16,6 +18,9 @@ namespace
 // Refusals are logged in full for the first few problems; a map with an
 // index fault in every field would otherwise flood the log.
 const int kMaxReported = 10;
+// From this many fields (a grid of 256 x 256) two threads fill the grid: below
+// it starting a thread costs more than it saves.
+const int kFieldsForTwoThreads = 1 << 16;
 
 struct Report
 {
@@ -211,22 +216,43 @@ int aeMaze::Init(VFile* file)
     // One pass over the grid: each field is made in place and gets its
     // indices and its players (as Update(0) would give them) while its
     // memory, just handed out by the system, is in the cache.
-    const int fields = map.width * map.height;
-    for (int i = 0; i < fields; ++i)
-    {
-        const aeMapField& entry = map.fields[static_cast<size_t>(i)];
-        aeMazeField& field = *new (&m_pFields[i]) aeMazeField;
-        field.m_iFloor = entry[AE_SLOT_FLOOR];
-        field.m_iCeiling = entry[AE_SLOT_CEILING];
-        std::memcpy(field.m_aiWalls, &entry[AE_SLOT_WALL0], 16);
-        field.m_iObject = entry[AE_SLOT_OBJECT];
-        for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+    auto fill = [&map, &firsts](int begin, int end) {
+        for (int i = begin; i < end; ++i)
         {
-            const std::vector<aeAnimationPlayer>& table = firsts[aeMapBlockOfSlot(slot)];
-            if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < table.size())
-                field.m_aAnimations[slot] = table[static_cast<size_t>(entry[slot])];
+            const aeMapField& entry = map.fields[static_cast<size_t>(i)];
+            aeMazeField& field = *new (&m_pFields[i]) aeMazeField;
+            field.m_iFloor = entry[AE_SLOT_FLOOR];
+            field.m_iCeiling = entry[AE_SLOT_CEILING];
+            std::memcpy(field.m_aiWalls, &entry[AE_SLOT_WALL0], 16);
+            field.m_iObject = entry[AE_SLOT_OBJECT];
+            for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+            {
+                const std::vector<aeAnimationPlayer>& table = firsts[aeMapBlockOfSlot(slot)];
+                if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < table.size())
+                    field.m_aAnimations[slot] = table[static_cast<size_t>(entry[slot])];
+            }
+        }
+    };
+    // A big grid is filled by two threads, half each: the system clears each
+    // fresh page for the thread that first touches it, so that work is
+    // shared too. Without a second thread one does it all.
+    const int fields = map.width * map.height;
+    int mine = fields;
+    std::thread other;
+    if (fields >= kFieldsForTwoThreads)
+    {
+        try
+        {
+            other = std::thread(fill, fields / 2, fields);
+            mine = fields / 2;
+        }
+        catch (const std::system_error&)
+        {
         }
     }
+    fill(0, mine);
+    if (other.joinable())
+        other.join();
 
     m_iNextMapX = map.exitX;
     m_iNextMapY = map.exitY;

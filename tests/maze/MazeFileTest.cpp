@@ -77,6 +77,31 @@ TEST_F(MazeFile, SmallestMapsAre79And88BytesAndLoadWithDefaults)
     EXPECT_EQ(aeMaze::GetWidth(), 1);
 }
 
+// A grid big enough to be filled by two threads comes out whole: every field
+// of both halves has its indices and its players, and it saves byte for byte.
+TEST_F(MazeFile, AGridFilledByTwoThreadsIsWhole)
+{
+    aeMapData m = Full();
+    const std::vector<aeMapField> tile = m.fields;
+    m.width = m.height = 256;
+    m.fields.resize(256 * 256);
+    for (size_t i = 0; i < m.fields.size(); ++i)
+        m.fields[i] = tile[i % tile.size()];
+    const std::string bytes = Build(m);
+    ASSERT_EQ(Load(bytes), 1);
+    EXPECT_EQ(Save(), bytes);
+    int different = 0;
+    for (int i = 0; i < 256 * 256; ++i)
+        for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+        {
+            const aeAnimationPlayer& a = aeMaze::m_pFields[i].m_aAnimations[slot];
+            const aeAnimationPlayer& b = aeMaze::m_pFields[i % 6].m_aAnimations[slot];
+            different += a.GetAnimation() != b.GetAnimation() || a.m_fSpeed != b.m_fSpeed || a.m_bLoop != b.m_bLoop;
+        }
+    EXPECT_EQ(different, 0);
+    EXPECT_NE(aeMaze::m_pFields[65531].m_aAnimations[AE_SLOT_FLOOR].GetAnimation(), nullptr);
+}
+
 TEST_F(MazeFile, FullMapRoundTripsByteForByte)
 {
     aeMapData m = Full();
