@@ -32,19 +32,12 @@ aeAnimationPlayer aeMazeField::FirstPlayer(const aeMazeRecord& record)
 {
     // Set directly rather than through Init, which would report every record
     // whose animation did not resolve on every update.
+    const bool loops = record.m_iMode != AE_MODE_ONCE;
     aeAnimationPlayer player;
     player.m_pAnimation = record.m_pAnimation;
     player.m_fTime = 0.0f;
-    if (record.m_iMode != AE_MODE_ONCE)
-    {
-        player.m_bLoop = 1;
-        player.m_fSpeed = 1.0f;
-    }
-    else
-    {
-        player.m_bLoop = 0;
-        player.m_fSpeed = 0.0f;
-    }
+    player.m_bLoop = loops ? 1 : 0;
+    player.m_fSpeed = loops ? 1.0f : 0.0f;
     return player;
 }
 
