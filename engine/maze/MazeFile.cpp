@@ -127,6 +127,7 @@ int aeMaze::Init(VFile* file)
     Report report;
     aeMapCheckResult check;
     aeMapData map;
+    map.fieldsInPlace = true;
     const int start = file->GetCursor();
     if (!aeParseMap(file->GetBuffer() + start, file->GetRemaining(), &map, ReportProblem, &report, &check))
     {
@@ -216,10 +217,12 @@ int aeMaze::Init(VFile* file)
     // One pass over the grid: each field is made in place and gets its
     // indices and its players (as Update(0) would give them) while its
     // memory, just handed out by the system, is in the cache.
-    auto fill = [&map, &firsts](int begin, int end) {
+    const unsigned char* table = file->GetBuffer() + start + check.iFieldTable;
+    auto fill = [table, &firsts](int begin, int end) {
         for (int i = begin; i < end; ++i)
         {
-            const aeMapField& entry = map.fields[static_cast<size_t>(i)];
+            aeMapField entry;
+            std::memcpy(entry.data(), table + static_cast<size_t>(i) * sizeof(aeMapField), sizeof(aeMapField));
             aeMazeField& field = *new (&m_pFields[i]) aeMazeField;
             field.m_iFloor = entry[AE_SLOT_FLOOR];
             field.m_iCeiling = entry[AE_SLOT_CEILING];

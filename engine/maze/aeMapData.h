@@ -83,6 +83,11 @@ struct aeMapData
     std::vector<aeMapRecord> objects, walls, floors, ceilings;
     // Row by row, width x height of them after parsing; written as they are.
     std::vector<aeMapField> fields;
+    // Set before parsing (the parser keeps it): the field table is checked
+    // where it lies in the bytes and not copied into fields (the check
+    // result says where it begins), for a loader that reads the entries from
+    // the bytes itself.
+    bool fieldsInPlace = false;
     bool hasExit = false;
     int32_t exitX = 0, exitY = 0;
     std::string next;
@@ -119,6 +124,7 @@ struct aeMapCheckResult
     int iWidth;   // grid size and number of quests, as far as the parser got
     int iHeight;
     int iQuests;
+    int iFieldTable; // where the field table begins in the bytes (0 until the parser reached it)
 };
 
 // Parses size bytes of a map into *map (null: only checks) and reports every
