@@ -10,10 +10,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
+source scripts/coverage-common.sh
 BUILD_DIR=$(realpath -m "${BUILD_DIR:-build-coverage}")
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHALVORAN_COVERAGE=ON \
-  -DHALVORAN_BENCHMARKS=OFF >/dev/null
-cmake --build "$BUILD_DIR"
+coverage_build "$BUILD_DIR"
 OUT=$BUILD_DIR/per-test
 mkdir -p "$OUT"
 (cd "$BUILD_DIR" && ctest -N) | sed -nE 's/^ *Test *#([0-9]+): (.*)$/\1 \2/p' >"$OUT/names.txt"
@@ -29,8 +28,7 @@ for n in $(seq "$first" "$last"); do
     (cd "$BUILD_DIR" && find . -name '*.gcno') | while read -r f; do
       if [ -d "$counted/$(dirname "$f")" ]; then ln -f "$BUILD_DIR/$f" "$counted/$(dirname "$f")/"; fi
     done
-    (cd "$tree" && gcovr -r "$ROOT" "$counted" --filter "$ROOT/engine/" --filter "$ROOT/game/" \
-      --exclude-unreachable-branches --exclude-throw-branches --json "$OUT/$n.json" >"$OUT/$n.gcovr" 2>&1)
+    (cd "$tree" && gcovr -r "$ROOT" "$counted" "${COVERAGE_FILTERS[@]}" --json "$OUT/$n.json" >"$OUT/$n.gcovr" 2>&1)
   else
     echo '{"files": []}' >"$OUT/$n.json"   # a test that runs no program of this build
   fi
