@@ -222,6 +222,7 @@ TEST_F(MazeFile, ImpossibleMapsAreRefusedAndLeaveAnEmptyMaze)
         {with([](aeMapData& m) { Field(m, 1, 1)[5] = 1; }), "Wand 3-Index 1"},
         {with([](aeMapData& m) { Field(m, 0, 1)[3] = -2; }), "Wand 1-Index -2"},
         {with([](aeMapData& m) { Field(m, 0, 0)[6] = 0; }), "Objekt-Index 0"},
+        {with([](aeMapData& m) { m.width = m.height = 3; Field(m, 2, 2)[1] = 0; }), "Feld (2, 2): Decke-Index 0"},
         {with([](aeMapData& m) { m.startX = 2; }), "Das Startfeld (2, 0)"},
         {with([](aeMapData& m) { m.startY = -1; }), "Das Startfeld (0, -1)"},
         {with([](aeMapData& m) { m.exitY = 5; }), "Das Zielfeld (0, 5)"},
