@@ -230,9 +230,9 @@ int aeMaze::Init(VFile* file)
             field.m_iObject = entry[AE_SLOT_OBJECT];
             for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
             {
-                const std::vector<aeAnimationPlayer>& table = firsts[aeMapBlockOfSlot(slot)];
-                if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < table.size())
-                    field.m_aAnimations[slot] = table[static_cast<size_t>(entry[slot])];
+                const std::vector<aeAnimationPlayer>& players = firsts[aeMapBlockOfSlot(slot)];
+                if (entry[slot] >= 0 && static_cast<size_t>(entry[slot]) < players.size())
+                    field.m_aAnimations[slot] = players[static_cast<size_t>(entry[slot])];
             }
         }
     };

@@ -95,7 +95,7 @@ TEST_F(MazeFile, AGridFilledByTwoThreadsIsWhole)
         for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
         {
             const aeAnimationPlayer& a = aeMaze::m_pFields[i].m_aAnimations[slot];
-            const aeAnimationPlayer& b = aeMaze::m_pFields[i % 6].m_aAnimations[slot];
+            const aeAnimationPlayer& b = aeMaze::m_pFields[i % tile.size()].m_aAnimations[slot];
             different += a.GetAnimation() != b.GetAnimation() || a.m_fSpeed != b.m_fSpeed || a.m_bLoop != b.m_bLoop;
         }
     EXPECT_EQ(different, 0);
