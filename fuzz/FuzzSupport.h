@@ -4,6 +4,7 @@
 // reader promises (a clear refusal or a consistent result). The sanitizers
 // report every read outside a buffer and every undefined operation.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,18 @@ inline void FuzzQuietLog()
     if (!aeLog::m_pFile)
         aeLog::m_pFile = std::fopen("/dev/null", "wb");
 }
+
+// The start of a target that needs nothing but the quiet log.
+#define FUZZ_INIT_QUIET_LOG()                           \
+    extern "C" int LLVMFuzzerInitialize(int*, char***) \
+    {                                                   \
+        FuzzQuietLog();                                 \
+        return 0;                                       \
+    }
+
+// The largest input a reader is given: the game's files of these kinds are far
+// smaller, and a larger input only makes each run slower.
+constexpr size_t kFuzzMaxInput = size_t{1} << 20;
 
 // A fresh empty directory as the working directory, so that relative paths
 // from the input name nothing and nothing is written beside the corpus.

@@ -8,15 +8,11 @@
 #include <cmath>
 #include <limits>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzQuietLog();
-    return 0;
-}
+FUZZ_INIT_QUIET_LOG()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 1 << 20)
+    if (size > kFuzzMaxInput)
         return 0;
     VFile file(data, static_cast<int>(size));
     aeAnimation animation;

@@ -27,15 +27,11 @@ void Entry(VFile* entry, char* name)
 }
 }
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzQuietLog();
-    return 0;
-}
+FUZZ_INIT_QUIET_LOG()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 1 << 20)
+    if (size > kFuzzMaxInput)
         return 0;
     s_pArchive = data;
     s_iArchiveSize = size;

@@ -6,11 +6,7 @@
 
 #include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzQuietLog();
-    return 0;
-}
+FUZZ_INIT_QUIET_LOG()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

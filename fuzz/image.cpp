@@ -4,15 +4,11 @@
 #include "FuzzSupport.h"
 #include "aeImageDecode.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzQuietLog();
-    return 0;
-}
+FUZZ_INIT_QUIET_LOG()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 1 << 20)
+    if (size > kFuzzMaxInput)
         return 0;
     aeDecodedImage image;
     // Compressed formats may rightly promise 16384 x 16384 pixels in a few

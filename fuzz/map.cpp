@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 1 << 20)
+    if (size > kFuzzMaxInput)
         return 0;
     VFile file(data, static_cast<int>(size));
     if (aeMaze::Init(&file))

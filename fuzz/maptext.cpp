@@ -27,11 +27,7 @@ bool HugeGrid(const std::string& text)
 }
 }
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzQuietLog();
-    return 0;
-}
+FUZZ_INIT_QUIET_LOG()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

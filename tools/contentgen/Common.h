@@ -88,11 +88,15 @@ private:
     std::map<std::string, std::string> m_Values;
 };
 
+// A recipe, score or plan; a file that cannot be read is reported here.
 inline bool ReadText(const std::string& path, std::string* text)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
+    {
+        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", path.c_str());
         return false;
+    }
     std::ostringstream s;
     s << in.rdbuf();
     *text = s.str();

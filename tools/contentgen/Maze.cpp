@@ -42,10 +42,7 @@ int Maze(const std::string& source, const std::string& outText, const std::strin
 {
     std::string text;
     if (!ReadText(source, &text))
-    {
-        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", source.c_str());
         return 2;
-    }
     std::vector<std::string> plan, passthrough;
     std::map<char, CellDef> cells;
     std::map<char, EdgeDef> edges;

@@ -145,10 +145,7 @@ int Models(const std::string& recipe, const std::string& outFile)
 {
     std::string text;
     if (!ReadText(recipe, &text))
-    {
-        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", recipe.c_str());
         return 2;
-    }
     Builder b;
     int lineNo = 0;
     for (const std::string& line : Lines(text))

@@ -201,10 +201,7 @@ int Sounds(const std::string& recipe, const std::string& outDir)
 {
     std::string text;
     if (!ReadText(recipe, &text))
-    {
-        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", recipe.c_str());
         return 2;
-    }
     int lineNo = 0;
     for (const std::string& line : Lines(text))
     {
@@ -263,10 +260,7 @@ int Music(const std::string& score, const std::string& outFile, bool wav)
 {
     std::string text;
     if (!ReadText(score, &text))
-    {
-        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", score.c_str());
         return 2;
-    }
     double tempo = 90, echoDelay = 0, echoFeedback = 0;
     std::map<std::string, Instrument> instruments;
     struct Event

@@ -745,10 +745,7 @@ int Textures(const std::string& recipe, const std::string& outDir)
 {
     std::string text;
     if (!ReadText(recipe, &text))
-    {
-        std::fprintf(stderr, "contentgen: %s kann nicht gelesen werden\n", recipe.c_str());
         return 2;
-    }
     int lineNo = 0;
     for (const std::string& line : Lines(text))
     {
