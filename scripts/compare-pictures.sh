@@ -6,7 +6,8 @@
 # at fixed frames of each map's demo (the demo played as a timedemo with SysRq
 # pressed in those frames, the walk unchanged). Prints the largest difference
 # of any channel of any pixel for every pair and fails when one is above
-# LIMIT of 255 (default 2) or a picture is missing.
+# LIMIT of 255 (default 2) or a picture is missing. FRAMES_<map> (for example
+# FRAMES_Tutorial="10 20 30") replaces the frames taken of that map's demo.
 #
 #   scripts/compare-pictures.sh BEFORE_BUILD_DIR AFTER_BUILD_DIR [OUTPUT_DIR]
 #
@@ -24,6 +25,11 @@ mkdir -p "$OUT"
 declare -A FRAMES=([Tutorial]="60 200 330 375 430 520 640 760 880 1000 1060 1100 1250 1300"
                    [Kerker]="40 100 160 220 280 340 400 460"
                    [Nachtweg]="40 120 200 280 360 440 520 600 680 740")
+# FRAMES_Tutorial="5 10 15 …" (and so on) takes other frames of that demo.
+for map in "${!FRAMES[@]}"; do
+  var=FRAMES_$map
+  [ -n "${!var:-}" ] && FRAMES[$map]=${!var}
+done
 
 # demo_shots IN OUT FRAME...: IN with SysRq added in the given frames.
 demo_shots() {
