@@ -2,6 +2,7 @@
 // window around the camera that the visibility pass leaves open, each piece
 // through its slot's animation player; and the camera's view and projection.
 
+#include "Occlusion.h"
 #include "Sound.h"
 #include "aeCamera.h"
 #include "aeGrafik.h"
@@ -31,10 +32,22 @@ struct PieceTransforms
                             MatrixTranslation(Vector3(-10.0f, 0.0f, 0.0f));
         am[AE_SLOT_OBJECT] = MatrixIdentity();
     }
+    // The slot's transform; the ceiling's is its record's height.
+    Matrix Of(int slot, const aeMazeRecord* record) const
+    {
+        if (slot == AE_SLOT_CEILING)
+            return MatrixTranslation(Vector3(0.0f, static_cast<const aeCeiling*>(record)->m_fHeight, 0.0f));
+        return am[slot];
+    }
 };
 }
 
 int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass)
+{
+    return RenderExcept(dt, fieldTransform, eye, right, pass, 0);
+}
+
+int aeMazeField::RenderExcept(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass, unsigned hidden)
 {
     const PieceTransforms pieces(aeMaze::m_fFloorDepth);
     for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
@@ -42,12 +55,46 @@ int aeMazeField::Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 ri
         const aeMazeRecord* record = ShownRecord(slot);
         if (!record)
             continue;
-        Matrix piece = pieces.am[slot];
-        if (slot == AE_SLOT_CEILING)
-            piece = MatrixTranslation(Vector3(0.0f, static_cast<const aeCeiling*>(record)->m_fHeight, 0.0f));
-        m_aAnimations[slot].Render(dt, piece * fieldTransform, eye, right, pass);
+        if (hidden & (1u << slot))
+        {
+            m_aAnimations[slot].Advance(dt);
+            continue;
+        }
+        m_aAnimations[slot].Render(dt, pieces.Of(slot, record) * fieldTransform, eye, right, pass);
     }
     return 1;
+}
+
+void aeMazeField::GetPieces(float dt, const Matrix& fieldTransform, Vector3 eye, Vector3 right, aeFieldPieces* out)
+{
+    const PieceTransforms pieces(aeMaze::m_fFloorDepth);
+    for (int slot = 0; slot < AE_NUM_SLOTS; ++slot)
+    {
+        const aeMazeRecord* record = ShownRecord(slot);
+        if (!record)
+            continue;
+        // The same steps as the player's and the animation's drawing, on a copy.
+        aeAnimationPlayer player = m_aAnimations[slot];
+        aeAnimation* animation = player.m_pAnimation;
+        if (!animation)
+            continue;
+        const float t = player.Advance(dt);
+        const Matrix world = pieces.Of(slot, record) * fieldTransform;
+        for (int i = 0; i < animation->GetNumObjects(); ++i)
+        {
+            aeAnimObject* object = animation->GetObjectA(i);
+            aeModel* model = object->m_pModel;
+            // Drawing stops at an object without a model or without buffers.
+            if (!model || ((model->GetNumVertices() > 0 && model->GetNumIndices() > 0) &&
+                           (!model->GetVertexBuffer() || !model->GetIndexBuffer())))
+                break;
+            Matrix m;
+            if (object->GetWorldMatrix(t, world, eye, right, 1, &m))
+                out->Add(slot, model->GetShape(), m);
+        }
+    }
+    for (const aeFieldPieces::Box& box : out->aSlots)
+        out->field.Add(box);
 }
 
 // The centre of field (x, y) in the world.
@@ -89,6 +136,103 @@ void aeMazeField::Advance(float dt)
         if (ShownRecord(slot))
             m_aAnimations[slot].Advance(dt);
 }
+
+static_assert(aeFieldPieces::kSlots == AE_NUM_SLOTS, "a box for every slot");
+
+namespace
+{
+// Whether an opaque face drawn now hides what lies behind it: the depth test
+// on and passing only what is nearer, solid, and nothing that could punch
+// holes (alpha or stencil test, clip planes). Both sides are drawn: every
+// material turns culling off.
+bool FacesHide(IDirect3DDevice9* device)
+{
+    DWORD z = 0, func = 0, fill = 0, alphaTest = 1, stencil = 1, clip = 1;
+    return SUCCEEDED(device->GetRenderState(D3DRS_ZENABLE, &z)) && z == D3DZB_TRUE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_ZFUNC, &func)) && (func == D3DCMP_LESS || func == D3DCMP_LESSEQUAL) &&
+           SUCCEEDED(device->GetRenderState(D3DRS_FILLMODE, &fill)) && fill == D3DFILL_SOLID &&
+           SUCCEEDED(device->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest)) && alphaTest == FALSE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_STENCILENABLE, &stencil)) && stencil == FALSE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_CLIPPLANEENABLE, &clip)) && clip == 0;
+}
+
+// Leaves out the fields that opaque faces drawn nearer the eye hide
+// completely (their players move on). The opaque pass finds them, nearest
+// first; the transparent pass of the same view right after it leaves out the
+// same ones: their blended pieces lie behind those faces as well.
+class HiddenFields
+{
+public:
+    void Begin(IDirect3DDevice9* device, int pass, float dt, int x0, int y0, const aeMazeField* fields)
+    {
+        D3DMATRIX view, projection;
+        D3DVIEWPORT9 viewport;
+        const bool matrices = SUCCEEDED(device->GetTransform(D3DTS_VIEW, &view)) &&
+                              SUCCEEDED(device->GetTransform(D3DTS_PROJECTION, &projection)) &&
+                              SUCCEEDED(device->GetViewport(&viewport));
+        m_bReuse = pass == AE_RENDER_TRANSPARENT && dt == 0.0f && matrices && m_bValid && m_View == Matrix(view) &&
+                   m_Projection == Matrix(projection) && m_iX0 == x0 && m_iY0 == y0 && m_pFields == fields;
+        m_bFind = pass != AE_RENDER_TRANSPARENT && matrices && FacesHide(device) &&
+                  m_Occlusion.Begin(view, projection, static_cast<float>(viewport.Width),
+                                    static_cast<float>(viewport.Height));
+        if (pass != AE_RENDER_TRANSPARENT)
+            m_iCount = 0;
+        if (!m_bFind)
+            return;
+        m_View = view;
+        m_Projection = projection;
+        m_iX0 = x0;
+        m_iY0 = y0;
+        m_pFields = fields;
+        for (unsigned char& hidden : m_abyHidden)
+            hidden = 0;
+    }
+    // Draws the field of the window's cell, or those of its slots that are
+    // not hidden.
+    void Draw(aeMazeField& field, int cell, float dt, const Matrix& transform, Vector3 eye, Vector3 right, int pass)
+    {
+        if (!m_bFind)
+        {
+            field.RenderExcept(dt, transform, eye, right, pass, m_bReuse ? m_abyHidden[cell] : 0);
+            return;
+        }
+        aeFieldPieces pieces;
+        field.GetPieces(dt, transform, eye, right, &pieces);
+        unsigned hidden = 0;
+        if (Hidden(pieces.field))
+        {
+            hidden = kAllSlots;
+            ++m_iCount;
+        }
+        else
+            for (int slot = 0; slot < aeFieldPieces::kSlots; ++slot)
+                if (Hidden(pieces.aSlots[slot]))
+                    hidden |= 1u << slot;
+        m_abyHidden[cell] = static_cast<unsigned char>(hidden);
+        field.RenderExcept(dt, transform, eye, right, pass, hidden);
+        for (int f = 0; f < pieces.iNumFaces; ++f)
+            if (!(hidden & (1u << pieces.abyFaceSlot[f])))
+                m_Occlusion.AddFace(pieces.aFaces[f]);
+    }
+    void End() { m_bValid = m_bFind; }
+    bool Hidden(const aeFieldPieces::Box& box) const
+    {
+        return box.bAny && !box.bUnbounded && m_Occlusion.Hides(box.vMin, box.vMax);
+    }
+    int GetCount() const { return m_iCount; }
+
+private:
+    aeOcclusion m_Occlusion;
+    bool m_bFind = false, m_bReuse = false, m_bValid = false;
+    Matrix m_View, m_Projection;
+    int m_iX0 = 0, m_iY0 = 0;
+    const aeMazeField* m_pFields = nullptr;
+    static const unsigned kAllSlots = (1u << AE_NUM_SLOTS) - 1;
+    unsigned char m_abyHidden[121] = {};
+    int m_iCount = 0;
+};
+HiddenFields g_Hidden;
+}  // namespace
 
 int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
 {
@@ -152,13 +296,20 @@ int aeMaze::Render(float dt, Vector3 eye, Vector3 right, int pass)
         }
         std::stable_sort(order, order + count, [&distance](int a, int b) { return distance[a] < distance[b]; });
     }
+    g_Hidden.Begin(device, pass, dt, x0, y0, m_pFields);
     for (int i = 0; i < count; ++i)
     {
         const int x = x0 + order[i] % 11 - 5, y = y0 + order[i] / 11 - 5;
-        m_pFields[y * m_iWidth + x].Render(dt, MatrixTranslation(FieldCentre(x, y)), eye, right, pass);
+        g_Hidden.Draw(m_pFields[y * m_iWidth + x], order[i], dt, MatrixTranslation(FieldCentre(x, y)), eye, right, pass);
     }
+    g_Hidden.End();
     device->SetRenderState(D3DRS_FOGENABLE, FALSE);
     return 1;
+}
+
+int aeMaze::GetNumHiddenFields()
+{
+    return g_Hidden.GetCount();
 }
 
 int aeCamera::SetMatrices(Vector3* eye, Vector3* right, int pass)

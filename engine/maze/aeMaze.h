@@ -23,6 +23,7 @@
 #include <new>
 
 class VFile;
+struct aeFieldPieces;
 class aeSound;
 class aeMusic;
 
@@ -181,6 +182,12 @@ public:
     // Draws the field's pieces (advancing their players by dt); fieldTransform
     // carries field-local coordinates to the world.
     int Render(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass);
+    // The same, leaving out the slots whose bits (1 << slot) are set in
+    // hidden: their players only move on.
+    int RenderExcept(float dt, Matrix fieldTransform, Vector3 eye, Vector3 right, int pass, unsigned hidden);
+    // What Render would draw after dt more seconds, without moving the
+    // players: the boxes around each slot's pieces and their opaque flat faces.
+    void GetPieces(float dt, const Matrix& fieldTransform, Vector3 eye, Vector3 right, aeFieldPieces* out);
     // Advances the players of the pieces Render would draw, without drawing.
     void Advance(float dt);
 
@@ -257,6 +264,9 @@ public:
     static void CalcVisibility(int x0, int y0, int* window);
     // Draws the sky around the eye and the visible fields near the camera.
     static int Render(float dt, Vector3 eye, Vector3 right, int pass);
+    // How many fields the last opaque pass left out because opaque faces
+    // drawn nearer the eye hide them completely.
+    static int GetNumHiddenFields();
 
     // Appends / applies the maze's part of a savegame.
     static int SaveSavegame(VFile* file);

@@ -41,6 +41,7 @@ void aeModel::Exit()
     delete m_pIndexBuffer;
     m_pIndexBuffer = nullptr;
     m_aMaterials.Free();
+    m_Shape.Clear();
     m_iNumVertices = 0;
     m_iNumIndices = 0;
 }
@@ -61,6 +62,7 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
         AE_INVALID_PARAMETER("aeModel::Init");
         return 0;
     }
+    m_Shape.Clear();
     unsigned char header[4] = {0, 0, 0, 0};
     file->Read(4, header);
     if (std::memcmp(header, "RVM", 3) != 0)
@@ -194,6 +196,7 @@ int aeModel::Read(VFile* file, DynArray<aeRVMVertex>* vertices, DynArray<unsigne
         m_aMaterials[current].iNumTriangles = (numIndices - runStart) / 3;
     }
     m_iNumIndices = numIndices;
+    m_Shape.Build(m_aMaterials.GetData(), numMaterials, vertices->GetData(), numVertices, indices->GetData());
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include "DynList.h"
 #include "aeMath.h"
 #include "aeModelMaterial.h"
+#include "aeModelShape.h"
 
 class VFile;
 class aeVertexBuffer;
@@ -67,6 +68,8 @@ public:
     int GetNumIndices() const { return m_iNumIndices; }
     aeVertexBuffer* GetVertexBuffer() const { return m_pVertexBuffer; }
     aeIndexBuffer* GetIndexBuffer() const { return m_pIndexBuffer; }
+    // The box around the vertices and the opaque flat faces, as read.
+    const aeModelShape& GetShape() const { return m_Shape; }
 
     DynArray<aeModelMaterial> m_aMaterials;
     aeVertexBuffer* m_pVertexBuffer;
@@ -76,6 +79,8 @@ public:
     char m_acName[256];
 
 private:
+    aeModelShape m_Shape;
+
     int Draw(const Color* tint, int mode, const char* function);
 };
 

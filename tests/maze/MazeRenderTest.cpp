@@ -182,3 +182,36 @@ TEST_F(MazeRender, CameraMatricesFollowPositionHeadingAndEye)
     const Vector3 origin = Vector3TransformCoords(Vector3(3.0f, 0.0f, -4.0f), Matrix(view), nullptr);
     EXPECT_NEAR(std::fabs(origin.x), 0.075f, 1e-4f);
 }
+
+TEST_F(MazeRender, AFieldWhollyBehindAnOpaqueFaceIsLeftOutAndComesBackWhenTheFaceGoes)
+{
+    aeMapData map;
+    map.width = 1;
+    map.height = 3;
+    map.fog = 0.0f;
+    map.objects = {Piece("red.ran", 2), Piece("green.ran", 1), Piece("glass.ran")};
+    mazetest::Field(map, 0, 1)[6] = 0;  // a red square across the middle field
+    mazetest::Field(map, 0, 2)[6] = 1;  // a green one 20 units behind it
+    Load(map);
+    // From the first field along the corridor: the red square, 20 units
+    // ahead, hides the green one and everything else of the last field.
+    const Vector2 first(0.0f, 20.0f);
+    auto pixels = Draw(first, 0.0f);
+    EXPECT_EQ(Channel(pixels, 80, 60), 'r');
+    EXPECT_EQ(aeMaze::GetNumHiddenFields(), 1);
+    // Its players moved on all the same.
+    test::DrawMazeView(0.25f);
+    EXPECT_FLOAT_EQ(aeMaze::GetField(0, 2)->m_aAnimations[AE_SLOT_OBJECT].m_fTime, 0.25f);
+    // Fired (mode 2) the red square is gone and the green one shows.
+    aeMaze::GetField(0, 1)->m_byActivated |= g_abySlotBits[AE_SLOT_OBJECT];
+    pixels = Draw(first, 0.0f);
+    EXPECT_EQ(Channel(pixels, 80, 60), 'g');
+    EXPECT_EQ(aeMaze::GetNumHiddenFields(), 0);
+    // Glass hides nothing.
+    aeMaze::GetField(0, 1)->m_iObject = 2;
+    aeMaze::GetField(0, 1)->m_byActivated = 0;
+    aeMaze::GetField(0, 1)->Init(0);
+    pixels = Draw(first, 0.0f);
+    EXPECT_EQ(aeMaze::GetNumHiddenFields(), 0);
+    EXPECT_GT((Pixel(pixels, 80, 60) >> 8) & 0xFF, 40u);  // green through the glass
+}

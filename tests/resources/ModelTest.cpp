@@ -209,3 +209,38 @@ TEST_F(ModelFile, RegistryFindsTheFirstOfExactNamesAndReadsArchives)
     EXPECT_EQ(aeModelManager::AddModelArchive(&notAnArchive), 0);
     EXPECT_TRUE(log.Contains("Fehler beim lesen des Archivs!"));
 }
+
+TEST(ModelShape, OpaqueParallelogramsOfTwoTrianglesAreFacesAndTheBoxHoldsEveryVertex)
+{
+    rvmtext::Model m;
+    m.materials = {Mat(0), Mat(1)};
+    AddSquare(&m, -10.0f, -14.0f, 10.0f, 14.0f, -1.0f, 0);  // a face
+    // A kite (two triangles on one side, corners not mirrored) and two
+    // triangles with only a corner in common: no faces.
+    const int base = static_cast<int>(m.vertices.size());
+    for (const auto& [x, y] : std::vector<std::pair<float, float>>{{0, 0}, {2, 0}, {0, 2}, {3, 3}, {-2, 0}, {0, -2}})
+        m.vertices.push_back(rvmtext::Vertex{x, y, 5.0f, 0.0f, 0.0f});
+    m.triangles.push_back(Tri(base, base + 1, base + 2, 0));
+    m.triangles.push_back(Tri(base + 1, base + 3, base + 2, 0));
+    m.triangles.push_back(Tri(base, base + 4, base + 5, 0));
+    m.triangles.push_back(Tri(base, base + 2, base + 3, 0));
+    AddSquare(&m, 0.0f, 0.0f, 4.0f, 4.0f, 3.0f, 1);  // transparent: no face
+    ReadModel read(Bytes(m));
+    ASSERT_EQ(read.result, 1);
+    const aeModelShape& shape = read.model.GetShape();
+    ASSERT_TRUE(shape.bHasBounds);
+    EXPECT_EQ(shape.vMin, Vector3(-10.0f, -14.0f, -1.0f));
+    EXPECT_EQ(shape.vMax, Vector3(10.0f, 14.0f, 5.0f));
+    ASSERT_EQ(shape.aFaces.size(), 1u);
+    const aeModelFace& f = shape.aFaces[0];
+    EXPECT_EQ(f.vCorner, Vector3(-10.0f, 14.0f, -1.0f));  // the corner the shared diagonal leaves out
+    EXPECT_EQ(f.vCorner + f.vSide1 + f.vSide2, Vector3(10.0f, -14.0f, -1.0f));
+    EXPECT_FALSE(shape.bUnbounded);
+
+    // A vertex that is no number leaves the model without a box.
+    m.vertices[0].x = NAN;
+    ReadModel broken(Bytes(m));
+    ASSERT_EQ(broken.result, 1);
+    EXPECT_TRUE(broken.model.GetShape().bUnbounded);
+    EXPECT_FALSE(broken.model.GetShape().bHasBounds);
+}

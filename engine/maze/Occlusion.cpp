@@ -1,0 +1,361 @@
+#include "Occlusion.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+// How far inside a face's outline on the screen a hidden point must lie: the
+// rasteriser's own rounding and this test's differ by far less.
+const float kEdgePixels = 2.0f;
+}
+
+void aeFieldPieces::Box::Add(const Vector3& p)
+{
+    vMin = bAny ? Vector3(std::fmin(vMin.x, p.x), std::fmin(vMin.y, p.y), std::fmin(vMin.z, p.z)) : p;
+    vMax = bAny ? Vector3(std::fmax(vMax.x, p.x), std::fmax(vMax.y, p.y), std::fmax(vMax.z, p.z)) : p;
+    bAny = true;
+}
+
+void aeFieldPieces::Box::Add(const Box& other)
+{
+    bUnbounded = bUnbounded || other.bUnbounded;
+    if (other.bAny)
+    {
+        Add(other.vMin);
+        Add(other.vMax);
+    }
+}
+
+void aeFieldPieces::Add(int slot, const aeModelShape& shape, const Matrix& m)
+{
+    Box& box = aSlots[slot];
+    if (shape.bUnbounded)
+        box.bUnbounded = true;
+    if (!shape.bHasBounds)
+        return;
+    for (int i = 0; i < 8; ++i)
+        box.Add(Vector3TransformCoords(Vector3(i & 1 ? shape.vMax.x : shape.vMin.x, i & 2 ? shape.vMax.y : shape.vMin.y,
+                                               i & 4 ? shape.vMax.z : shape.vMin.z),
+                                       m, nullptr));
+    for (const aeModelFace& face : shape.aFaces)
+    {
+        if (iNumFaces == kMaxFaces)
+            break;
+        abyFaceSlot[iNumFaces] = static_cast<unsigned char>(slot);
+        aeModelFace& out = aFaces[iNumFaces++];
+        out.vCorner = Vector3TransformCoords(face.vCorner, m, nullptr);
+        out.vSide1 = Vector3TransformNormal(face.vSide1, m);
+        out.vSide2 = Vector3TransformNormal(face.vSide2, m);
+    }
+}
+
+bool aeOcclusion::Begin(const Matrix& view, const Matrix& projection, float width, float height)
+{
+    m_iNumFaces = 0;
+    // An affine view and a perspective projection with w = view depth (as
+    // Direct3D's left-handed ones): near = -_43 / _33, far = _33 near / (_33 - 1).
+    if (view._14 != 0.0f || view._24 != 0.0f || view._34 != 0.0f || view._44 != 1.0f)
+        return false;
+    if (projection._14 != 0.0f || projection._24 != 0.0f || projection._34 != 1.0f || projection._44 != 0.0f)
+        return false;
+    if (!(projection._33 > 1.0f) || !(width >= 1.0f) || !(height >= 1.0f))
+        return false;
+    m_fNear = -projection._43 / projection._33;
+    m_fFar = projection._33 * m_fNear / (projection._33 - 1.0f);
+    if (!(m_fNear > 0.0f) || !(m_fFar > m_fNear) || !std::isfinite(m_fFar))
+        return false;
+    m_View = view;
+    m_Projection = projection;
+    m_fWidth = width;
+    m_fHeight = height;
+    return true;
+}
+
+void aeOcclusion::ToPixels(const Vector3& v, float* x, float* y) const
+{
+    const Matrix& p = m_Projection;
+    *x = ((v.x * p._11 + v.y * p._21 + v.z * p._31 + p._41) / v.z + 1.0f) * 0.5f * m_fWidth;
+    *y = (1.0f - (v.x * p._12 + v.y * p._22 + v.z * p._32 + p._42) / v.z) * 0.5f * m_fHeight;
+}
+
+// Behind a face by this much (view units), a point stays behind it in the
+// depth buffer: many times a 24-bit step at that depth.
+float aeOcclusion::DepthMargin(float depth) const
+{
+    return 0.02f + depth * depth * 1e-6f / m_fNear;
+}
+
+// a and b as one parallelogram when b continues a in the same plane: they
+// share a whole side, and the sides leading away from it run on in the same
+// direction (a corridor's walls, field after field).
+bool aeOcclusion::Continue(const aeModelFace& a, const aeModelFace& b, aeModelFace* joined)
+{
+    const float tolerance = 1e-4f * (Vector3Length(a.vSide1) + Vector3Length(a.vSide2));
+    auto same = [tolerance](const Vector3& p, const Vector3& q) { return Vector3Length(p - q) <= tolerance; };
+    // Each face as its corner, a side along the shared edge and a side across.
+    for (int turnA = 0; turnA < 2; ++turnA)
+        for (int turnB = 0; turnB < 2; ++turnB)
+        {
+            const Vector3 along = turnA ? a.vSide2 : a.vSide1, across = turnA ? a.vSide1 : a.vSide2;
+            const Vector3 alongB = turnB ? b.vSide2 : b.vSide1, acrossB = turnB ? b.vSide1 : b.vSide2;
+            if (!same(along, alongB) || Vector3Dot(across, acrossB) <= 0.0f ||
+                Vector3Length(Vector3Cross(across, acrossB)) > tolerance * Vector3Length(acrossB))
+                continue;
+            // b begins at a's far edge, or a at b's.
+            if (same(a.vCorner + across, b.vCorner) || same(b.vCorner + acrossB, a.vCorner))
+            {
+                joined->vCorner = same(a.vCorner + across, b.vCorner) ? a.vCorner : b.vCorner;
+                joined->vSide1 = along;
+                joined->vSide2 = across + acrossB;
+                return true;
+            }
+        }
+    return false;
+}
+
+void aeOcclusion::AddFace(const aeModelFace& face)
+{
+    // A face that continues one already there makes it larger. Only faces
+    // in the same plane can.
+    const Vector3 normal = Vector3Cross(face.vSide1, face.vSide2);
+    const float length = Vector3Length(normal);
+    if (!(length > 0.0f))
+        return;
+    const Vector3 n = normal / length;
+    const float reach = 1e-4f * (Vector3Length(face.vSide1) + Vector3Length(face.vSide2));
+    aeModelFace joined;
+    for (int k = 0; k < m_iNumFaces; ++k)
+    {
+        const Face& other = m_aFaces[k];
+        if (std::fabs(Vector3Dot(n, other.vWorldNormal)) < 0.9999f ||
+            std::fabs(Vector3Dot(other.vWorldNormal, face.vCorner - other.world.vCorner)) > reach)
+            continue;
+        Face larger;
+        if (Continue(other.world, face, &joined) && Project(joined, &larger))
+        {
+            m_aFaces[k] = larger;
+            return;
+        }
+    }
+    if (m_iNumFaces < kMaxFaces && Project(face, &m_aFaces[m_iNumFaces]))
+        ++m_iNumFaces;
+}
+
+bool aeOcclusion::Project(const aeModelFace& face, Face* out) const
+{
+    const Vector3 world[4] = {face.vCorner, face.vCorner + face.vSide1, face.vCorner + face.vSide1 + face.vSide2,
+                              face.vCorner + face.vSide2};
+    Vector3 v[4];
+    float px[4], py[4];
+    for (int i = 0; i < 4; ++i)
+    {
+        v[i] = Vector3TransformCoords(world[i], m_View, nullptr);
+        // Nothing of the face may be cut away by the near or the far plane.
+        if (!(v[i].z > m_fNear * 1.01f + 1e-3f) || !(v[i].z < m_fFar))
+            return false;
+        ToPixels(v[i], &px[i], &py[i]);
+    }
+    Face f;
+    f.world = face;
+    f.vWorldNormal = Vector3Normalize(Vector3Cross(face.vSide1, face.vSide2));
+    Vector3 n = Vector3Cross(v[1] - v[0], v[3] - v[0]);
+    const float length = Vector3Length(n);
+    if (!(length > 0.0f))
+        return false;
+    n = n / length;
+    float offset = -Vector3Dot(n, v[0]);
+    if (offset > 0.0f)
+    {
+        n = -n;
+        offset = -offset;
+    }
+    // The eye (the origin) must lie clearly in front of the face's plane.
+    if (!(offset < -1e-3f))
+        return false;
+    f.vNormal = n;
+    f.fOffset = offset;
+    const float cx = (px[0] + px[1] + px[2] + px[3]) * 0.25f, cy = (py[0] + py[1] + py[2] + py[3]) * 0.25f;
+    for (int i = 0; i < 4; ++i)
+    {
+        const int j = (i + 1) % 4;
+        float a = py[i] - py[j], b = px[j] - px[i];
+        const float edge = std::sqrt(a * a + b * b);
+        if (!(edge > 1.0f))
+            return false;
+        a /= edge;
+        b /= edge;
+        float c = -(a * px[i] + b * py[i]);
+        if (a * cx + b * cy + c < 0.0f)
+        {
+            a = -a;
+            b = -b;
+            c = -c;
+        }
+        c -= kEdgePixels;
+        // Too narrow to hide anything after the margin.
+        if (!(a * cx + b * cy + c > 0.0f))
+            return false;
+        f.afEdge[i][0] = a;
+        f.afEdge[i][1] = b;
+        f.afEdge[i][2] = c;
+    }
+    *out = f;
+    return true;
+}
+
+namespace
+{
+// A convex outline on the screen, in pixels.
+struct Outline
+{
+    static const int kMax = 16;
+    int n = 0;
+    float x[kMax], y[kMax];
+};
+
+// The part of in where a x + b y + c >= 0; false when it has too many corners.
+bool Clip(const Outline& in, float a, float b, float c, Outline* out)
+{
+    out->n = 0;
+    for (int i = 0; i < in.n; ++i)
+    {
+        const int j = (i + 1) % in.n;
+        const float di = a * in.x[i] + b * in.y[i] + c, dj = a * in.x[j] + b * in.y[j] + c;
+        if (di >= 0.0f)
+        {
+            if (out->n == Outline::kMax)
+                return false;
+            out->x[out->n] = in.x[i];
+            out->y[out->n++] = in.y[i];
+        }
+        if ((di >= 0.0f) != (dj >= 0.0f))
+        {
+            if (out->n == Outline::kMax)
+                return false;
+            const float t = di / (di - dj);
+            out->x[out->n] = in.x[i] + t * (in.x[j] - in.x[i]);
+            out->y[out->n++] = in.y[i] + t * (in.y[j] - in.y[i]);
+        }
+    }
+    return true;
+}
+
+float Area(const Outline& o)
+{
+    float twice = 0.0f;
+    for (int i = 0; i < o.n; ++i)
+    {
+        const int j = (i + 1) % o.n;
+        twice += o.x[i] * o.y[j] - o.x[j] * o.y[i];
+    }
+    return std::fabs(twice) * 0.5f;
+}
+
+// The convex hull of the eight corners (monotone chain).
+Outline Hull(const float* px, const float* py)
+{
+    int order[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+    std::sort(order, order + 8, [px, py](int i, int j) { return px[i] < px[j] || (px[i] == px[j] && py[i] < py[j]); });
+    auto turn = [px, py](int o, int a, int b) {
+        return (px[a] - px[o]) * (py[b] - py[o]) - (py[a] - py[o]) * (px[b] - px[o]);
+    };
+    int hull[16], k = 0;
+    for (int i = 0; i < 8; ++i)
+    {
+        while (k >= 2 && turn(hull[k - 2], hull[k - 1], order[i]) <= 0.0f)
+            --k;
+        hull[k++] = order[i];
+    }
+    for (int i = 6, lower = k + 1; i >= 0; --i)
+    {
+        while (k >= lower && turn(hull[k - 2], hull[k - 1], order[i]) <= 0.0f)
+            --k;
+        hull[k++] = order[i];
+    }
+    Outline o;
+    for (int i = 0; i + 1 < k; ++i)
+    {
+        o.x[o.n] = px[hull[i]];
+        o.y[o.n++] = py[hull[i]];
+    }
+    return o;
+}
+}  // namespace
+
+bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
+{
+    if (m_iNumFaces == 0)
+        return false;
+    Vector3 v[8];
+    float px[8], py[8], margin[8];
+    for (int i = 0; i < 8; ++i)
+    {
+        const Vector3 p(i & 1 ? boxMax.x : boxMin.x, i & 2 ? boxMax.y : boxMin.y, i & 4 ? boxMax.z : boxMin.z);
+        v[i] = Vector3TransformCoords(p, m_View, nullptr);
+        if (!(v[i].z > m_fNear))
+            return false;
+        ToPixels(v[i], &px[i], &py[i]);
+        margin[i] = DepthMargin(v[i].z);
+    }
+    // Every point of the box's outline on the screen must lie inside some
+    // face that the whole box lies behind: what is left of the outline after
+    // taking away one such face after the other, in convex pieces, must
+    // come to nothing.
+    int candidates[kMaxFaces], numCandidates = 0;
+    for (int k = 0; k < m_iNumFaces; ++k)
+    {
+        const Face& f = m_aFaces[k];
+        bool behind = true;
+        for (int i = 0; i < 8 && behind; ++i)
+            behind = Vector3Dot(f.vNormal, v[i]) + f.fOffset >= margin[i];
+        if (behind)
+            candidates[numCandidates++] = k;
+    }
+    // Each corner of the outline must lie inside one of them at least.
+    const Outline hull = Hull(px, py);
+    for (int i = 0; i < hull.n; ++i)
+    {
+        bool inside = false;
+        for (int c = 0; c < numCandidates && !inside; ++c)
+        {
+            const Face& f = m_aFaces[candidates[c]];
+            inside = true;
+            for (int e = 0; e < 4 && inside; ++e)
+                inside = f.afEdge[e][0] * hull.x[i] + f.afEdge[e][1] * hull.y[i] + f.afEdge[e][2] >= 0.0f;
+        }
+        if (!inside)
+            return false;
+    }
+    static const int kMaxPieces = 24;
+    Outline pieces[kMaxPieces], next[kMaxPieces];
+    pieces[0] = hull;
+    int count = 1;
+    for (int c = 0; c < numCandidates && count > 0; ++c)
+    {
+        const Face& f = m_aFaces[candidates[c]];
+        int left = 0;
+        for (int p = 0; p < count; ++p)
+        {
+            Outline rest = pieces[p];
+            for (int e = 0; e < 4 && rest.n >= 3; ++e)
+            {
+                const float a = f.afEdge[e][0], b = f.afEdge[e][1], d = f.afEdge[e][2];
+                Outline outside, inside;
+                if (!Clip(rest, -a, -b, -d, &outside) || !Clip(rest, a, b, d, &inside))
+                    return false;
+                if (outside.n >= 3 && Area(outside) > 1e-6f)
+                {
+                    if (left == kMaxPieces)
+                        return false;
+                    next[left++] = outside;
+                }
+                rest = inside;
+            }
+        }
+        for (int p = 0; p < left; ++p)
+            pieces[p] = next[p];
+        count = left;
+    }
+    return count == 0;
+}

@@ -1,0 +1,102 @@
+// Which boxes an opaque face hides, from the eye at the origin looking along
+// +Z through the game's projection on a 1024 x 768 screen.
+
+#include <gtest/gtest.h>
+
+#include "Occlusion.h"
+
+namespace
+{
+aeModelFace Face(Vector3 corner, Vector3 side1, Vector3 side2)
+{
+    aeModelFace f;
+    f.vCorner = corner;
+    f.vSide1 = side1;
+    f.vSide2 = side2;
+    return f;
+}
+
+class Occlusion : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_Test.Begin(MatrixIdentity(), m_Projection, 1024.0f, 768.0f));
+    }
+    const Matrix m_Projection = MatrixProjection(1.2217305f, 4.0f / 3.0f, 0.1f, 200.0f);
+    aeOcclusion m_Test;
+};
+}
+
+TEST_F(Occlusion, AFaceHidesWhatLiesWhollyAndClearlyBehindIt)
+{
+    // A wall 20 x 20 ten units ahead; its shadow at depth z reaches to ±z.
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    ASSERT_EQ(m_Test.GetNumFaces(), 1);
+    const struct
+    {
+        Vector3 min, max;
+        bool hidden;
+    } boxes[] = {
+        {{-2, -2, 20}, {2, 2, 22}, true},
+        {{-19.5f, -19.5f, 20}, {19.5f, 19.5f, 40}, true},   // 14 pixels inside the outline
+        {{-19.99f, -2, 20}, {2, 2, 21}, false},             // a third of a pixel inside
+        {{-22, -2, 20}, {-18, 2, 21}, false},               // across the shadow's edge
+        {{-2, -2, 5}, {2, 2, 6}, false},                    // in front
+        {{-2, -2, 9}, {2, 2, 11}, false},                   // through the face
+        {{-2, -2, 10.001f}, {2, 2, 10.01f}, false},         // closer behind than the depth buffer tells apart safely
+        {{-2, -2, 10.1f}, {2, 2, 10.2f}, true},
+        {{-2, -2, -1}, {2, 2, 30}, false},                  // partly behind the eye
+    };
+    for (const auto& b : boxes)
+        EXPECT_EQ(m_Test.Hides(b.min, b.max), b.hidden) << b.min.x << " " << b.min.z << " " << b.max.z;
+}
+
+TEST_F(Occlusion, FacesHideTogetherWhatNoneHidesAlone)
+{
+    const Vector3 min(-15.0f, -2.0f, 40.0f), max(15.0f, 2.0f, 41.0f);  // wider than either half's shadow
+    // Two halves of a wall that continue each other in one plane, with a
+    // seam between them: they count as one face.
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(10.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    m_Test.AddFace(Face(Vector3(0.0f, -10.0f, 10.0f), Vector3(0.0f, 20.0f, 0.0f), Vector3(10.0f, 0.0f, 0.0f)));
+    EXPECT_EQ(m_Test.GetNumFaces(), 1);
+    EXPECT_TRUE(m_Test.Hides(min, max));
+
+    // Two faces in different planes whose outlines overlap on the screen: a
+    // box behind both is hidden, one in front of the farther plane is not.
+    ASSERT_TRUE(m_Test.Begin(MatrixIdentity(), m_Projection, 1024.0f, 768.0f));
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(11.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    m_Test.AddFace(Face(Vector3(0.0f, -12.0f, 12.0f), Vector3(12.0f, 0.0f, 0.0f), Vector3(0.0f, 24.0f, 0.0f)));
+    EXPECT_EQ(m_Test.GetNumFaces(), 2);
+    EXPECT_TRUE(m_Test.Hides(min, max));
+    EXPECT_FALSE(m_Test.Hides(Vector3(-15.0f, -2.0f, 11.0f), Vector3(15.0f, 2.0f, 11.5f)));
+    // Faces that only touch leave a seam the margin keeps open.
+    ASSERT_TRUE(m_Test.Begin(MatrixIdentity(), m_Projection, 1024.0f, 768.0f));
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(10.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    m_Test.AddFace(Face(Vector3(0.0f, -12.0f, 12.0f), Vector3(12.0f, 0.0f, 0.0f), Vector3(0.0f, 24.0f, 0.0f)));
+    EXPECT_FALSE(m_Test.Hides(min, max));
+}
+
+TEST_F(Occlusion, FacesTheRendererMightCutOrThatShowNoAreaAreNotUsed)
+{
+    const Vector3 behind(-1.0f, -1.0f, 50.0f), behindMax(1.0f, 1.0f, 51.0f);
+    // Reaching in front of the near plane, through the eye's plane, seen edge on, or a sliver.
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 0.05f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 20.0f)));
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, -5.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 30.0f)));
+    m_Test.AddFace(Face(Vector3(0.0f, -10.0f, 5.0f), Vector3(0.0f, 0.0f, 10.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    m_Test.AddFace(Face(Vector3(-10.0f, 0.0f, 10.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 0.001f, 0.0f)));
+    EXPECT_EQ(m_Test.GetNumFaces(), 0);
+    EXPECT_FALSE(m_Test.Hides(behind, behindMax));
+    // The sides in the other order, seen from its back: the same face.
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(0.0f, 20.0f, 0.0f), Vector3(20.0f, 0.0f, 0.0f)));
+    EXPECT_TRUE(m_Test.Hides(behind, behindMax));
+    // A new view forgets the faces; projections other than a perspective one
+    // and empty viewports are refused.
+    EXPECT_TRUE(m_Test.Begin(MatrixTranslation(Vector3(0.0f, 0.0f, -100.0f)), m_Projection, 1024.0f, 768.0f));
+    EXPECT_EQ(m_Test.GetNumFaces(), 0);
+    Matrix ortho = m_Projection;
+    ortho._34 = 0.0f;
+    ortho._44 = 1.0f;
+    EXPECT_FALSE(m_Test.Begin(MatrixIdentity(), ortho, 1024.0f, 768.0f));
+    EXPECT_FALSE(m_Test.Begin(MatrixIdentity(), m_Projection, 0.0f, 768.0f));
+}
