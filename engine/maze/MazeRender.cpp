@@ -156,10 +156,11 @@ bool FacesHide(IDirect3DDevice9* device)
            SUCCEEDED(device->GetRenderState(D3DRS_CLIPPLANEENABLE, &clip)) && clip == 0;
 }
 
-// Leaves out the fields that opaque faces drawn nearer the eye hide
-// completely (their players move on). The opaque pass finds them, nearest
-// first; the transparent pass of the same view right after it leaves out the
-// same ones: their blended pieces lie behind those faces as well.
+// Leaves out the fields, or single slots of them, that opaque faces drawn
+// nearer the eye hide completely (their players move on). The opaque pass
+// finds them, nearest first; the transparent pass of the same view right
+// after it leaves out the same ones: their blended pieces lie behind those
+// faces as well.
 class HiddenFields
 {
 public:
