@@ -121,3 +121,17 @@ inline Vector3 Vector3Cross(const Vector3& a, const Vector3& b)
 inline float Vector3LengthSq(const Vector3& v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 inline float Vector3Length(const Vector3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 inline Vector3 Vector3Normalize(const Vector3& v) { return v / Vector3Length(v); }
+// Component by component, as for the corners of a box around points.
+inline Vector3 Vector3Minimize(const Vector3& a, const Vector3& b)
+{
+    return Vector3(std::fmin(a.x, b.x), std::fmin(a.y, b.y), std::fmin(a.z, b.z));
+}
+inline Vector3 Vector3Maximize(const Vector3& a, const Vector3& b)
+{
+    return Vector3(std::fmax(a.x, b.x), std::fmax(a.y, b.y), std::fmax(a.z, b.z));
+}
+// Corner i (0 to 7) of the box from min to max: bit 0 picks x, bit 1 y, bit 2 z.
+inline Vector3 BoxCorner(const Vector3& min, const Vector3& max, int i)
+{
+    return Vector3(i & 1 ? max.x : min.x, i & 2 ? max.y : min.y, i & 4 ? max.z : min.z);
+}

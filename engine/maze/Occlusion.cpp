@@ -12,8 +12,8 @@ const float kEdgePixels = 2.0f;
 
 void aeFieldPieces::Box::Add(const Vector3& p)
 {
-    vMin = bAny ? Vector3(std::fmin(vMin.x, p.x), std::fmin(vMin.y, p.y), std::fmin(vMin.z, p.z)) : p;
-    vMax = bAny ? Vector3(std::fmax(vMax.x, p.x), std::fmax(vMax.y, p.y), std::fmax(vMax.z, p.z)) : p;
+    vMin = bAny ? Vector3Minimize(vMin, p) : p;
+    vMax = bAny ? Vector3Maximize(vMax, p) : p;
     bAny = true;
 }
 
@@ -35,9 +35,7 @@ void aeFieldPieces::Add(int slot, const aeModelShape& shape, const Matrix& m)
     if (!shape.bHasBounds)
         return;
     for (int i = 0; i < 8; ++i)
-        box.Add(Vector3TransformCoords(Vector3(i & 1 ? shape.vMax.x : shape.vMin.x, i & 2 ? shape.vMax.y : shape.vMin.y,
-                                               i & 4 ? shape.vMax.z : shape.vMin.z),
-                                       m, nullptr));
+        box.Add(Vector3TransformCoords(BoxCorner(shape.vMin, shape.vMax, i), m, nullptr));
     for (const aeModelFace& face : shape.aFaces)
     {
         if (iNumFaces == kMaxFaces)
@@ -291,8 +289,7 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
     float px[8], py[8], margin[8];
     for (int i = 0; i < 8; ++i)
     {
-        const Vector3 p(i & 1 ? boxMax.x : boxMin.x, i & 2 ? boxMax.y : boxMin.y, i & 4 ? boxMax.z : boxMin.z);
-        v[i] = Vector3TransformCoords(p, m_View, nullptr);
+        v[i] = Vector3TransformCoords(BoxCorner(boxMin, boxMax, i), m_View, nullptr);
         if (!(v[i].z > m_fNear))
             return false;
         ToPixels(v[i], &px[i], &py[i]);

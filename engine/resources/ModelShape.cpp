@@ -74,8 +74,8 @@ void aeModelShape::Build(const aeModelMaterial* materials, int numMaterials, con
             bUnbounded = true;
             return;
         }
-        vMin = bHasBounds ? Vector3(std::fmin(vMin.x, p.x), std::fmin(vMin.y, p.y), std::fmin(vMin.z, p.z)) : p;
-        vMax = bHasBounds ? Vector3(std::fmax(vMax.x, p.x), std::fmax(vMax.y, p.y), std::fmax(vMax.z, p.z)) : p;
+        vMin = bHasBounds ? Vector3Minimize(vMin, p) : p;
+        vMax = bHasBounds ? Vector3Maximize(vMax, p) : p;
         bHasBounds = true;
     }
     for (int m = 0; m < numMaterials; ++m)
