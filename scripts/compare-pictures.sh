@@ -96,10 +96,12 @@ for before in "$OUT"/before/*.png; do
     missing=1
     continue
   fi
-  # PAE: the largest difference of one channel, as a fraction of 1.
-  diff=$(compare -metric PAE "$before" "$after" null: 2>&1 | sed -n 's/.*(\([0-9.e+-]*\)).*/\1/p')
+  # PAE: the largest difference of one channel, as a fraction of 1; AE: the
+  # number of pixels that differ. (compare answers 1 when the pictures differ.)
+  diff=$( (compare -metric PAE "$before" "$after" null: 2>&1 || true) | sed -n 's/.*(\([0-9.e+-]*\)).*/\1/p')
   level=$(python3 -c "print(round(float('${diff:-1}') * 255))")
-  echo "$name: $level/255"
+  pixels=$( (compare -metric AE "$before" "$after" null: 2>&1 || true) | sed 's/ .*//')
+  echo "$name: $level/255, $pixels Pixel verschieden"
   [ "$level" -gt "$worst" ] && worst=$level
 done
 count=$(find "$OUT/before" -name '*.png' | wc -l)
