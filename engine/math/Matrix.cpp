@@ -2,6 +2,8 @@
 
 #include "Matrix.h"
 
+#include <cmath>
+
 Matrix MatrixRotation(float x, float y, float z)
 {
     return MatrixRotationZ(z) * MatrixRotationX(x) * MatrixRotationY(y);
@@ -17,6 +19,49 @@ Matrix MatrixRotationAxis(const Vector3& axis, float a)
                   n.x * n.y * t - n.z * s, n.y * n.y * t + c, n.y * n.z * t + n.x * s, 0,
                   n.x * n.z * t + n.y * s, n.y * n.z * t - n.x * s, n.z * n.z * t + c, 0,
                   0, 0, 0, 1);
+}
+
+namespace
+{
+// The 2×2 minors of the upper two rows (s) and of the lower two rows (c), by
+// columns 12, 13, 14, 23, 24, 34 and, for c, in the opposite order.
+struct Minors
+{
+    float s[6], c[6];
+    explicit Minors(const Matrix& m)
+        : s{m.m11 * m.m22 - m.m21 * m.m12, m.m11 * m.m23 - m.m21 * m.m13, m.m11 * m.m24 - m.m21 * m.m14,
+            m.m12 * m.m23 - m.m22 * m.m13, m.m12 * m.m24 - m.m22 * m.m14, m.m13 * m.m24 - m.m23 * m.m14},
+          c{m.m31 * m.m42 - m.m41 * m.m32, m.m31 * m.m43 - m.m41 * m.m33, m.m31 * m.m44 - m.m41 * m.m34,
+            m.m32 * m.m43 - m.m42 * m.m33, m.m32 * m.m44 - m.m42 * m.m34, m.m33 * m.m44 - m.m43 * m.m34}
+    {
+    }
+    float Det() const { return s[0] * c[5] - s[1] * c[4] + s[2] * c[3] + s[3] * c[2] - s[4] * c[1] + s[5] * c[0]; }
+};
+}  // namespace
+
+float MatrixDet4(const Matrix& m)
+{
+    return Minors(m).Det();
+}
+
+bool MatrixInvert4(const Matrix& m, Matrix* out)
+{
+    const Minors n(m);
+    const float d = n.Det();
+    if (d == 0.0f || !std::isfinite(d))
+        return false;
+    const float* s = n.s;
+    const float* c = n.c;
+    const float i = 1.0f / d;
+    *out = Matrix((m.m22 * c[5] - m.m23 * c[4] + m.m24 * c[3]) * i, (-m.m12 * c[5] + m.m13 * c[4] - m.m14 * c[3]) * i,
+                  (m.m42 * s[5] - m.m43 * s[4] + m.m44 * s[3]) * i, (-m.m32 * s[5] + m.m33 * s[4] - m.m34 * s[3]) * i,
+                  (-m.m21 * c[5] + m.m23 * c[2] - m.m24 * c[1]) * i, (m.m11 * c[5] - m.m13 * c[2] + m.m14 * c[1]) * i,
+                  (-m.m41 * s[5] + m.m43 * s[2] - m.m44 * s[1]) * i, (m.m31 * s[5] - m.m33 * s[2] + m.m34 * s[1]) * i,
+                  (m.m21 * c[4] - m.m22 * c[2] + m.m24 * c[0]) * i, (-m.m11 * c[4] + m.m12 * c[2] - m.m14 * c[0]) * i,
+                  (m.m41 * s[4] - m.m42 * s[2] + m.m44 * s[0]) * i, (-m.m31 * s[4] + m.m32 * s[2] - m.m34 * s[0]) * i,
+                  (-m.m21 * c[3] + m.m22 * c[1] - m.m23 * c[0]) * i, (m.m11 * c[3] - m.m12 * c[1] + m.m13 * c[0]) * i,
+                  (-m.m41 * s[3] + m.m42 * s[1] - m.m43 * s[0]) * i, (m.m31 * s[3] - m.m32 * s[1] + m.m33 * s[0]) * i);
+    return true;
 }
 
 Matrix MatrixInvert(const Matrix& m)

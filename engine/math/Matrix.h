@@ -211,6 +211,14 @@ inline float MatrixDet(const Matrix& m)
          + m.m13 * (m.m21 * m.m32 - m.m22 * m.m31);
 }
 
+// Determinant of the whole 4×4 matrix. Its sign tells whether the matrix, used
+// as a transform with perspective, keeps or mirrors the winding of triangles
+// in front of the eye.
+float MatrixDet4(const Matrix& m);
+// Inverse of the whole 4×4 matrix, perspective included; false (and *out
+// untouched) when the determinant is 0 or no number.
+bool MatrixInvert4(const Matrix& m, Matrix* out);
+
 // Inverse of m taken as an affine matrix: the 3×3 part is inverted, the fourth
 // column becomes (0, 0, 0, 1) and the translation is carried through; m14,
 // m24, m34 and m44 are ignored. A 3×3 part with a determinant of exactly 0

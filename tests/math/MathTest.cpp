@@ -142,6 +142,23 @@ TEST(MathMatrix, ProductsRotationsAndTheInverse)
     p.m14 = 1; p.m24 = 2; p.m34 = 3; p.m44 = 0;
     EXPECT_EQ(MatrixInvert(s), MatrixInvert(p));
 
+    // The whole 4×4 determinant and inverse, perspective included: the
+    // determinant of a product is the product of the determinants, a mirror
+    // turns its sign.
+    const Matrix proj = MatrixProjection(1.2f, 4.0f / 3.0f, 0.1f, 200.0f);
+    const Matrix full = s * proj;
+    EXPECT_NEAR(MatrixDet4(full), MatrixDet(s) * MatrixDet4(proj), 1e-4f * std::fabs(MatrixDet4(full)));
+    EXPECT_NEAR(MatrixDet4(s), MatrixDet(s), 1e-5f);
+    EXPECT_LT(MatrixDet4(MatrixScaling(Vector3(1, -1, 1)) * proj), 0.0f);
+    Matrix inverse;
+    ASSERT_TRUE(MatrixInvert4(full, &inverse));
+    ExpectNear(MatrixIdentity(), full * inverse, 1e-4f);
+    ExpectNear(MatrixIdentity(), inverse * full, 1e-4f);
+    ASSERT_TRUE(MatrixInvert4(p, &inverse));
+    ExpectNear(MatrixIdentity(), p * inverse, 1e-4f);
+    EXPECT_FALSE(MatrixInvert4(MatrixScaling(Vector3(1, 0, 1)), &inverse));
+    EXPECT_FALSE(MatrixInvert4(Matrix(NAN, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1), &inverse));
+
     // The projection, and the camera as the left-handed look-at.
     ExpectNear(Matrix(0.5f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1.01f, 1, 0, 0, -1.01f, 0),
                MatrixProjection(kPi / 2, 2.0f, 1.0f, 101.0f), 1e-6f);
