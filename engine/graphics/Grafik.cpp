@@ -381,6 +381,18 @@ int aeGrafik::DrawTexturedRect(Vector2 corner1, Vector2 corner2, IDirect3DTextur
     return 1;
 }
 
+bool aeGrafik::OpaqueFacesHide()
+{
+    IDirect3DDevice9* device = m_pD3DDevice;
+    DWORD z = 0, func = 0, fill = 0, alphaTest = 1, stencil = 1, clip = 1;
+    return device && SUCCEEDED(device->GetRenderState(D3DRS_ZENABLE, &z)) && z == D3DZB_TRUE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_ZFUNC, &func)) && (func == D3DCMP_LESS || func == D3DCMP_LESSEQUAL) &&
+           SUCCEEDED(device->GetRenderState(D3DRS_FILLMODE, &fill)) && fill == D3DFILL_SOLID &&
+           SUCCEEDED(device->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest)) && alphaTest == FALSE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_STENCILENABLE, &stencil)) && stencil == FALSE &&
+           SUCCEEDED(device->GetRenderState(D3DRS_CLIPPLANEENABLE, &clip)) && clip == 0;
+}
+
 static void ApplyMaterial(const aeModelMaterial* material, Color colour, bool blend)
 {
     IDirect3DDevice9* device = aeGrafik::m_pD3DDevice;

@@ -141,21 +141,6 @@ static_assert(aeFieldPieces::kSlots == AE_NUM_SLOTS, "a box for every slot");
 
 namespace
 {
-// Whether an opaque face drawn now hides what lies behind it: the depth test
-// on and passing only what is nearer, solid, and nothing that could punch
-// holes (alpha or stencil test, clip planes). Both sides are drawn: every
-// material turns culling off.
-bool FacesHide(IDirect3DDevice9* device)
-{
-    DWORD z = 0, func = 0, fill = 0, alphaTest = 1, stencil = 1, clip = 1;
-    return SUCCEEDED(device->GetRenderState(D3DRS_ZENABLE, &z)) && z == D3DZB_TRUE &&
-           SUCCEEDED(device->GetRenderState(D3DRS_ZFUNC, &func)) && (func == D3DCMP_LESS || func == D3DCMP_LESSEQUAL) &&
-           SUCCEEDED(device->GetRenderState(D3DRS_FILLMODE, &fill)) && fill == D3DFILL_SOLID &&
-           SUCCEEDED(device->GetRenderState(D3DRS_ALPHATESTENABLE, &alphaTest)) && alphaTest == FALSE &&
-           SUCCEEDED(device->GetRenderState(D3DRS_STENCILENABLE, &stencil)) && stencil == FALSE &&
-           SUCCEEDED(device->GetRenderState(D3DRS_CLIPPLANEENABLE, &clip)) && clip == 0;
-}
-
 // Leaves out the fields, or single slots of them, that opaque faces drawn
 // nearer the eye hide completely (their players move on). The opaque pass
 // finds them, nearest first; the transparent pass of the same view right
@@ -173,7 +158,7 @@ public:
                               SUCCEEDED(device->GetViewport(&viewport));
         m_bReuse = pass == AE_RENDER_TRANSPARENT && dt == 0.0f && matrices && m_bValid && m_View == Matrix(view) &&
                    m_Projection == Matrix(projection) && m_iX0 == x0 && m_iY0 == y0 && m_pFields == fields;
-        m_bFind = pass != AE_RENDER_TRANSPARENT && matrices && FacesHide(device) &&
+        m_bFind = pass != AE_RENDER_TRANSPARENT && matrices && aeGrafik::OpaqueFacesHide() &&
                   m_Occlusion.Begin(view, projection, static_cast<float>(viewport.Width),
                                     static_cast<float>(viewport.Height));
         if (pass != AE_RENDER_TRANSPARENT)
