@@ -9,6 +9,7 @@
 #include "aeTextureManager.h"
 #include "aeVertexBuffer.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -286,6 +287,28 @@ int aeModel::IsInPassEx(const aeModelMaterial* material, Color tint, int mode)
     return 1;
 }
 
+// The cull mode that leaves out the backs of a shape's closed opaque pieces
+// with the device's current transforms and states, or D3DCULL_NONE where they
+// could show.
+static DWORD BackCulling(const aeModelShape& shape, IDirect3DDevice9* device)
+{
+    if (!shape.bClosed || !aeGrafik::OpaqueFacesHide())
+        return D3DCULL_NONE;
+    D3DMATRIX world, view, projection;
+    if (FAILED(device->GetTransform(D3DTS_WORLD, &world)) || FAILED(device->GetTransform(D3DTS_VIEW, &view)) ||
+        FAILED(device->GetTransform(D3DTS_PROJECTION, &projection)))
+        return D3DCULL_NONE;
+    switch (shape.BackWinding(Matrix(world) * Matrix(view) * Matrix(projection)))
+    {
+    case 1:
+        return D3DCULL_CW;
+    case -1:
+        return D3DCULL_CCW;
+    default:
+        return D3DCULL_NONE;
+    }
+}
+
 int aeModel::Draw(const Color* tint, int mode, const char* function)
 {
     if (m_iNumVertices == 0 || m_iNumIndices == 0)
@@ -296,6 +319,12 @@ int aeModel::Draw(const Color* tint, int mode, const char* function)
     aeGrafik::SetStreamSource(m_pVertexBuffer);
     aeGrafik::SetIndices(m_pIndexBuffer);
     aeGrafik::SetFVF(AE_RVM_FVF);
+    // Where the model's opaque pieces are closed and drawn without blending,
+    // their backs are left out: the fronts hide them anyway, and a software
+    // renderer would shade them first where they come before the fronts.
+    const bool blended = tint && !(tint->a >= 1.0f);
+    const DWORD culling =
+        blended || mode == AE_RENDER_TRANSPARENT ? static_cast<DWORD>(D3DCULL_NONE) : BackCulling(m_Shape, device);
     const int count = m_aMaterials.GetNumElements();
     for (int i = 0; i < count; ++i)
     {
@@ -314,6 +343,9 @@ int aeModel::Draw(const Color* tint, int mode, const char* function)
                 continue;
             aeGrafik::SetMaterial(m);
         }
+        // (Each material turns culling off again.)
+        if (culling != D3DCULL_NONE && !m->iTransparent)
+            device->SetRenderState(D3DRS_CULLMODE, culling);
         const HRESULT hr = device->DrawIndexedPrimitive(
             D3DPT_TRIANGLELIST, 0, static_cast<UINT>(m->iLowestVertex),
             static_cast<UINT>(m->iHighestVertex - m->iLowestVertex + 1), static_cast<UINT>(m->iFirstIndex),
@@ -324,6 +356,8 @@ int aeModel::Draw(const Color* tint, int mode, const char* function)
             return 0;
         }
     }
+    if (culling != D3DCULL_NONE)
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     aeGrafik::Reset();
     return 1;
 }

@@ -28,9 +28,23 @@ struct aeModelShape
     // Faces of opaque materials: two triangles drawn one after the other in
     // the material's run that share a side and together make a parallelogram.
     std::vector<aeModelFace> aFaces;
+    // The opaque triangles enclose space: every side of a triangle is met by
+    // exactly one other triangle running along it the other way, and each
+    // piece so joined holds a volume, all on the same side. From an eye
+    // outside them only their fronts can be seen.
+    bool bClosed = false;
+    // Their fronts are wound clockwise (Direct3D's default) in the model's own
+    // left-handed space.
+    bool bClockwise = false;
 
     // From the materials' runs (as drawing uses them), the vertices and the
     // indices; the indices must name vertices that exist.
+    // How the backs of the closed pieces turn on the screen when the model is
+    // drawn through m (world, view and projection): 1 clockwise, -1
+    // counterclockwise, 0 where they could show or nothing is known (the
+    // pieces are not closed, the near plane's window into the scene touches
+    // their box, m is flat).
+    int BackWinding(const Matrix& m) const;
     void Build(const aeModelMaterial* materials, int numMaterials, const aeRVMVertex* vertices, int numVertices,
                const unsigned short* indices);
     void Clear();

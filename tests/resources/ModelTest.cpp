@@ -3,6 +3,8 @@
 
 #include "ResourceTestUtil.h"
 
+#include <functional>
+
 using namespace restest;
 
 namespace
@@ -243,4 +245,95 @@ TEST(ModelShape, OpaqueParallelogramsOfTwoTrianglesAreFacesAndTheBoxHoldsEveryVe
     ASSERT_EQ(broken.result, 1);
     EXPECT_TRUE(broken.model.GetShape().bUnbounded);
     EXPECT_FALSE(broken.model.GetShape().bHasBounds);
+}
+
+TEST(ModelShape, ClosedOpaquePiecesAndTheWindingOfTheirBacksOnTheScreen)
+{
+    const Vector3 lo(-1.0f, -1.0f, 2.0f), hi(1.0f, 1.0f, 4.0f);
+    const struct
+    {
+        const char* what;
+        std::function<void(rvmtext::Model*)> build;
+        bool closed, clockwise;
+    } cases[] = {
+        {"box", [&](rvmtext::Model* m) { AddBox(m, lo, hi, 0); }, true, true},
+        {"box wound inwards", [&](rvmtext::Model* m) { AddBox(m, lo, hi, 0, 0, true); }, true, false},
+        {"box without its back", [&](rvmtext::Model* m) { AddBox(m, lo, hi, 0, 2); }, false, false},
+        {"box with one face turned over",
+         [&](rvmtext::Model* m) {
+             AddBox(m, lo, hi, 0, 1);
+             AddBox(m, lo, hi, 0, 0x3E, true);
+         },
+         false, false},
+        {"door frame: three boxes, two sides shared by two of them",
+         [&](rvmtext::Model* m) {
+             AddBox(m, Vector3(-10, -14, -1.5f), Vector3(-6, 14, 1.5f), 0);
+             AddBox(m, Vector3(6, -14, -1.5f), Vector3(10, 14, 1.5f), 0);
+             AddBox(m, Vector3(-6, 6, -1.5f), Vector3(6, 14, 1.5f), 0);
+         },
+         true, true},
+        {"one box outwards, one inwards",
+         [&](rvmtext::Model* m) {
+             AddBox(m, lo, hi, 0);
+             AddBox(m, lo + Vector3(5, 0, 0), hi + Vector3(5, 0, 0), 0, 0, true);
+         },
+         false, false},
+        {"a square drawn from both sides holds no volume",
+         [&](rvmtext::Model* m) {
+             AddBox(m, lo, Vector3(hi.x, hi.y, lo.z), 0, 0x3E);
+             AddBox(m, lo, Vector3(hi.x, hi.y, lo.z), 0, 0x3E, true);
+         },
+         false, false},
+        {"transparent box", [&](rvmtext::Model* m) { AddBox(m, lo, hi, 1); }, false, false},
+        {"box, an open transparent square and a triangle without area",
+         [&](rvmtext::Model* m) {
+             AddBox(m, lo, hi, 0);
+             m->triangles.push_back(Tri(0, 0, 1, 0));
+             AddSquare(m, -3.0f, -3.0f, 3.0f, 3.0f, 1.0f, 1);
+         },
+         true, true},
+    };
+    for (const auto& c : cases)
+    {
+        rvmtext::Model m;
+        m.materials = {Mat(0), Mat(1)};
+        c.build(&m);
+        ReadModel read(Bytes(m));
+        ASSERT_EQ(read.result, 1) << c.what;
+        EXPECT_EQ(read.model.GetShape().bClosed, c.closed) << c.what;
+        if (c.closed)
+        {
+            EXPECT_EQ(read.model.GetShape().bClockwise, c.clockwise) << c.what;
+        }
+    }
+
+    // Through the game's projection from the origin along +Z, the backs of
+    // a clockwise box turn counterclockwise (-1), mirrored clockwise (1).
+    rvmtext::Model m;
+    m.materials = {Mat(0)};
+    AddBox(&m, lo, hi, 0);
+    ReadModel box(Bytes(m));
+    const aeModelShape& shape = box.model.GetShape();
+    const Matrix projection = MatrixProjection(1.2217305f, 4.0f / 3.0f, 0.1f, 200.0f);
+    const struct
+    {
+        const char* what;
+        Matrix world;
+        int winding;
+    } views[] = {
+        {"ahead", MatrixIdentity(), -1},
+        {"mirrored", MatrixScaling(Vector3(-1, 1, 1)), 1},
+        {"turned and moved", MatrixRotationY(0.3f) * MatrixTranslation(Vector3(0.5f, 0.2f, 3.0f)), -1},
+        {"around the eye", MatrixTranslation(Vector3(0, 0, -3)), 0},
+        {"in the near plane's window", MatrixTranslation(Vector3(0, 0, -1.95f)), 0},
+        // Beside the eye and reaching behind it, clear of the window: the
+        // walls of the field the eye stands in.
+        {"beside the eye", MatrixScaling(Vector3(1, 1, 5)) * MatrixTranslation(Vector3(3, 0, -15)), -1},
+        {"flattened", MatrixScaling(Vector3(1, 1, 0)), 0},
+    };
+    for (const auto& v : views)
+        EXPECT_EQ(shape.BackWinding(v.world * projection), v.winding) << v.what;
+    m.triangles.pop_back();
+    ReadModel open(Bytes(m));
+    EXPECT_EQ(open.model.GetShape().BackWinding(projection), 0);
 }

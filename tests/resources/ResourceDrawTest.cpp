@@ -127,6 +127,36 @@ TEST_F(ResourceDraw, ModelPassesDrawTheirOwnMaterials)
                  {0.8f, -0.4f, kBlack}});
 }
 
+TEST_F(ResourceDraw, ClosedModelsShowTheirFrontsFromEveryView)
+{
+    // A closed box with a red front (-z, towards the eye) and green sides and
+    // back; its backs are left out wherever nothing could see them, in either
+    // winding and through a mirror. Where the box reaches around the eye (the
+    // near plane cuts its front away), its back shows from inside.
+    const Color red(1.0f, 0.0f, 0.0f, 1.0f), green(0.0f, 1.0f, 0.0f, 1.0f);
+    for (bool inward : {false, true})
+        for (float nearZ : {0.2f, -0.2f})
+        {
+            rvmtext::Model m;
+            m.materials = {Mat(0, red), Mat(0, green)};
+            AddBox(&m, Vector3(-0.5f, -0.5f, nearZ), Vector3(0.5f, 0.5f, 0.8f), 1, 1, inward);
+            AddBox(&m, Vector3(-0.5f, -0.5f, nearZ), Vector3(0.5f, 0.5f, 0.8f), 0, 0x3E, inward);
+            auto model = LoadModel(m);
+            ASSERT_TRUE(model->GetShape().bClosed);
+            const uint32_t seen = nearZ > 0.0f ? kRed : kGreen;
+            for (const Matrix& world : {MatrixIdentity(), MatrixScaling(Vector3(-1.0f, 1.0f, 1.0f))})
+            {
+                Matrix w = world;
+                aeGrafik::SetWorldMatrix(&w);
+                ExpectFrame([&] { return model->Render(AE_RENDER_OPAQUE); }, {{0, 0, seen}, {0.7f, 0, kBlack}});
+            }
+            Identity();
+        }
+    DWORD cull = 0;
+    aeGrafik::GetDevice()->GetRenderState(D3DRS_CULLMODE, &cull);
+    EXPECT_EQ(cull, static_cast<DWORD>(D3DCULL_NONE));
+}
+
 TEST_F(ResourceDraw, SpritesShowTheirOwnTexturesUpright)
 {
     test::LogCapture log;

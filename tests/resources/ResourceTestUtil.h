@@ -65,6 +65,30 @@ inline void AddSquare(rvmtext::Model* m, float x1, float y1, float x2, float y2,
     m->triangles.push_back(Tri(base, base + 2, base + 3, material));
 }
 
+// A box from lo to hi, four corners of its own per face, wound clockwise seen
+// from outside as the content tools make it (inward: the other way). The
+// bits of `leave` drop faces: -z, +z, -x, +x, +y, -y.
+inline void AddBox(rvmtext::Model* m, Vector3 lo, Vector3 hi, int material, unsigned leave = 0, bool inward = false)
+{
+    const float x0 = lo.x, y0 = lo.y, z0 = lo.z, x1 = hi.x, y1 = hi.y, z1 = hi.z;
+    const float faces[6][4][3] = {{{x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}},
+                                  {{x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, {x0, y0, z1}},
+                                  {{x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}, {x0, y0, z0}},
+                                  {{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}},
+                                  {{x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}},
+                                  {{x0, y0, z1}, {x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}}};
+    for (unsigned f = 0; f < 6; ++f)
+    {
+        if (leave & (1u << f))
+            continue;
+        const int base = static_cast<int>(m->vertices.size());
+        for (const auto& c : faces[f])
+            m->vertices.push_back(rvmtext::Vertex{c[0], c[1], c[2], 0.0f, 0.0f});
+        m->triangles.push_back(inward ? Tri(base, base + 2, base + 1, material) : Tri(base, base + 1, base + 2, material));
+        m->triangles.push_back(inward ? Tri(base, base + 3, base + 2, material) : Tri(base, base + 2, base + 3, material));
+    }
+}
+
 inline ranimtext::KeyFrame Key(float time, int visible, Vector3 position = Vector3(0.0f, 0.0f, 0.0f),
                                Vector3 rotation = Vector3(0.0f, 0.0f, 0.0f), Vector3 scale = Vector3(1.0f, 1.0f, 1.0f))
 {
