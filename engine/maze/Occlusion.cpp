@@ -145,38 +145,63 @@ bool aeOcclusion::Project(const aeModelFace& face, Face* out) const
     const Vector3 world[4] = {face.vCorner, face.vCorner + face.vSide1, face.vCorner + face.vSide1 + face.vSide2,
                               face.vCorner + face.vSide2};
     Vector3 v[4];
-    float px[4], py[4];
     for (int i = 0; i < 4; ++i)
     {
         v[i] = Vector3TransformCoords(world[i], m_View, nullptr);
-        // Nothing of the face may be cut away by the near or the far plane.
-        if (!(v[i].z > m_fNear * 1.01f + 1e-3f) || !(v[i].z < m_fFar))
+        // Nothing of the face may be cut away by the far plane.
+        if (!(v[i].z < m_fFar))
             return false;
-        ToPixels(v[i], &px[i], &py[i]);
     }
+    // The part of the face well beyond the near plane: what the near plane
+    // cuts away hides nothing.
+    const float nearest = m_fNear * 1.01f + 1e-3f;
+    Vector3 kept[5];
+    int n = 0;
+    for (int i = 0; i < 4; ++i)
+    {
+        const Vector3& a = v[i];
+        const Vector3& b = v[(i + 1) % 4];
+        if (a.z >= nearest)
+            kept[n++] = a;
+        if ((a.z >= nearest) != (b.z >= nearest))
+        {
+            if (n == 5)
+                return false;
+            kept[n++] = a + (b - a) * ((nearest - a.z) / (b.z - a.z));
+        }
+    }
+    if (n < 3)
+        return false;
     Face f;
     f.world = face;
     f.vWorldNormal = Vector3Normalize(Vector3Cross(face.vSide1, face.vSide2));
-    Vector3 n = Vector3Cross(v[1] - v[0], v[3] - v[0]);
-    const float length = Vector3Length(n);
+    Vector3 normal = Vector3Cross(v[1] - v[0], v[3] - v[0]);
+    const float length = Vector3Length(normal);
     if (!(length > 0.0f))
         return false;
-    n = n / length;
-    float offset = -Vector3Dot(n, v[0]);
+    normal = normal / length;
+    float offset = -Vector3Dot(normal, v[0]);
     if (offset > 0.0f)
     {
-        n = -n;
+        normal = -normal;
         offset = -offset;
     }
     // The eye (the origin) must lie clearly in front of the face's plane.
     if (!(offset < -1e-3f))
         return false;
-    f.vNormal = n;
+    f.vNormal = normal;
     f.fOffset = offset;
-    const float cx = (px[0] + px[1] + px[2] + px[3]) * 0.25f, cy = (py[0] + py[1] + py[2] + py[3]) * 0.25f;
-    for (int i = 0; i < 4; ++i)
+    float px[5], py[5], cx = 0.0f, cy = 0.0f;
+    for (int i = 0; i < n; ++i)
     {
-        const int j = (i + 1) % 4;
+        ToPixels(kept[i], &px[i], &py[i]);
+        cx += px[i] / static_cast<float>(n);
+        cy += py[i] / static_cast<float>(n);
+    }
+    f.iNumEdges = n;
+    for (int i = 0; i < n; ++i)
+    {
+        const int j = (i + 1) % n;
         float a = py[i] - py[j], b = px[j] - px[i];
         const float edge = std::sqrt(a * a + b * b);
         if (!(edge > 1.0f))
@@ -318,7 +343,7 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
         {
             const Face& f = m_aFaces[candidates[c]];
             inside = true;
-            for (int e = 0; e < 4 && inside; ++e)
+            for (int e = 0; e < f.iNumEdges && inside; ++e)
                 inside = f.afEdge[e][0] * hull.x[i] + f.afEdge[e][1] * hull.y[i] + f.afEdge[e][2] >= 0.0f;
         }
         if (!inside)
@@ -335,7 +360,7 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
         for (int p = 0; p < count; ++p)
         {
             Outline rest = pieces[p];
-            for (int e = 0; e < 4 && rest.n >= 3; ++e)
+            for (int e = 0; e < f.iNumEdges && rest.n >= 3; ++e)
             {
                 const float a = f.afEdge[e][0], b = f.afEdge[e][1], d = f.afEdge[e][2];
                 Outline outside, inside;

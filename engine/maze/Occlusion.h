@@ -46,8 +46,9 @@ public:
     // faces, when the test cannot be made with them.
     bool Begin(const Matrix& view, const Matrix& projection, float width, float height);
     // A face drawn opaque with depth writes, the parallelogram of corner and
-    // its two sides (world space). A face reaching too near the eye, too small
-    // on the screen or beyond the capacity is passed over.
+    // its two sides (world space). Only its part well beyond the near plane
+    // counts; a face reaching beyond the far plane, too small on the screen or
+    // beyond the capacity is passed over.
     void AddFace(const aeModelFace& face);
     // Whether one face added so far hides the whole box (world space).
     bool Hides(const Vector3& boxMin, const Vector3& boxMax) const;
@@ -60,7 +61,10 @@ private:
         Vector3 vWorldNormal;  // unit: with world.vCorner, the face's plane
         Vector3 vNormal;     // unit, view space, pointing away from the eye
         float fOffset;       // dot(normal, p) + offset: distance behind the face
-        float afEdge[4][3];  // a x + b y + c >= 0: inside the shrunk outline (pixels)
+        // a x + b y + c >= 0: inside the shrunk outline (pixels); four edges,
+        // five where the near plane cuts a corner off.
+        float afEdge[5][3];
+        int iNumEdges;
     };
     void ToPixels(const Vector3& view, float* x, float* y) const;
     bool Project(const aeModelFace& world, Face* face) const;

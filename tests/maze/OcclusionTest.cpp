@@ -77,16 +77,38 @@ TEST_F(Occlusion, FacesHideTogetherWhatNoneHidesAlone)
     EXPECT_FALSE(m_Test.Hides(min, max));
 }
 
-TEST_F(Occlusion, FacesTheRendererMightCutOrThatShowNoAreaAreNotUsed)
+TEST_F(Occlusion, OnlyTheFacesPartBeyondTheNearPlaneCountsAndFacesShowingNoAreaAreNotUsed)
 {
     const Vector3 behind(-1.0f, -1.0f, 50.0f), behindMax(1.0f, 1.0f, 51.0f);
-    // Reaching in front of the near plane, through the eye's plane, seen edge on, or a sliver.
-    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 0.05f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 20.0f)));
-    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, -5.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 30.0f)));
+    // Seen edge on, or a sliver.
     m_Test.AddFace(Face(Vector3(0.0f, -10.0f, 5.0f), Vector3(0.0f, 0.0f, 10.0f), Vector3(0.0f, 20.0f, 0.0f)));
     m_Test.AddFace(Face(Vector3(-10.0f, 0.0f, 10.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 0.001f, 0.0f)));
     EXPECT_EQ(m_Test.GetNumFaces(), 0);
     EXPECT_FALSE(m_Test.Hides(behind, behindMax));
+    // A wall beside the eye along the line of sight, from behind the eye to
+    // ten units ahead (the walls of the field the eye stands in): the near
+    // plane cuts it, the rest hides what lies behind it.
+    m_Test.AddFace(Face(Vector3(2.0f, -5.0f, -10.0f), Vector3(0.0f, 10.0f, 0.0f), Vector3(0.0f, 0.0f, 20.0f)));
+    ASSERT_EQ(m_Test.GetNumFaces(), 1);
+    const struct
+    {
+        Vector3 min, max;
+        bool hidden;
+    } boxes[] = {
+        {{3, -1, 5}, {4, 1, 6}, true},
+        {{3, -1, 0.5f}, {4, 1, 0.6f}, true},   // seen through the wall close to the cut
+        {{3, -1, 25}, {4, 1, 26}, false},      // seen past the wall's far end
+        {{3, -1, 0.11f}, {40, 1, 0.2f}, false}, // seen where the near plane cut the wall away
+    };
+    for (const auto& b : boxes)
+        EXPECT_EQ(m_Test.Hides(b.min, b.max), b.hidden) << b.min.x << " " << b.min.z << " " << b.max.z;
+    // Reaching through the eye's plane and leaning back: what is left of it
+    // still hides the box ahead.
+    ASSERT_TRUE(m_Test.Begin(MatrixIdentity(), m_Projection, 1024.0f, 768.0f));
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, -5.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 30.0f)));
+    EXPECT_EQ(m_Test.GetNumFaces(), 1);
+    EXPECT_TRUE(m_Test.Hides(behind, behindMax));
+    ASSERT_TRUE(m_Test.Begin(MatrixIdentity(), m_Projection, 1024.0f, 768.0f));
     // The sides in the other order, seen from its back: the same face.
     m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(0.0f, 20.0f, 0.0f), Vector3(20.0f, 0.0f, 0.0f)));
     EXPECT_TRUE(m_Test.Hides(behind, behindMax));
