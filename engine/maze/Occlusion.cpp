@@ -275,22 +275,24 @@ float Area(const Outline& o)
     return std::fabs(twice) * 0.5f;
 }
 
-// The convex hull of the eight corners (monotone chain).
-Outline Hull(const float* px, const float* py)
+// The convex hull of n points (monotone chain), n at most Outline::kMax.
+Outline Hull(const float* px, const float* py, int n)
 {
-    int order[8] = {0, 1, 2, 3, 4, 5, 6, 7};
-    std::sort(order, order + 8, [px, py](int i, int j) { return px[i] < px[j] || (px[i] == px[j] && py[i] < py[j]); });
+    int order[Outline::kMax];
+    for (int i = 0; i < n; ++i)
+        order[i] = i;
+    std::sort(order, order + n, [px, py](int i, int j) { return px[i] < px[j] || (px[i] == px[j] && py[i] < py[j]); });
     auto turn = [px, py](int o, int a, int b) {
         return (px[a] - px[o]) * (py[b] - py[o]) - (py[a] - py[o]) * (px[b] - px[o]);
     };
-    int hull[16], k = 0;
-    for (int i = 0; i < 8; ++i)
+    int hull[2 * Outline::kMax], k = 0;
+    for (int i = 0; i < n; ++i)
     {
         while (k >= 2 && turn(hull[k - 2], hull[k - 1], order[i]) <= 0.0f)
             --k;
         hull[k++] = order[i];
     }
-    for (int i = 6, lower = k + 1; i >= 0; --i)
+    for (int i = n - 2, lower = k + 1; i >= 0; --i)
     {
         while (k >= lower && turn(hull[k - 2], hull[k - 1], order[i]) <= 0.0f)
             --k;
@@ -310,12 +312,33 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
 {
     if (m_iNumFaces == 0)
         return false;
-    Vector3 v[8];
-    float px[8], py[8], margin[8];
+    // What of the box can show: its part beyond the near plane (taken a
+    // little nearer, to be safe), the corners there and where its edges
+    // cross the plane.
+    Vector3 corner[8];
+    for (int i = 0; i < 8; ++i)
+        corner[i] = Vector3TransformCoords(BoxCorner(boxMin, boxMax, i), m_View, nullptr);
+    const float cut = m_fNear * 0.99f;
+    Vector3 v[Outline::kMax];
+    int n = 0;
     for (int i = 0; i < 8; ++i)
     {
-        v[i] = Vector3TransformCoords(BoxCorner(boxMin, boxMax, i), m_View, nullptr);
-        if (!(v[i].z > m_fNear))
+        if (corner[i].z >= cut)
+            v[n++] = corner[i];
+        for (int axis = 1; axis < 8; axis <<= 1)
+        {
+            const int j = i | axis;
+            if (j == i || (corner[i].z >= cut) == (corner[j].z >= cut))
+                continue;
+            v[n++] = corner[i] + (corner[j] - corner[i]) * ((cut - corner[i].z) / (corner[j].z - corner[i].z));
+        }
+    }
+    if (n < 3)
+        return false;
+    float px[Outline::kMax], py[Outline::kMax], margin[Outline::kMax];
+    for (int i = 0; i < n; ++i)
+    {
+        if (!std::isfinite(v[i].x) || !std::isfinite(v[i].y) || !std::isfinite(v[i].z))
             return false;
         ToPixels(v[i], &px[i], &py[i]);
         margin[i] = DepthMargin(v[i].z);
@@ -329,13 +352,25 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
     {
         const Face& f = m_aFaces[k];
         bool behind = true;
-        for (int i = 0; i < 8 && behind; ++i)
+        for (int i = 0; i < n && behind; ++i)
             behind = Vector3Dot(f.vNormal, v[i]) + f.fOffset >= margin[i];
         if (behind)
             candidates[numCandidates++] = k;
     }
+    // Only what lies on the screen can show: the outline is cut to the
+    // viewport and the margin around it.
+    Outline hull = Hull(px, py, n), cutOut;
+    const float edge = kEdgePixels;
+    const float sides[4][3] = {{1, 0, edge}, {-1, 0, m_fWidth + edge}, {0, 1, edge}, {0, -1, m_fHeight + edge}};
+    for (const auto& side : sides)
+    {
+        if (!Clip(hull, side[0], side[1], side[2], &cutOut))
+            return false;
+        hull = cutOut;
+    }
+    if (hull.n < 3 || Area(hull) <= 1e-6f)
+        return true;  // nothing of it on the screen
     // Each corner of the outline must lie inside one of them at least.
-    const Outline hull = Hull(px, py);
     for (int i = 0; i < hull.n; ++i)
     {
         bool inside = false;

@@ -3,7 +3,8 @@
 // eye. A face hides a box when every line from the eye to a point of the box
 // passes through the face first and leaves the face's depth well in front of
 // the box's: the space a face hides in this way is convex, so the box is
-// tested at its eight corners. Margins of a few pixels inside the face's
+// tested at the corners of its part beyond the near plane, and only where it
+// comes onto the screen. Margins of a few pixels inside the face's
 // outline and of many steps of the depth buffer behind it keep the answer on
 // the safe side, so leaving out a hidden box changes no pixel.
 
@@ -50,7 +51,8 @@ public:
     // counts; a face reaching beyond the far plane, too small on the screen or
     // beyond the capacity is passed over.
     void AddFace(const aeModelFace& face);
-    // Whether one face added so far hides the whole box (world space).
+    // Whether nothing of the box (world space) can show: what of it lies
+    // beyond the near plane and on the screen lies behind faces added so far.
     bool Hides(const Vector3& boxMin, const Vector3& boxMax) const;
     int GetNumFaces() const { return m_iNumFaces; }
 

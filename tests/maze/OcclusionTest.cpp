@@ -30,23 +30,24 @@ protected:
 
 TEST_F(Occlusion, AFaceHidesWhatLiesWhollyAndClearlyBehindIt)
 {
-    // A wall 20 x 20 ten units ahead; its shadow at depth z reaches to ±z.
-    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 10.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
+    // A wall 20 x 20 twenty units ahead; its shadow at depth z reaches to ±z/2.
+    m_Test.AddFace(Face(Vector3(-10.0f, -10.0f, 20.0f), Vector3(20.0f, 0.0f, 0.0f), Vector3(0.0f, 20.0f, 0.0f)));
     ASSERT_EQ(m_Test.GetNumFaces(), 1);
     const struct
     {
         Vector3 min, max;
         bool hidden;
     } boxes[] = {
-        {{-2, -2, 20}, {2, 2, 22}, true},
-        {{-19.5f, -19.5f, 20}, {19.5f, 19.5f, 40}, true},   // 14 pixels inside the outline
-        {{-19.99f, -2, 20}, {2, 2, 21}, false},             // a third of a pixel inside
-        {{-22, -2, 20}, {-18, 2, 21}, false},               // across the shadow's edge
+        {{-2, -2, 40}, {2, 2, 44}, true},
+        {{-19.5f, -19.5f, 40}, {19.5f, 19.5f, 80}, true},   // 7 pixels inside the outline
+        {{-19.99f, -2, 40}, {2, 2, 42}, false},             // a seventh of a pixel inside
+        {{-22, -2, 40}, {-18, 2, 42}, false},               // across the shadow's edge
         {{-2, -2, 5}, {2, 2, 6}, false},                    // in front
-        {{-2, -2, 9}, {2, 2, 11}, false},                   // through the face
-        {{-2, -2, 10.001f}, {2, 2, 10.01f}, false},         // closer behind than the depth buffer tells apart safely
-        {{-2, -2, 10.1f}, {2, 2, 10.2f}, true},
-        {{-2, -2, -1}, {2, 2, 30}, false},                  // partly behind the eye
+        {{-2, -2, 19}, {2, 2, 21}, false},                  // through the face
+        {{-2, -2, 20.001f}, {2, 2, 20.01f}, false},         // closer behind than the depth buffer tells apart safely
+        {{-2, -2, 20.1f}, {2, 2, 20.2f}, true},
+        {{-2, -2, -1}, {2, 2, 30}, false},                  // from behind the eye to behind the face
+        {{-200, -2, 30}, {-150, 2, 31}, true},              // off the screen
     };
     for (const auto& b : boxes)
         EXPECT_EQ(m_Test.Hides(b.min, b.max), b.hidden) << b.min.x << " " << b.min.z << " " << b.max.z;
@@ -96,9 +97,9 @@ TEST_F(Occlusion, OnlyTheFacesPartBeyondTheNearPlaneCountsAndFacesShowingNoAreaA
         bool hidden;
     } boxes[] = {
         {{3, -1, 5}, {4, 1, 6}, true},
-        {{3, -1, 0.5f}, {4, 1, 0.6f}, true},   // seen through the wall close to the cut
+        {{3, -1, -5}, {4, 1, 5}, true},        // reaching behind the eye, as the wall does (the next field)
         {{3, -1, 25}, {4, 1, 26}, false},      // seen past the wall's far end
-        {{3, -1, 0.11f}, {40, 1, 0.2f}, false}, // seen where the near plane cut the wall away
+        {{1, -1, -5}, {1.5f, 1, 5}, false},    // between the eye and the wall
     };
     for (const auto& b : boxes)
         EXPECT_EQ(m_Test.Hides(b.min, b.max), b.hidden) << b.min.x << " " << b.min.z << " " << b.max.z;
