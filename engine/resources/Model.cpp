@@ -9,7 +9,6 @@
 #include "aeTextureManager.h"
 #include "aeVertexBuffer.h"
 
-#include <cmath>
 #include <cstring>
 #include <new>
 

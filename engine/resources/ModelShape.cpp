@@ -58,6 +58,7 @@ bool AsParallelogram(const Vector3 a[3], const Vector3 b[3], aeModelFace* face)
     face->vSide2 = side2;
     return true;
 }
+
 // One number per distinct position (−0 and +0 are the same point).
 class PositionIds
 {
@@ -159,7 +160,7 @@ bool FindClosed(const aeModelMaterial* materials, int numMaterials, const aeRVMV
             {
                 const int a = triangles[t][static_cast<size_t>(k)], b = triangles[t][static_cast<size_t>((k + 1) % 3)];
                 const uint64_t key = SideKey(a, b);
-                if (sides[key].forward == 1)
+                if (sides.at(key).forward == 1)
                     continue;
                 balance[{key, root(static_cast<int>(t))}] += a < b ? 1 : -1;
             }
