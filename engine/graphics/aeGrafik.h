@@ -42,11 +42,11 @@ public:
     static int DrawTexturedRect(Vector2 corner1, Vector2 corner2, IDirect3DTexture9* texture, int alphaBlend,
                                 Color color, Vector2 texCorner1, Vector2 texCorner2);
     static int SetMaterial(aeModelMaterial* material);
+    static int SetMaterialEx(aeModelMaterial* material, Color tint);
     // Whether opaque faces drawn now hide what lies behind them: the depth
     // test on and passing only what is nearer, solid fill, and nothing that
     // could punch holes (alpha or stencil test, clip planes).
     static bool OpaqueFacesHide();
-    static int SetMaterialEx(aeModelMaterial* material, Color tint);
     static int DoMessageBox(const char* text, const char* caption, UINT type);
 
     static int IsInitialized() { return m_bInitialized; }

@@ -23,8 +23,9 @@ Matrix MatrixRotationAxis(const Vector3& axis, float a)
 
 namespace
 {
-// The 2×2 minors of the upper two rows (s) and of the lower two rows (c), by
-// columns 12, 13, 14, 23, 24, 34 and, for c, in the opposite order.
+// The 2×2 minors of the upper two rows (s) and of the lower two rows (c), both
+// by the columns 12, 13, 14, 23, 24, 34; the determinant pairs each minor of
+// the upper rows with the one of the other two columns below.
 struct Minors
 {
     float s[6], c[6];
