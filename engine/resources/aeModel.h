@@ -52,7 +52,9 @@ public:
     void PrepareRestore();
     int Restore();
 
-    // Draws with the current world matrix; mode is one of AE_RENDER_*.
+    // Draws with the current world matrix; mode is one of AE_RENDER_*. The
+    // backs of closed opaque pieces are left out where nothing could see them
+    // (aeModelShape::BackWinding).
     int Render(int mode);
     // The same with every material colour multiplied by tint.
     int RenderEx(Color tint, int mode);
