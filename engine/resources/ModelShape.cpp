@@ -79,6 +79,7 @@ public:
         m_Ids.emplace(key, id);
         return id;
     }
+    const Vector3& operator[](int id) const { return m_aPoints[static_cast<size_t>(id)]; }
 
 private:
     std::unordered_multimap<uint64_t, int> m_Ids;
@@ -106,7 +107,6 @@ bool FindClosed(const aeModelMaterial* materials, int numMaterials, const aeRVMV
     PositionIds ids;
     std::unordered_map<uint64_t, Side> sides;
     std::vector<std::array<int, 3>> triangles;
-    std::vector<Vector3> corners;
     for (int m = 0; m < numMaterials; ++m)
     {
         const aeModelMaterial& material = materials[m];
@@ -122,7 +122,6 @@ bool FindClosed(const aeModelMaterial* materials, int numMaterials, const aeRVMV
                 continue;
             for (int k = 0; k < 3; ++k)
             {
-                corners.push_back(Position(vertices[index[k]]) - centre);
                 const int a = id[k], b = id[(k + 1) % 3];
                 Side& side = sides[SideKey(a, b)];
                 (a < b ? side.forward : side.backward)++;
@@ -172,8 +171,8 @@ bool FindClosed(const aeModelMaterial* materials, int numMaterials, const aeRVMV
     std::vector<double> volume(triangles.size(), 0.0);
     for (size_t t = 0; t < triangles.size(); ++t)
     {
-        const Vector3* c = &corners[t * 3];
-        volume[static_cast<size_t>(root(static_cast<int>(t)))] += Vector3Dot(c[0], Vector3Cross(c[1], c[2]));
+        const Vector3 a = ids[triangles[t][0]] - centre, b = ids[triangles[t][1]] - centre, c = ids[triangles[t][2]] - centre;
+        volume[static_cast<size_t>(root(static_cast<int>(t)))] += Vector3Dot(a, Vector3Cross(b, c));
     }
     const double least = 1e-6 * static_cast<double>(size) * size * size;
     int sign = 0;
