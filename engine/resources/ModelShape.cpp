@@ -171,7 +171,8 @@ bool FindClosed(const aeModelMaterial* materials, int numMaterials, const aeRVMV
     std::vector<double> volume(triangles.size(), 0.0);
     for (size_t t = 0; t < triangles.size(); ++t)
     {
-        const Vector3 a = ids[triangles[t][0]] - centre, b = ids[triangles[t][1]] - centre, c = ids[triangles[t][2]] - centre;
+        const std::array<int, 3>& id = triangles[t];
+        const Vector3 a = ids[id[0]] - centre, b = ids[id[1]] - centre, c = ids[id[2]] - centre;
         volume[static_cast<size_t>(root(static_cast<int>(t)))] += Vector3Dot(a, Vector3Cross(b, c));
     }
     const double least = 1e-6 * static_cast<double>(size) * size * size;
