@@ -367,8 +367,6 @@ private:
     void UploadUniforms(Program* program, DWORD fvf);
     void UpdateDerived();
     bool CheckWindowLoss();
-    void LimitFramesAhead();
-    void ForgetFrames();
     // The framebuffer that holds the back buffer's finished picture (resolved
     // first when it is multisampled).
     GLuint ResolvedBackBuffer();
@@ -395,12 +393,9 @@ private:
     GLuint m_uResolveFbo = 0, m_uResolveColor = 0;
     int m_iSamples = 0;
     bool m_bHasDepth = false, m_bHasStencil = false;
-    // Without a display the window's surface is never seen: Present only
-    // hands the frame to the renderer, and at most kFramesAhead frames wait.
+    // Without a display the window's surface is never seen: Present does not
+    // copy the frame into it.
     bool m_bHeadless = false;
-    static constexpr int kFramesAhead = 2;
-    GLsync m_aFrameFences[kFramesAhead] = {};
-    int m_iFrameFence = 0;
 
     // drawing
     GLuint m_uVao = 0;

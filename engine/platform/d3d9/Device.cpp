@@ -22,7 +22,6 @@ Device::~Device()
     {
         MakeCurrent();
         ReleaseStateRefs(m_State);
-        ForgetFrames();
         m_Programs.Clear();
         glDeleteSamplers(kStages, m_auSamplers);
         glDeleteBuffers(1, &m_uStreamBuffer);
@@ -327,10 +326,13 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*)
     if (m_bHeadless)
     {
         // Nobody sees the window of a headless video driver: copying the frame
-        // into it would cost a full-screen pass on a software renderer and
-        // make this thread wait until the frame is drawn. The frame is only
-        // handed to the renderer; the back buffer keeps it for reading.
-        LimitFramesAhead();
+        // into it would cost a full-screen pass on a software renderer. The
+        // back buffer keeps the frame for reading. Present still waits until
+        // the frame is drawn, as the swap to a visible window does on such a
+        // renderer (it copies the finished picture): a thread that ran ahead
+        // into the next frame would take cores from the renderer's threads and
+        // make the frame times uneven.
+        glFinish();
         SDL_GL_SwapWindow(m_hWindow->pSdl);
         return D3D_OK;
     }
@@ -418,30 +420,6 @@ void Device::WindowToBackBuffer(int x, int y, int* bx, int* by)
     aeD3D9MapWindowPoint(m_Params.BackBufferWidth, m_Params.BackBufferHeight, ww, wh, dw, dh, x, y, bx, by);
 }
 
-void Device::LimitFramesAhead()
-{
-    GLsync& oldest = m_aFrameFences[m_iFrameFence];
-    if (oldest)
-    {
-        glClientWaitSync(oldest, GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
-        glDeleteSync(oldest);
-    }
-    // The fence is followed by a flush, so the renderer starts on the frame now.
-    oldest = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
-    glFlush();
-    m_iFrameFence = (m_iFrameFence + 1) % kFramesAhead;
-}
-
-void Device::ForgetFrames()
-{
-    for (GLsync& fence : m_aFrameFences)
-    {
-        if (fence)
-            glDeleteSync(fence);
-        fence = nullptr;
-    }
-    m_iFrameFence = 0;
-}
 
 void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
 {
