@@ -37,14 +37,14 @@ struct aeModelShape
     // left-handed space.
     bool bClockwise = false;
 
-    // From the materials' runs (as drawing uses them), the vertices and the
-    // indices; the indices must name vertices that exist.
     // How the backs of the closed pieces turn on the screen when the model is
     // drawn through m (world, view and projection): 1 clockwise, -1
     // counterclockwise, 0 where they could show or nothing is known (the
     // pieces are not closed, the near plane's window into the scene touches
     // their box, m is flat).
     int BackWinding(const Matrix& m) const;
+    // From the materials' runs (as drawing uses them), the vertices and the
+    // indices; the indices must name vertices that exist.
     void Build(const aeModelMaterial* materials, int numMaterials, const aeRVMVertex* vertices, int numVertices,
                const unsigned short* indices);
     void Clear();

@@ -420,7 +420,6 @@ void Device::WindowToBackBuffer(int x, int y, int* bx, int* by)
     aeD3D9MapWindowPoint(m_Params.BackBufferWidth, m_Params.BackBufferHeight, ww, wh, dw, dh, x, y, bx, by);
 }
 
-
 void Device::ReadBackBuffer(std::vector<uint8_t>& pixels)
 {
     DeviceLock lock(this, true);
