@@ -4,12 +4,14 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include "aeClock.h"
 #include "aeLog.h"
@@ -48,6 +50,15 @@ inline void WriteBinary(const std::string& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary);
     out << bytes;
 }
+
+// Runs a shell command with its output into `log`; the exit code (-1: it did not exit).
+inline int Shell(const std::string& command, const std::string& log = "/dev/null")
+{
+    const int status = std::system(("( " + command + " ) >'" + log + "' 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline bool HaveProgram(const char* name) { return Shell(std::string("command -v ") + name) == 0; }
 
 // Opens the engine log in a scratch file for the lifetime of the object;
 // Text() gives what was written so far in the system's Windows-1252.

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -196,14 +195,7 @@ protected:
     const Vector3 m_vFront{0.0f, 0.0f, 1.0f};
 };
 
-// Runs a command line; true when it exits with 0.
-inline bool Shell(const std::string& command)
-{
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-inline bool HaveProgram(const char* name)
-{
-    return Shell(std::string("command -v ") + name);
-}
+// A command line that exits with 0.
+inline bool Shell(const std::string& command) { return test::Shell(command) == 0; }
+using test::HaveProgram;
 }

@@ -7,8 +7,6 @@
 
 #include <filesystem>
 
-#include <sys/wait.h>
-
 using namespace audiotest;
 
 namespace
@@ -24,7 +22,7 @@ std::string ToRvs(const std::string& wav, const rvswav::Options& options)
 
 std::string Tool()
 {
-    return (std::filesystem::path(HALVORAN_TEST_TMP) / ".." / ".." / "tools" / "bin" / "rvstool").string();
+    return HALVORAN_TOOLS_DIR "/rvstool";
 }
 }
 
@@ -160,14 +158,10 @@ TEST(RvsTool, TheProgramConvertsBothWays)
     EXPECT_EQ(test::ReadBinary(dir + "/back.wav"), Wav(stereo, 44100, 2));
     EXPECT_TRUE(Shell("'" + tool + "' info '" + dir + "/plain.rvs'"));
 
-    auto exitCode = [](const std::string& command) {
-        const int status = std::system((command + " >/dev/null 2>&1").c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
-    EXPECT_EQ(exitCode("'" + tool + "'"), 2);
-    EXPECT_EQ(exitCode("'" + tool + "' wav2rvs --buffers x '" + dir + "/in.wav' '" + dir + "/x.rvs'"), 2);
-    EXPECT_EQ(exitCode("'" + tool + "' wav2rvs --buffers 0 '" + dir + "/in.wav' '" + dir + "/x.rvs'"), 1);
-    EXPECT_EQ(exitCode("'" + tool + "' info '" + dir + "/in.wav'"), 1);
-    EXPECT_EQ(exitCode("'" + tool + "' info '" + dir + "/missing.rvs'"), 2);
+    EXPECT_EQ(test::Shell("'" + tool + "'"), 2);
+    EXPECT_EQ(test::Shell("'" + tool + "' wav2rvs --buffers x '" + dir + "/in.wav' '" + dir + "/x.rvs'"), 2);
+    EXPECT_EQ(test::Shell("'" + tool + "' wav2rvs --buffers 0 '" + dir + "/in.wav' '" + dir + "/x.rvs'"), 1);
+    EXPECT_EQ(test::Shell("'" + tool + "' info '" + dir + "/in.wav'"), 1);
+    EXPECT_EQ(test::Shell("'" + tool + "' info '" + dir + "/missing.rvs'"), 2);
     EXPECT_FALSE(std::filesystem::exists(dir + "/x.rvs"));
 }

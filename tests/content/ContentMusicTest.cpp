@@ -54,9 +54,7 @@ TEST(ContentMusic, EveryScoreLoopsFromSilenceToSilence)
             continue;
         SCOPED_TRACE(e.path().string());
         const std::string wav = dir + "/" + e.path().stem().string() + ".wav";
-        const std::string cmd = "\"" + (fs::path(HALVORAN_TOOLS_DIR) / "contentgen").string() + "\" music \"" + e.path().string() +
-                                "\" \"" + wav + "\" >/dev/null 2>&1";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        ASSERT_EQ(test::Shell("'" HALVORAN_TOOLS_DIR "/contentgen' music '" + e.path().string() + "' '" + wav + "'"), 0);
         const std::string f = test::ReadBinary(wav);
         ASSERT_GT(f.size(), 44u + 4 * 44100);
         uint16_t channels = 0;

@@ -4,10 +4,11 @@
 
 #include "ProcessSupport.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
 
+using test::HaveProgram;
 using test::kLongRun;
+using test::Shell;
 
 namespace
 {
@@ -16,24 +17,12 @@ std::string Quote(const std::string& text)
     return "'" + text + "'";
 }
 
-// Runs a shell command with its output into log; the exit code.
-int Shell(const std::string& command, const std::string& log)
-{
-    const int status = std::system(("( " + command + " ) >" + Quote(log) + " 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool HaveProgram(const char* name)
-{
-    return Shell(std::string("command -v ") + name, "/dev/null") == 0;
-}
-
 // A fresh scratch folder, also when a read-only tree was left in it.
 std::string Scratch(const std::string& name)
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string dir = std::string(HALVORAN_TEST_TMP) + "/" + info->test_suite_name() + "." + info->name() + "/" + name;
-    Shell("chmod -R u+w " + Quote(dir), "/dev/null");
+    Shell("chmod -R u+w " + Quote(dir));
     return test::ScratchDir(name);
 }
 
@@ -112,7 +101,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
             EXPECT_EQ(Shell(command, prefix + "/../check.txt"), 0) << test::ReadBinary(prefix + "/../check.txt");
         }
     }
-    ASSERT_EQ(Shell("chmod -R a-w " + Quote(prefix), "/dev/null"), 0);
+    ASSERT_EQ(Shell("chmod -R a-w " + Quote(prefix)), 0);
 
     User user(Scratch("user"));
     // The shipped Tutorial walk to its exit, then a save on the next map.
@@ -141,7 +130,7 @@ TEST(Install, TheInstalledGameSavesIntoTheUsersFoldersAndLoadsFromThere)
     test::DemoText().SkipIntro().Press("L").Add(25).Press("Return").Add(5).SaveInGame().Add(5).Write(user.root + "/load.demo");
     EXPECT_EQ(test::Wait(user.Start(launcher, {"--windowed", "--timedemo", "load.demo"}), kLongRun), 0);
     EXPECT_EQ(test::ReadBinary(user.Savegames() + "/Spieler 2.ssd"), saved) << user.Log();
-    Shell("chmod -R u+w " + Quote(prefix), "/dev/null");
+    Shell("chmod -R u+w " + Quote(prefix));
 }
 
 TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
@@ -174,7 +163,7 @@ TEST(Install, TheDebianPackageBuildsInstallsStartsAndGoes)
 
     // Installing touches the system: only as root, and never over a halvoran
     // that is installed already.
-    if (geteuid() != 0 || Shell("dpkg -s halvoran", "/dev/null") == 0)
+    if (geteuid() != 0 || Shell("dpkg -s halvoran") == 0)
         GTEST_SKIP() << "not root, or a halvoran package is installed already";
     ASSERT_EQ(Shell("dpkg -i " + Quote(deb), dir + "/dpkg.txt"), 0) << test::ReadBinary(dir + "/dpkg.txt");
     User user(Scratch("user"));

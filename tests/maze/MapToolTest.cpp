@@ -5,7 +5,6 @@
 
 #include "MapText.h"
 
-#include <cstdlib>
 #include <random>
 
 using mazetest::Build;
@@ -205,14 +204,14 @@ TEST(MapTool, CheckFindsEveryKindOfFault)
 
 TEST(MapTool, CommandLineProgram)
 {
-    const auto tool = std::filesystem::path(HALVORAN_TEST_TMP) / ".." / ".." / "tools" / "bin" / "maptool";
+    const std::filesystem::path tool = HALVORAN_TOOLS_DIR "/maptool";
     if (!std::filesystem::exists(tool))
         GTEST_SKIP() << "maptool not built";
     const auto dir = std::filesystem::path(test::ScratchDir("tool"));
     const std::string map = Build(Awkward());
     mazetest::WriteFile(dir / "a.hwm", map);
     auto run = [&](const std::string& args) {
-        return std::system((tool.string() + " " + args + " >" + (dir / "out").string() + " 2>&1").c_str());
+        return test::Shell(tool.string() + " " + args, (dir / "out").string());
     };
     const std::string d = dir.string() + "/";
     EXPECT_EQ(run("dump " + d + "a.hwm " + d + "a.txt"), 0);
