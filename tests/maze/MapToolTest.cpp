@@ -1,5 +1,5 @@
 // The map tool: binary -> text -> binary round trips, hand-written text, and
-// check finding every kind of fault.
+// check reporting warnings and errors.
 
 #include "MazeTestUtil.h"
 
@@ -161,7 +161,7 @@ TEST(MapTool, SyntaxErrorsNameTheLine)
     }
 }
 
-TEST(MapTool, CheckFindsEveryKindOfFault)
+TEST(MapTool, CheckReportsWarningsAndErrorsAndFailsOnEither)
 {
     Map clean = Awkward();
     clean.quests.clear();
@@ -175,23 +175,19 @@ TEST(MapTool, CheckFindsEveryKindOfFault)
         change(m);
         return Build(m);
     };
-    const std::string b = Build(clean);
-    std::string big = b;
-    const int32_t huge = 400000;
-    std::memcpy(&big[0], &huge, 4);
+    // The errors of the engine's parser are the map refusals of MazeFile; here
+    // the warnings, the report's places and the check's result.
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {with([](Map& m) { Field(m, 1, 2)[0] = 1; Field(m, 2, 2)[6] = -2; Field(m, 0, 1)[4] = 2; }),
-         {"Feld (1, 2): Boden-Index 1", "Feld (2, 2): Objekt-Index -2", "Feld (0, 1): Wand 2-Index 2"}},
-        {with([](Map& m) { m.startX = 4; m.exitY = -1; }), {"Das Startfeld (4, 2)", "Das Zielfeld (2, -1)"}},
         {with([](Map& m) { m.walls[1].conditions = {{0, 0, 8, 1}, {0, 0, -1, 1}}; }),
          {"Wand 1, Bedingung 0: Bitnummer 8", "Wand 1, Bedingung 1: Bitnummer -1"}},
         {with([](Map& m) { m.floors[0].animation = m.objects[0].animation = ""; }),
          {"Boden 0 hat keine Animation", "Objekt 0 hat keine Animation"}},
-        {b.substr(0, 20), {"endet vorzeitig in dem Kopf"}},
-        {b.substr(0, 120), {"Objekt 0 (Sound) (7 Zeichen) reicht über das Dateiende"}},
-        {b.substr(0, b.size() - 30), {"Feldtabelle"}},
-        {big, {"Feldtabelle"}},
-        {b + "xyz", {"3 Bytes"}},
+        {with([](Map& m) { Field(m, 1, 2)[0] = 1; m.startX = 4; m.exitY = -1; }),
+         {"Feld (1, 2): Boden-Index 1", "Das Startfeld (4, 2)", "Das Zielfeld (2, -1)"}},
+        // Cut short: the check reads on without a map to fill.
+        {Build(clean).substr(0, 20), {"endet vorzeitig in dem Kopf"}},
+        {Build(clean).substr(0, 120), {"Objekt 0 (Sound) (7 Zeichen) reicht über das Dateiende"}},
+        {Build(clean) + "xyz", {"3 Bytes"}},
     };
     for (const auto& [bytes, expected] : cases)
     {
