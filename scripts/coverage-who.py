@@ -6,9 +6,10 @@
     scripts/coverage-who.py check TEST...  what the suite loses if all these tests go (exit 1 if anything)
 
 BUILD_DIR (default build-coverage) names the build the measurements are in.
-Coverage is engine/ and game/, as in scripts/coverage.sh; a test of a tool or
-of the shipped content reaches little of it, so "alone: 0" is a place to look,
-not a verdict.
+Coverage is engine/, game/ and tools/, as in scripts/coverage.sh. The campaign
+and content runs reach most of what the unit tests reach, so "alone: 0" is a
+place to look, not a verdict: see TESTING.md for faults that only such tests
+catch.
 """
 import json
 import os

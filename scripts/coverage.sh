@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds with gcov counters into build-coverage/ (BUILD_DIR overrides), runs the
 # tests (all, or those matching the ctest regex given as $1) and prints the line
-# and branch coverage of engine/ and game/. The full report goes to
+# and branch coverage of engine/, game/ and tools/. The full report goes to
 # $BUILD_DIR/coverage.txt, the counts per line and branch to coverage.json
 # (scripts/coverage-lost.py compares two of those).
 set -euo pipefail
