@@ -455,12 +455,12 @@ TEST(ContentPacker, StoredArchivesReadBackThroughTheEngine)
 
     // The command-line packer stores files under their names; unzip agrees.
     mazetest::WriteFile(fs::path(dir) / "x.bin", std::string("\0\1\2", 3));
-    const std::string zippack = "'" + (kTools / "zippack").string() + "' '" + dir;
-    ASSERT_EQ(test::Shell(zippack + "/p.zip' '" + dir + "/x.bin' '" + dir + "/w.zip'"), 0);
+    const auto zippack = [&](const std::string& args) { return test::Shell("'" + (kTools / "zippack").string() + "' " + args); };
+    ASSERT_EQ(zippack("'" + dir + "/p.zip' '" + dir + "/x.bin' '" + dir + "/w.zip'"), 0);
     entries.clear();
     ASSERT_TRUE(ReadZip(dir + "/p.zip", &entries));
     EXPECT_EQ(entries["x.bin"], std::string("\0\1\2", 3));
     EXPECT_EQ(entries["w.zip"], test::ReadBinary(dir + "/w.zip"));
     EXPECT_EQ(test::Shell("unzip -tq '" + dir + "/p.zip'"), 0);
-    EXPECT_NE(test::Shell(zippack + "/q.zip' '" + dir + "/fehlt'"), 0);  // a missing input is refused
+    EXPECT_NE(zippack("'" + dir + "/q.zip' '" + dir + "/fehlt'"), 0);  // a missing input is refused
 }
