@@ -8,6 +8,12 @@ namespace
 // How far inside a face's outline on the screen a hidden point must lie: the
 // rasteriser's own rounding and this test's differ by far less.
 const float kEdgePixels = 2.0f;
+
+// Where the line from a to b crosses the plane at view depth z.
+Vector3 AtDepth(const Vector3& a, const Vector3& b, float z)
+{
+    return a + (b - a) * ((z - a.z) / (b.z - a.z));
+}
 }
 
 void aeFieldPieces::Box::Add(const Vector3& p)
@@ -167,7 +173,7 @@ bool aeOcclusion::Project(const aeModelFace& face, Face* out) const
         {
             if (n == 5)
                 return false;
-            kept[n++] = a + (b - a) * ((nearest - a.z) / (b.z - a.z));
+            kept[n++] = AtDepth(a, b, nearest);
         }
     }
     if (n < 3)
@@ -330,7 +336,7 @@ bool aeOcclusion::Hides(const Vector3& boxMin, const Vector3& boxMax) const
             const int j = i | axis;
             if (j == i || (corner[i].z >= cut) == (corner[j].z >= cut))
                 continue;
-            v[n++] = corner[i] + (corner[j] - corner[i]) * ((cut - corner[i].z) / (corner[j].z - corner[i].z));
+            v[n++] = AtDepth(corner[i], corner[j], cut);
         }
     }
     if (n < 3)
