@@ -101,7 +101,14 @@ TEST(MenuLayout, HotItemsAndCameraPath)
 TEST_F(MenuFixture, MenuNoLeavesThePageAfterTheFlightBack)
 {
     Start(MENU_PAGE_QUIT);
-    Step(BUTTON_MOUSE_1, 0.01f, g_aMenuButtons[MENU_BUTTON_QUIT_NO].vCentre);
+    // A click on the button's outline is outside it.
+    const InterfaceButton& no = g_aMenuButtons[MENU_BUTTON_QUIT_NO];
+    const Vector2 half(no.vSize.x * 0.5f, no.vSize.y * 0.5f);
+    for (const Vector2 edge : {Vector2(no.vCentre.x - half.x, no.vCentre.y), Vector2(no.vCentre.x + half.x, no.vCentre.y),
+                               Vector2(no.vCentre.x, no.vCentre.y - half.y), Vector2(no.vCentre.x, no.vCentre.y + half.y)})
+        Step(BUTTON_MOUSE_1, 0.01f, edge);
+    EXPECT_EQ(m_pMenu->m_bLeaving, 0);
+    Step(BUTTON_MOUSE_1, 0.01f, no.vCentre);
     EXPECT_EQ(m_pMenu->m_bLeaving, 1);
     EXPECT_EQ(aeMain::m_bQuit, 0);
     m_pMenu->Render(0.5f);

@@ -44,7 +44,7 @@ TEST_F(Occlusion, AFaceHidesWhatLiesWhollyAndClearlyBehindIt)
         {{-22, -2, 40}, {-18, 2, 42}, false},               // across the shadow's edge
         {{-2, -2, 5}, {2, 2, 6}, false},                    // in front
         {{-2, -2, 19}, {2, 2, 21}, false},                  // through the face
-        {{-2, -2, 20.001f}, {2, 2, 20.01f}, false},         // closer behind than the depth buffer tells apart safely
+        {{-2, -2, 20.015f}, {2, 2, 20.02f}, false},         // closer behind than the depth buffer tells apart safely
         {{-2, -2, 20.1f}, {2, 2, 20.2f}, true},
         {{-2, -2, -1}, {2, 2, 30}, false},                  // from behind the eye to behind the face
         {{-200, -2, 30}, {-150, 2, 31}, true},              // off the screen
