@@ -170,7 +170,9 @@ TEST_F(CoreMainLoop, MultiThreadedReportsWhichThreadFailedOrWasOverdue)
     Reset();
     EXPECT_EQ(aeMain::DoMessageLoop(Move, Local::Slow, 1), 0);
     EXPECT_TRUE(log.Contains("Alle Threads abbbrechen, da das Timeout erreicht wurde!"));
-    const std::string text = log.Text(), failed = "Es ist ein Fehler im Render-Thread aufgetreten";
+    // The render thread is blamed again (together with the move thread when
+    // that, too, has not ended within the time-out on a busy machine).
+    const std::string text = log.Text(), failed = "Render-Thread aufgetreten";
     EXPECT_NE(text.find(failed), text.rfind(failed));
     std::this_thread::sleep_for(std::chrono::milliseconds(700));  // let the given-up thread end
     // Both fail: each sets quit, so the other sees it; at least one failure wins.
