@@ -87,6 +87,22 @@ FAULTS = [
      "mode == D3DCULL_CCW ? GL_CW : GL_CCW",
      "mode == D3DCULL_CCW ? GL_CCW : GL_CW",
      "the other side of every triangle culled"),
+    ("fog-with-sky", "engine/maze/MazeRender.cpp",
+     "!m_SkyAnimation.GetAnimation() && density > 0.0f && SUCCEEDED",
+     "density > 0.0f && SUCCEEDED",
+     "fields deep in the fog left out although a sky shows behind them"),
+    ("log-unlocked", "engine/core/aeLog.cpp",
+     "int* counter)\n{\n    std::lock_guard<std::mutex> lock(s_Mutex);\n",
+     "int* counter)\n{\n",
+     "log entries from several threads written without the lock"),
+    ("faces-unjoined", "engine/maze/Occlusion.cpp",
+     "if (Continue(other.world, face, &joined) && Project(joined, &larger))",
+     "if (false && Continue(other.world, face, &joined) && Project(joined, &larger))",
+     "faces that continue each other in one plane not joined"),
+    ("marker-ignored", "engine/platform/aeUserFolders.cpp",
+     "AE_INSTALLED_MARKER).c_str(), F_OK) == 0)",
+     "AE_INSTALLED_MARKER).c_str(), F_OK) == 0 && false)",
+     "the installed tree's marker file not taken as installed"),
 ]
 
 
