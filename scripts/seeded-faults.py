@@ -6,8 +6,9 @@
 For every fault below (or those named): the line is changed in the working
 tree, build/ is rebuilt, the suite runs (without the tests matching -E REGEX),
 the failing tests are listed, and the file is put back, also when the run is
-stopped with Ctrl-C (build/ then wants one more build). Exits 1 when a fault is caught by no test, or when a fault no
-longer applies to the source (the table wants updating).
+stopped with Ctrl-C (build/ then wants one more build). Exits 1 when a fault
+is caught by no test, or when a fault no longer applies to the source (the
+table wants updating).
 
 Coverage says which code a test runs, not what it checks: a test whose lines
 others reach as well may still be the only one to see that the result is
