@@ -75,18 +75,6 @@ TEST_F(SoundOutput, VolumeAndFrequencyReachTheOutput)
     EXPECT_EQ(Settled(200).Peak(), 0);
 }
 
-TEST_F(SoundOutput, SeveralBuffersOfOneSoundSoundTogether)
-{
-    aeSound* s = Add(SineRvs(false, 3, 500.0, 0.5));
-    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
-    const Mix one = RenderMs(10);
-    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->Play(1, 0, 0, Vector3(0.0f)), 1);
-    const Mix two = RenderMs(10);
-    // In phase from the same start: twice the amplitude.
-    EXPECT_NEAR(two.Rms(0) / one.Rms(0), 2.0, 0.1);
-}
-
 // The Doppler shift: the velocities the engine hands on reach the output.
 TEST_F(SoundOutput, ASourceMovingTowardsTheListenerSoundsHigher)
 {
