@@ -13,9 +13,9 @@ table wants updating).
 Coverage says which code a test runs, not what it checks: a test whose lines
 others reach as well may still be the only one to see that the result is
 wrong. Before tests are merged or dropped, this run shows whether every fault
-is still caught. A race is not in the table: whether a missing lock shows
-depends on how the threads happen to run. About a minute per fault on two
-cores.
+is still caught. The suite first runs once without a fault and must pass. A
+race is not in the table: whether a missing lock shows depends on how the
+threads happen to run. About a minute per fault on two cores.
 BUILD_DIR (default build) names the build; it must be configured already.
 """
 import argparse
@@ -139,6 +139,17 @@ def main():
     if unknown:
         print("unbekannte Fehler: " + ", ".join(sorted(unknown)), file=sys.stderr)
         return 2
+    ctest = ["ctest", "-j2", "--timeout", "600"] + (["-E", args.exclude] if args.exclude else [])
+
+    def failing():
+        return re.findall(r"^\s*\d+ - (\S+) \(", run(ctest, build).stdout, re.M)
+
+    # A test that fails without any fault would seem to catch every one.
+    run(["cmake", "--build", str(build)], ROOT)
+    failed = failing()
+    if failed:
+        print("Schon ohne Fehler schlagen fehl: " + ", ".join(failed), file=sys.stderr)
+        return 1
     uncaught, stale = [], []
     for fault_id, path, text, faulty, what in FAULTS:
         if args.ids and fault_id not in args.ids:
@@ -156,9 +167,7 @@ def main():
                 print(f"{fault_id}: Build fehlgeschlagen\n{built.stdout[-2000:]}", flush=True)
                 stale.append(fault_id)
                 continue
-            ctest = ["ctest", "-j2", "--timeout", "600"] + (["-E", args.exclude] if args.exclude else [])
-            tests = run(ctest, build)
-            failed = re.findall(r"^\s*\d+ - (\S+) \(", tests.stdout, re.M)
+            failed = failing()
             print(f"{fault_id}: {what}\n    " + (", ".join(failed) if failed else "VON KEINEM TEST BEMERKT"), flush=True)
             if not failed:
                 uncaught.append(fault_id)
