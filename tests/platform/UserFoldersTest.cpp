@@ -11,8 +11,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <grp.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -59,15 +61,30 @@ TEST(UserFolders, TheMarkerOrAReadOnlyTreeMeansInstalled)
     // The marker beside the program counts, not one in the working folder.
     EXPECT_EQ(aeIsInstalledTree(root.c_str(), bin.c_str()), 0);
     std::filesystem::remove(bin + "/" AE_INSTALLED_MARKER);
-    if (geteuid() != 0)  // root writes everywhere: there only the marker decides
+    // A tree whose working folder, or the folder above it, cannot be written.
+    // Root writes everywhere, so a child tries it as "nobody" when run as root.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
     {
-        chmod(root.c_str(), 0555);
-        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
-        chmod(root.c_str(), 0755);
-        chmod(bin.c_str(), 0555);
-        EXPECT_EQ(aeIsInstalledTree(bin.c_str(), bin.c_str()), 1);
-        chmod(bin.c_str(), 0755);
+        char dir[] = "/tmp/halvoran-tree-XXXXXX";
+        bool ok = (geteuid() != 0 || (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)) &&
+                  mkdtemp(dir);
+        const std::string top = dir, work = top + "/bin";
+        std::error_code error;
+        ok = ok && std::filesystem::create_directory(work, error) && aeIsInstalledTree(work.c_str(), work.c_str()) == 0;
+        for (const std::string& locked : {top, work})
+        {
+            chmod(locked.c_str(), 0555);
+            ok = ok && aeIsInstalledTree(work.c_str(), work.c_str()) == 1;
+            chmod(locked.c_str(), 0755);
+        }
+        std::filesystem::remove_all(top, error);
+        _exit(ok ? 0 : 1);
     }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 TEST(UserFolders, AWritableTreeRedirectsNothingAndRedirectsMoveOnlyTheGamesOwnNames)
