@@ -14,55 +14,6 @@ class SoundBuffers : public LoopbackFixture {};
 class SoundListener : public LoopbackFixture {};
 }
 
-TEST_F(SoundBuffers, TheFreeBufferSearchKeepsA50MsGraceAndABufferMixedToItsEndIsFreeAtOnce)
-{
-    test::FakeClock clock(5000, 0);
-    aeSound* s = Add(SineRvs(false, 3, 1000.0, 1.0));
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->GetAvailableBuffer(), 0);
-    for (int b = 0; b < 3; ++b)
-        EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), b);
-    test::FakeClock::Set(5049);
-    EXPECT_EQ(s->GetAvailableBuffer(), -1);
-    EXPECT_EQ(s->PlayAvailableBuffer(0, 0, Vector3(0.0f)), -1);
-    // Right after Play a buffer counts as playing before the device says so.
-    for (DWORD b = 0; b < 3; ++b)
-        EXPECT_EQ(s->GetStatus(b), static_cast<DWORD>(AE_DSBSTATUS_PLAYING));
-    // Nothing has been mixed, but the second is over by the clock.
-    test::FakeClock::Set(5000 + 1000 + 50);
-    EXPECT_EQ(s->GetAvailableBuffer(), 0);
-    EXPECT_EQ(s->IsPlaying(1), 0);
-
-    // Stopped within the grace a started buffer still counts as playing.
-    test::FakeClock::Set(5000);
-    s = Add(SineRvs(false, 2, 1000.0, 1.0));
-    EXPECT_EQ(s->GetStatus(0), 0u); // never started
-    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->Stop(0), 1);
-    const struct { DWORD now, status; int available; } steps[] = {
-        {5000, AE_DSBSTATUS_PLAYING, 1}, {5049, AE_DSBSTATUS_PLAYING, 1}, {5050, 0, 1}, {5051, 0, 0}};
-    for (const auto& step : steps)
-    {
-        test::FakeClock::Set(step.now);
-        EXPECT_EQ(s->GetStatus(0), step.status) << step.now;
-        EXPECT_EQ(s->GetAvailableBuffer(), step.available) << step.now;
-    }
-
-    // Mixed to its end a buffer is free before the clock says so.
-    test::FakeClock::Set(7000);
-    s = Add(SineRvs(false, 2, 1000.0, 0.2));
-    ASSERT_EQ(s->Play(0, 0, 0, Vector3(0.0f)), 1);
-    ASSERT_EQ(s->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
-    RenderMs(300);
-    test::FakeClock::Set(7060); // past the grace, well before the end by the clock
-    EXPECT_EQ(s->GetStatus(0), 0u);
-    EXPECT_EQ(s->GetStatus(1), static_cast<DWORD>(AE_DSBSTATUS_PLAYING | AE_DSBSTATUS_LOOPING));
-    EXPECT_EQ(s->GetAvailableBuffer(), 0);
-    EXPECT_EQ(s->Stop(1), 1);
-    EXPECT_EQ(s->GetStatus(1), 0u);
-    EXPECT_EQ(s->StopAll(), 1);
-}
-
 TEST_F(SoundBuffers, OutOfRangeBuffersAreReportedAndTheControlsKeepTheirRanges)
 {
     aeSound* s = Add(SineRvs(false, 2, 1000.0, 0.05));

@@ -185,56 +185,6 @@ TEST_F(SoundFile, RegistryFindsTheFirstOfEqualNamesDeletesAndReadsArchives)
     EXPECT_TRUE(archiveLog.Contains("Fehler beim lesen des Archivs!"));
 }
 
-TEST(SoundManager, InitFallsBackToTheLoopbackDeviceAndSoundsKeptElsewhereOutliveIt)
-{
-    aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
-    {
-        test::LogCapture log("fallback");
-        ASSERT_EQ(aeSoundManager::Init(), 1);
-        EXPECT_EQ(aeSoundManager::IsInitialized(), 1);
-        EXPECT_EQ(aeSoundManager::GetDSound()->IsLoopback(), 1);
-        EXPECT_TRUE(log.Contains("Warnung: Datei: SoundManager.cpp"));
-        EXPECT_TRUE(log.Contains("Loopback-Gerät"));
-        EXPECT_TRUE(log.Contains("DirectSound wurde initialisiert!"));
-        EXPECT_EQ(aeLog::m_iNumWarnings, 1);
-        EXPECT_EQ(aeLog::m_iNumErrors, 0);
-        // Init on a running manager runs Exit first.
-        ASSERT_EQ(aeSoundManager::Init(), 1);
-        aeSoundManager::Exit();
-        aeSoundManager::Exit();
-        EXPECT_EQ(aeSoundManager::IsInitialized(), 0);
-        EXPECT_EQ(aeSoundManager::GetDSound(), nullptr);
-        EXPECT_TRUE(log.Contains("DirectSound wurde beendet!"));
-    }
-    aeAudioDevice::SetPlaybackDeviceName(nullptr);
-
-    test::LogCapture log("uninitialised");
-    EXPECT_EQ(aeSoundManager::FindSound("x"), -1);
-    EXPECT_TRUE(log.Contains("Der SoundManager wurde noch nicht initialisiert!"));
-    VFile archive;
-    EXPECT_EQ(aeSoundManager::AddSoundArchive(&archive), 0);
-    EXPECT_TRUE(log.Contains("Sie müssen erst den SoundManager initialisieren!"));
-
-    // Sounds kept elsewhere outlive the manager.
-    aeAudioDevice::SetPlaybackDeviceName("Halvoran test: no such device");
-    ASSERT_EQ(aeSoundManager::Init(), 1);
-    aeAudioDevice* device = aeSoundManager::GetDSound();
-    auto sound = std::make_unique<aeSound>();
-    const std::string bytes = SineRvs(true, 2, 1000.0, 0.05).Bytes();
-    VFile file(bytes.data(), static_cast<int>(bytes.size()));
-    ASSERT_EQ(sound->Init(&file, "kept.rvs"), 1);
-    EXPECT_EQ(sound->GetDevice(), device);
-    aeSoundManager::Exit();
-    // The device stays while the sound holds it, and a new Init shares it.
-    EXPECT_EQ(sound->Play(1, 0, AE_DSBPLAY_LOOPING, Vector3(0.0f)), 1);
-    EXPECT_EQ(sound->SetPosition(1, Vector3(1.0f, 2.0f, 3.0f), 1.0f), 1);
-    ASSERT_EQ(aeSoundManager::Init(), 1);
-    EXPECT_EQ(aeSoundManager::GetDSound(), device);
-    aeSoundManager::Exit();
-    sound.reset();
-    aeAudioDevice::SetPlaybackDeviceName(nullptr);
-}
-
 TEST_F(SoundFile, OnlySoundsPlayingAtOnceCountAgainstTheVoices)
 {
     // 300 sounds of 8 buffers load (more buffers than the device has voices).

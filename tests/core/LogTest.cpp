@@ -21,61 +21,6 @@ int Count(const std::string& text, const std::string& what)
 }
 }
 
-TEST(CoreLog, OffWithoutFileNameSilentWhenClosedAndUtf8OnDisk)
-{
-    ASSERT_EQ(aeLog::Init("Programm", nullptr), 1);
-    EXPECT_FALSE(aeLog::IsInitialized());
-    EXPECT_EQ(aeLog::Write("x"), 1);
-    EXPECT_EQ(aeLog::Error("x"), 1);
-    EXPECT_EQ(aeLog::Warning("x"), 1);
-    EXPECT_EQ(aeLog::WriteDirect("x"), 1);
-    EXPECT_EQ(aeLog::Exit(), 1);
-    EXPECT_EQ(aeLog::Exit(), 1);
-    EXPECT_EQ(aeLog::Init("Programm", "/nonexistent-dir/x"), 0);
-    test::LogCapture log("utf8");
-    aeLog::Write("Größe: %s", "Straße");
-    aeLog::Exit();
-    const std::string raw = test::ReadBinary(log.Path() + ".log");
-    EXPECT_NE(raw.find(test::U8(u8"Größe: Straße")), std::string::npos);
-    EXPECT_NE(raw.find(test::U8(u8"Einträge")), std::string::npos);
-}
-
-TEST(CoreLog, OverlongMessagesAndNamesAreCut)
-{
-    {
-        test::LogCapture log("long");
-        const std::string huge(5000, 'x');
-        aeLog::Write("%s", huge.c_str());
-        AE_ERROR("Test::Long", "%s", huge.c_str());
-        const std::string text = log.Text();
-        const size_t first = text.find("0h 0m 0s x");
-        ASSERT_NE(first, std::string::npos);
-        const size_t end = text.find("\r\n", first);
-        ASSERT_NE(end, std::string::npos);
-        EXPECT_LE(end + 2 - first, 1023u);  // whole line including its end fits the line buffer
-        EXPECT_EQ(aeLog::m_iNumErrors, 1);
-    }
-    // A file name too long for the name buffer is cut, keeping ".log".
-    const std::string dir = test::ScratchDir("log_longname");
-    const std::string name = dir + "/" + std::string(300 - dir.size(), 'n');
-    ASSERT_EQ(aeLog::Init("Test", name.c_str()), 1);
-    aeLog::Exit();
-    bool found = false;
-    for (const auto& e : std::filesystem::directory_iterator(dir))
-        found = found || e.path().extension() == ".log";
-    EXPECT_TRUE(found);
-    test::LogCapture log("templates");
-    aeReportError("Datei.cpp", 12, "aeTest::Run", "Die Datei %s konnte nicht %s werden!", "a.txt", "geöffnet");
-    aeReportInvalidParameter("Datei.cpp", 13, "aeTest::Run");
-    aeReportWarning("Datei.cpp", 14, "aeTest::Run", "Achtung!");
-    const std::string text = log.Text();
-    EXPECT_NE(text.find("Fehler: Datei: Datei.cpp Zeile: 12 Funktion: aeTest::Run Beschreibung: Die Datei a.txt konnte nicht geöffnet werden!\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Fehler: Datei: Datei.cpp Zeile: 13 Funktion: aeTest::Run Beschreibung: Der Funktion wurden ungültige Parameter übergeben!\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Warnung: Datei: Datei.cpp Zeile: 14 Funktion: aeTest::Run Beschreibung: Achtung!\r\n"), std::string::npos);
-    EXPECT_EQ(aeLog::m_iNumErrors, 2);
-    EXPECT_EQ(aeLog::m_iNumWarnings, 1);
-}
-
 TEST(CoreLog, LinesStayWholeAndCountsExactAcrossThreads)
 {
     test::LogCapture log("threads");
@@ -102,38 +47,6 @@ TEST(CoreLog, LinesStayWholeAndCountsExactAcrossThreads)
         EXPECT_NE(line.find("---------------------------------\r"), std::string::npos) << line;
     }
     EXPECT_EQ(lines, 80000);
-}
-
-TEST(CoreLock, LockUnlockAndContention)
-{
-    aeLock lock;
-    EXPECT_EQ(lock.IsLocked(), 0);
-    lock.Lock();
-    EXPECT_EQ(lock.IsLocked(), 1);
-    lock.Unlock();
-    EXPECT_EQ(lock.IsLocked(), 0);
-    long counter = 0;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 2; ++t)
-        threads.emplace_back([&] {
-            for (int i = 0; i < 100000; ++i)
-            {
-                lock.Lock();
-                ++counter;
-                lock.Unlock();
-            }
-        });
-    for (auto& th : threads)
-        th.join();
-    EXPECT_EQ(counter, 200000);
-    // A waiter spins while the lock is held and gets it once it is released.
-    lock.Lock();
-    std::thread waiter([&] { lock.Lock(); ++counter; lock.Unlock(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(counter, 200000);
-    lock.Unlock();
-    waiter.join();
-    EXPECT_EQ(counter, 200001);
 }
 
 TEST(CoreLog, AMessageRepeatedEveryFrameIsWrittenOnceWithItsCount)

@@ -46,38 +46,6 @@ protected:
 };
 }
 
-TEST_F(DataLoader, LoadsEveryKindFromLooseFilesAndArchives)
-{
-    test::LogCapture log;
-    ASSERT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES | AE_LOAD_MODELS | AE_LOAD_ANIMATIONS | AE_LOAD_SOUNDS), 1);
-    EXPECT_STREQ(aeDataLoader::GetBaseDir(), m_Base.c_str());
-    EXPECT_EQ(aeTextureManager::GetNumTextures(), 3);
-    EXPECT_GE(aeTextureManager::FindTexture("a.bmp"), 0);
-    EXPECT_GE(aeTextureManager::FindTexture("inner/b.bmp"), 0);  // archived textures keep their paths
-    EXPECT_TRUE(log.Contains("Fehler beim Laden der Textur junk.txt!"));
-    EXPECT_EQ(aeModelManager::GetNumModels(), 1);
-    EXPECT_TRUE(log.Contains("Funktion: LoadModelsCallback Beschreibung: Unbekannte Modelldatei gefunden!"));
-    EXPECT_GE(aeAnimationManager::FindAnimation("spin.ran"), 0);
-    EXPECT_TRUE(log.Contains("Unbekannte Animationsdatei gefunden!"));
-    // The sound manager does not run: no sounds, and no word about them.
-    EXPECT_FALSE(log.Contains("LoadSounds"));
-    // A second load adds nothing to running managers.
-    EXPECT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES), 1);
-    EXPECT_EQ(aeTextureManager::GetNumTextures(), 3);
-    aeDataLoader::Unload();
-    EXPECT_FALSE(aeTextureManager::IsInitialized());
-    EXPECT_FALSE(aeModelManager::IsInitialized());
-    EXPECT_FALSE(aeAnimationManager::IsInitialized());
-    EXPECT_STREQ(aeDataLoader::GetBaseDir(), "");
-    // Missing folders are reported and loading goes on.
-    std::filesystem::remove_all(m_Dir + "/textures");
-    EXPECT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES | AE_LOAD_MODELS), 1);
-    EXPECT_TRUE(log.Contains("Funktion: aeDataLoader::LoadTextures Beschreibung: Fehler beim Durchsuchen des Verzeichnisses!"));
-    EXPECT_EQ(aeModelManager::GetNumModels(), 1);  // its texture is missing, the model is not
-    const std::string tooLong(300, 'x');
-    EXPECT_EQ(aeDataLoader::Load(tooLong.c_str(), AE_LOAD_TEXTURES), 0);
-}
-
 TEST_F(DataLoader, TexturesComeBackByNameAfterALostDevice)
 {
     ASSERT_EQ(aeDataLoader::Load(m_Base.c_str(), AE_LOAD_TEXTURES | AE_LOAD_MODELS | AE_LOAD_ANIMATIONS), 1);

@@ -56,34 +56,3 @@ TEST_F(FilesDirectory, PatternsFollowWindowsRules)
     EXPECT_EQ(all.size(), 7u);
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
-
-TEST_F(FilesDirectory, FailuresAndStopping)
-{
-    g_aFound.clear();
-    EXPECT_EQ(aeSearchDirectory(m_Win.c_str(), Collect, "*.sav", 1), 0);
-    EXPECT_TRUE(m_Log.Contains("Fehler beim finden der 1. Datei!"));
-    EXPECT_EQ(aeSearchDirectory((m_Win + "missing\\").c_str(), Collect, "*", 1), 0);
-    EXPECT_EQ(aeSearchDirectory(nullptr, Collect, "*", 1), 0);
-    EXPECT_EQ(aeSearchDirectory(m_Win.c_str(), nullptr, "*", 1), 0);
-    EXPECT_TRUE(g_aFound.empty());
-    g_iStopAfter = 1;
-    EXPECT_EQ(aeSearchDirectory(m_Win.c_str(), Collect, "*", 1), 1);
-    EXPECT_EQ(g_aFound.size(), 1u);
-}
-
-TEST(FilesPaths, RemoveDirExtensionAndFileExists)
-{
-    char path[] = "a\\b\\c.txt";
-    EXPECT_STREQ(RemoveDir(path), "c.txt");
-    EXPECT_STREQ(RemoveDir("c.txt"), "c.txt");
-    EXPECT_STREQ(RemoveDir("a/b.txt"), "a/b.txt");
-    EXPECT_STREQ(RemoveDir("dir\\"), "");
-    EXPECT_STREQ(GetFilenameExtension("x.tar.rvm"), "rvm");
-    EXPECT_STREQ(GetFilenameExtension("noext"), "noext");
-    const std::string dir = test::ScratchDir("exists");
-    test::WriteBinary(dir + "/f.txt", "1");
-    EXPECT_EQ(FileExists((dir + "\\f.txt").c_str()), 1);
-    EXPECT_EQ(FileExists((dir + "\\g.txt").c_str()), 0);
-    EXPECT_EQ(FileExists(dir.c_str()), 0);
-    EXPECT_EQ(FileExists(nullptr), 0);
-}

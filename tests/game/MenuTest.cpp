@@ -202,26 +202,6 @@ TEST_F(MenuFixture, CreditsTypewriterAndWebButton)
     EXPECT_EQ(s_Opened, g_acWebLink);
 }
 
-TEST_F(MenuFixture, LoadHandsTheSavegameBehindItsHeaderToTheGame)
-{
-    AddSavegame("Anna 1", Savegame("..\\maps\\Keller.hwm"));
-    char map[256];
-    const char* message = "";
-    VFile* file = Menu::ReadSavegame("..\\savegame\\Anna 1.ssd", map, &message);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->GetCursor(), 1 + 18);
-    EXPECT_STREQ(map, "..\\maps\\Keller.hwm");
-    EXPECT_EQ(message, nullptr);
-    delete file;
-
-    Halvoran::m_pSavegameFile = new VFile;  // one still waiting is replaced
-    CreateStateBlock();
-    Start(MENU_PAGE_LOAD_GAME);
-    Step(BUTTON_RETURN);
-    EXPECT_STREQ(Halvoran::m_acMap, "..\\maps\\Keller.hwm");
-    EXPECT_EQ(Halvoran::m_iCurrentState, STATE_GAME);
-}
-
 TEST_F(MenuFixture, LoadRefusesSavegamesThatCannotBeLoadedAndDeleteRemovesTheFileAndTheEntry)
 {
     test::WriteBinary(m_Root + "/maps/Kaputt.hwm", "x");

@@ -13,30 +13,6 @@
 
 using namespace gfx;
 
-TEST(D3D9Object, VertexSizesErrorNamesAndTheLeftHandedPerspective)
-{
-    EXPECT_EQ(D3DXGetFVFVertexSize(kTexFVF), 20u);
-    EXPECT_EQ(D3DXGetFVFVertexSize(kScreenFVF), 28u);
-    EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2), 44u);
-    EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZ | D3DFVF_TEX1 | D3DFVF_TEXCOORDSIZE3(0)), 24u);
-    EXPECT_EQ(D3DXGetFVFVertexSize(D3DFVF_XYZB2 | D3DFVF_SPECULAR), 24u);
-    EXPECT_STREQ(DXGetErrorString9(D3DERR_DEVICELOST), "D3DERR_DEVICELOST");
-    EXPECT_STREQ(DXGetErrorString9(D3DERR_INVALIDCALL), "D3DERR_INVALIDCALL");
-    EXPECT_STREQ(DXGetErrorString9(D3DXERR_INVALIDDATA), "D3DXERR_INVALIDDATA");
-    EXPECT_STREQ(DXGetErrorDescription9(D3DERR_NOTAVAILABLE), "This device does not support the queried technique.");
-    EXPECT_STREQ(DXGetErrorString9(static_cast<HRESULT>(0x8123abcd)), "Unknown");
-
-    D3DXMATRIX m;
-    ASSERT_EQ(D3DXMatrixPerspectiveFovLH(&m, 1.2217305f, 4.f / 3.f, 0.1f, 200.f), &m);
-    const float y = 1.f / std::tan(1.2217305f / 2.f);
-    EXPECT_FLOAT_EQ(m._22, y);
-    EXPECT_FLOAT_EQ(m._11, y * 0.75f);
-    EXPECT_FLOAT_EQ(m._33, 200.f / 199.9f);
-    EXPECT_FLOAT_EQ(m._43, -0.1f * 200.f / 199.9f);
-    EXPECT_EQ(m._34, 1.f);
-    EXPECT_EQ(m._44, 0.f);
-}
-
 TEST(D3D9Object, ModesFormatsAndCapabilities)
 {
     UseOffscreenVideo();
@@ -76,73 +52,6 @@ TEST(D3D9Object, ModesFormatsAndCapabilities)
 // Pictures.
 
 using D3D9Draw = DeviceTest;
-
-TEST_F(D3D9Draw, ClearChecksDepthAndIgnoresTheColourWriteMaskAndBlendingDependsOnOrder)
-{
-    EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, -0.1f, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff123456, 1.f, 0), D3D_OK);
-    EXPECT_EQ(Pixel(0, 0), 0x123456u);
-    EXPECT_EQ(Pixel(kWidth - 1, kHeight - 1), 0x123456u);
-    const D3DRECT rect = {4, 4, 8, 8};
-    EXPECT_EQ(m_pDevice->Clear(1, &rect, D3DCLEAR_TARGET, 0xffffffff, 1.f, 0), D3D_OK);
-    EXPECT_EQ(Pixel(4, 4), 0xffffffu);
-    EXPECT_EQ(Pixel(8, 8), 0x123456u);
-
-    // The mask limits drawing, not clearing.
-    UntexturedState();
-    IDirect3DStateBlock9* block = nullptr;
-    ASSERT_EQ(m_pDevice->CreateStateBlock(D3DSBT_ALL, &block), D3D_OK);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_ALPHA);
-    DrawRect(0, 0, 64, 96, 0xffffffff);
-    EXPECT_EQ(Pixel(10, 10), 0xff0000u);
-    EXPECT_EQ(Pixel(63, 95), 0xff0000u);   // exactly the rectangle's pixels
-    EXPECT_EQ(Pixel(64, 10), 0u);
-    m_pDevice->SetRenderState(D3DRS_COLORWRITEENABLE, 10);   // green and alpha
-    DrawRect(32, 0, 128, 96, 0xffffffff);
-    EXPECT_EQ(Pixel(40, 10), 0xffff00u);
-    EXPECT_EQ(Pixel(100, 10), 0x00ff00u);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff808080, 1.f, 0);
-    EXPECT_EQ(Pixel(10, 10), 0x808080u);
-
-    // Left: opaque red, then half-transparent blue over it. Right: blended
-    // blue first, then opaque red replaces it.
-    // What a state block applies is drawn with: here the full colour mask.
-    ASSERT_EQ(block->Apply(), D3D_OK);
-    block->Release();
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    AlphaBlend();
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    DrawRect(0, 0, 64, 96, 0xffff0000);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-    DrawRect(0, 0, 64, 96, 0x800000ff);
-    DrawRect(64, 0, 128, 96, 0x800000ff);
-    m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    DrawRect(64, 0, 128, 96, 0xffff0000);
-    EXPECT_NEAR(Red(Pixel(20, 20)), 127, 2);
-    EXPECT_NEAR(Blue(Pixel(20, 20)), 128, 2);
-    EXPECT_EQ(Pixel(100, 20), 0xff0000u);
-    // The presented frame stays readable.
-    ASSERT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    EXPECT_EQ(Pixel(100, 20), 0xff0000u);
-
-    // The nearer surface stays; culling follows the winding on screen
-    // (y grows downwards; DrawRect's triangles are clockwise).
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xff000000, 1.f, 0);
-    DrawRect(0, 0, 128, 96, 0xffff0000, 0.2f);
-    DrawRect(0, 0, 64, 96, 0xff00ff00, 0.8f);
-    EXPECT_EQ(Pixel(10, 10), 0xff0000u);
-    m_pDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-    const std::pair<D3DCULL, DWORD> culls[] = {{D3DCULL_CW, 0xff0000}, {D3DCULL_CCW, 0xffffff}};
-    for (const auto& [cull, expected] : culls)
-    {
-        m_pDevice->SetRenderState(D3DRS_CULLMODE, cull);
-        DrawRect(0, 0, 128, 96, 0xffffffff);
-        EXPECT_EQ(Pixel(5, 5), expected) << cull;
-    }
-}
 
 using D3D9Scene = DeviceTest;
 
@@ -319,26 +228,6 @@ TEST_F(D3D9Fidelity, MultithreadedDeviceServesWhicheverThreadCalls)
     drawer.join();
     EXPECT_EQ(Pixel(100, 10, device), 0x0000ffu);
     EXPECT_EQ(device->Release(), 0u);
-}
-
-TEST_F(D3D9Fidelity, StagesThatReadAMissingTexturePassTheColourThrough)
-{
-    struct Case { DWORD op, arg1, arg2; };
-    const Case cases[] = {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
-                          {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
-                          {D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE},
-                          {D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
-    UntexturedState();
-    for (const Case& c : cases)
-    {
-        ColourStage(c.op, c.arg1, c.arg2);
-        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAOP, c.op);
-        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.arg1);
-        m_pDevice->SetTextureStageState(0, D3DTSS_ALPHAARG2, c.arg2);
-        m_pDevice->Clear(0, nullptr, D3DCLEAR_TARGET, 0xff000000, 1.f, 0);
-        ASSERT_EQ(DrawRect(0, 0, 128, 96, 0xff4080c0), D3D_OK);
-        EXPECT_EQ(Pixel(64, 48), 0x4080c0u) << "op " << c.op;
-    }
 }
 
 TEST_F(D3D9Fidelity, LightsFollowRangeAttenuationAndTheSpotConeAndAmbientTakesTheMaterial)

@@ -10,45 +10,6 @@
 #include "D3D9TestSupport.h"
 #include "GrafikTestSupport.h"
 
-TEST(D3D9Letterbox, TheBackBufferIsFittedAndCentred)
-{
-    const struct
-    {
-        UINT bw, bh;
-        int dw, dh;
-        aeD3D9PresentRect expected;
-    } kCases[] = {
-        {1024, 768, 1920, 1080, {240, 0, 1440, 1080}},  // 4:3 on 16:9: pillars
-        {1024, 768, 1024, 768, {0, 0, 1024, 768}},      // the same shape: all of it
-        {1280, 720, 1024, 768, {0, 96, 1024, 576}},     // 16:9 on 4:3: letterbox
-        {800, 600, 1600, 1200, {0, 0, 1600, 1200}},     // doubled
-        {640, 480, 1921, 1080, {240, 0, 1440, 1080}},   // an odd bar width rounds down on the left
-        {1024, 768, 0, 0, {0, 0, 0, 0}},                // a window without pixels
-    };
-    for (const auto& c : kCases)
-    {
-        SCOPED_TRACE(testing::Message() << c.bw << "x" << c.bh << " on " << c.dw << "x" << c.dh);
-        const aeD3D9PresentRect r = aeD3D9FitRect(c.bw, c.bh, c.dw, c.dh);
-        EXPECT_EQ(r.x, c.expected.x);
-        EXPECT_EQ(r.y, c.expected.y);
-        EXPECT_EQ(r.width, c.expected.width);
-        EXPECT_EQ(r.height, c.expected.height);
-    }
-    // Window points map back through the same fit and clamp on the bars; a
-    // high-density display has two pixels per point.
-    const int kPoints[][8] = {// window, drawable, point, back buffer point
-        {1920, 1080, 1920, 1080, 960, 540, 512, 384}, {1920, 1080, 1920, 1080, 100, 540, 0, 384},
-        {1920, 1080, 1920, 1080, 1800, 10, 1023, 7}, {960, 540, 1920, 1080, 480, 270, 512, 384},
-        {1024, 1000, 1024, 1000, 10, 999, 10, 767}};
-    for (const auto& p : kPoints)
-    {
-        int bx = -1, by = -1;
-        aeD3D9MapWindowPoint(1024, 768, p[0], p[1], p[2], p[3], p[4], p[5], &bx, &by);
-        EXPECT_EQ(bx, p[6]) << p[4] << "," << p[5];
-        EXPECT_EQ(by, p[7]) << p[4] << "," << p[5];
-    }
-}
-
 namespace
 {
 // A 1024 × 768 back buffer on a 1920 × 1080 window.

@@ -111,21 +111,6 @@ TEST_F(D3D9DeviceLoss, ForcedLossIsReportedUntilResetOrRecreation)
     EXPECT_EQ(m_pDevice->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
 }
 
-TEST_F(D3D9DeviceLoss, InvalidPresentationParametersAreRefused)
-{
-    IDirect3DDevice9* device = nullptr;
-    D3DPRESENT_PARAMETERS params = m_Params;
-    params.AutoDepthStencilFormat = D3DFMT_D15S1;
-    EXPECT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, 0, &params, &device), D3DERR_INVALIDCALL);
-    params = m_Params;
-    params.BackBufferFormat = D3DFMT_DXT1;
-    EXPECT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, m_hWindow, 0, &params, &device), D3DERR_INVALIDCALL);
-    params = m_Params;
-    params.hDeviceWindow = nullptr;
-    EXPECT_EQ(m_pD3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0, &params, &device), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device, nullptr);
-}
-
 using D3D9Window = DeviceTest;
 
 TEST_F(D3D9Window, FullScreenDeviceScalesAndIsLostWhileMinimised)

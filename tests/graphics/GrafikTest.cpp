@@ -93,63 +93,6 @@ TEST_F(GrafikFixture, StandardConfigurationLogBlockClearAndPresent)
     EXPECT_EQ(Pixel(pixels, 10, 10), 0x336699u);
 }
 
-TEST_F(GrafikFixture, ScreenshotsTakeTheFirstFreeNumber)
-{
-    OpenDevice();
-    const std::string dir = test::ScratchDir("shots") + "\\";
-    test::WriteBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 1.bmp", "x");
-    test::WriteBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 3.bmp", "x");
-    EXPECT_EQ(aeGrafik::Screenshot(dir.c_str()), 1);
-    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 2.bmp");
-    EXPECT_EQ(aeGrafik::Screenshot(nullptr), 1);  // one is pending already
-    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 2.bmp");
-
-    aeGrafik::Clear(D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
-    ASSERT_EQ(aeGrafik::Present(), 1);
-    EXPECT_EQ(aeGrafik::m_acScreenshot[0], 0);
-    const std::string bmp = test::ReadBinary(dir.substr(0, dir.size() - 1) + "/Screenshot 2.bmp");
-    ASSERT_EQ(bmp.size(), 54u + 320 * 240 * 3);
-    EXPECT_EQ(static_cast<unsigned char>(bmp[54 + 1]), 0xFF);  // first pixel's green byte
-
-    aeGrafik::Screenshot(dir.c_str());
-    EXPECT_EQ(std::string(aeGrafik::m_acScreenshot), dir + "Screenshot 4.bmp");
-}
-
-// Blending, the tinted colour and the diffuse alpha of materials show in the
-// pictures of ResourceDraw.ModelPassesDrawTheirOwnMaterials and of
-// MazeRender.TransparentPiecesBlendOverOpaqueOnesAndFiredOnesVanish; here what
-// a picture does not show: depth writes, specular light, the ambient alpha and
-// the stage without a texture.
-TEST_F(GrafikFixture, MaterialsSetDepthWritesSpecularAndTheUntexturedStage)
-{
-    OpenDevice();
-    aeModelMaterial material = {};
-    material.cColor = Color(0.2f, 0.4f, 0.6f, 1.0f);
-    IDirect3DDevice9* device = aeGrafik::GetDevice();
-    auto state = [device](D3DRENDERSTATETYPE which) {
-        DWORD value = 9;
-        device->GetRenderState(which, &value);
-        return value;
-    };
-    aeGrafik::SetMaterialEx(&material, Color(1.0f, 1.0f, 1.0f, 0.5f));  // faded
-    EXPECT_EQ(state(D3DRS_ZWRITEENABLE), 0u);
-    EXPECT_EQ(state(D3DRS_SPECULARENABLE), 0u);
-    D3DMATERIAL9 m;
-    device->GetMaterial(&m);
-    EXPECT_FLOAT_EQ(m.Ambient.a, 0.0f);
-    aeGrafik::SetMaterialEx(&material, Color(1.0f, 0.5f, 1.0f, 1.0f));
-    EXPECT_EQ(state(D3DRS_ZWRITEENABLE), 1u);
-
-    material.iTransparent = 1;
-    material.fPower = 8.0f;
-    aeGrafik::SetMaterial(&material);
-    EXPECT_EQ(state(D3DRS_ZWRITEENABLE), 0u);
-    EXPECT_EQ(state(D3DRS_SPECULARENABLE), 1u);
-    DWORD op = 0;
-    device->GetTextureStageState(0, D3DTSS_COLOROP, &op);
-    EXPECT_EQ(op, static_cast<DWORD>(D3DTOP_SELECTARG1));  // no texture
-}
-
 TEST_F(GrafikFixture, LostDeviceIsRestoredWithBuffersRefilled)
 {
     OpenDevice();

@@ -114,35 +114,6 @@ TEST(ImageDecode, JpegsWithBadOrMissingTablesAreRefused)
     }
 }
 
-// A JPEG decodes without a device. Huffman tables within the limit, the same
-// bytes in a file that is not a JPEG (a BMP's pixels may hold them), and
-// progressive files, whose scans name only the tables they use, are not refused.
-TEST(ImageDecode, ValidJpegsAndFilesHoldingTheirMarkerBytesDecode)
-{
-    aeDecodedImage image;
-    ASSERT_EQ(Decode(SmallJpeg(), &image), D3D_OK);
-    EXPECT_EQ(image.iWidth, 8);
-    EXPECT_EQ(image.iHeight, 8);
-    EXPECT_EQ(image.eFileFormat, D3DXIFF_JPG);
-    ASSERT_EQ(image.aPixels.size(), 64u);
-    EXPECT_GT((image.aPixels[0] >> 16) & 0xff, 200u);  // red at the top
-    EXPECT_GT(image.aPixels[63] & 0xff, 200u);          // blue at the bottom
-
-    std::vector<uint32_t> markers(16);
-    for (size_t i = 0; i < markers.size(); i++)
-        markers[i] = i % 2 ? 0xC4FFC4 : 0xFFC4FF;  // bytes FF C4 FF C4 ...
-    const auto bmp = test::MakeBmp(4, 4, markers);
-    EXPECT_EQ(Decode(std::string(bmp.begin(), bmp.end()), &image), D3D_OK);
-    EXPECT_EQ(image.iWidth, 4);
-
-    if (std::system("convert -version >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "ImageMagick (convert) is not installed";
-    const std::string path = test::ScratchDir("jpeg") + "/progressive.jpg";
-    ASSERT_EQ(std::system(("convert -size 16x16 gradient:red-blue -interlace Plane " + path).c_str()), 0);
-    EXPECT_EQ(Decode(test::ReadBinary(path), &image), D3D_OK);
-    EXPECT_EQ(image.iWidth, 16);
-}
-
 // Headers that promise a large picture while the file holds (almost) no
 // pixels are refused: the decoder would allocate the whole picture and fill it
 // with black. PNG data chunks (found by fuzzing): an empty first one the

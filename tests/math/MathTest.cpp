@@ -178,49 +178,6 @@ TEST(MathMatrix, ProductsRotationsAndTheInverse)
     EXPECT_EQ(Vector3(2, 2, 2), v);
 }
 
-TEST(MathGeometry, TransformsOfCoordinatesNormalsAndPlanes)
-{
-    float w = 0;
-    const Matrix m = MatrixRotationX(0.3f) * MatrixTranslation(Vector3(1, 2, 3));
-    const Vector3 v(0.5f, -1.5f, 2.0f);
-    const Vector3 r = Vector3TransformCoords(v, m, &w);
-    EXPECT_EQ(1.0f, w);  // divided only by another w
-    EXPECT_EQ(v.x * m.m11 + v.y * m.m21 + v.z * m.m31 + m.m41, r.x);
-    EXPECT_EQ(r, Vector3TransformCoords(v, m, nullptr));
-    // Through a projection w is the view depth and the result is divided by it.
-    const Matrix p = MatrixProjection(kPi / 2, 1.0f, 1.0f, 101.0f);
-    const Vector3 q = Vector3TransformCoords(Vector3(2, -1, 4), p, &w);
-    EXPECT_EQ(4.0f, w);
-    ExpectNear(Vector3(0.5f, -0.25f, (4 * 1.01f - 1.01f) / 4), q);
-
-    // Normals keep their length and stay perpendicular.
-    const Matrix scale = MatrixScaling(Vector3(2, 1, 1));
-    EXPECT_EQ(Vector3(0, 0, 0), Vector3TransformNormal(Vector3(0, 0, 0), scale));
-    ExpectNear(Vector3(0, 2, 0), Vector3TransformNormal(Vector3(0, 2, 0), scale));
-    ExpectNear(Vector3(3, 0, 0), Vector3TransformNormal(Vector3(3, 0, 0), scale * MatrixTranslation(Vector3(5))));
-    // A sheared, unevenly scaled triangle: the transformed normal is the normal
-    // of the transformed triangle, at the original length.
-    Matrix shear = MatrixIdentity();
-    shear.m21 = 1.0f;
-    const Matrix sm = MatrixScaling(Vector3(1, 3, 0.5f)) * MatrixRotationX(0.4f) * shear
-                      * MatrixTranslation(Vector3(2, 0, -1));
-    const Vector3 a(0, 0, 0), b(1, 0.2f, 0), c(0.3f, 0.1f, 1);
-    const Vector3 n = ComputeTriangleNormal(a, b, c) * 2.5f;
-    const Vector3 expected = ComputeTriangleNormal(Vector3TransformCoords(a, sm, nullptr),
-        Vector3TransformCoords(b, sm, nullptr), Vector3TransformCoords(c, sm, nullptr)) * 2.5f;
-    ExpectNear(expected, Vector3TransformNormal(n, sm));
-    EXPECT_EQ(Vector3TransformNormal(n, sm), Vector3TransformNormal_TranspInv(n, MatrixTranspose(MatrixInvert(sm))));
-    EXPECT_EQ(Vector3(0, 0, 0), Vector3TransformNormal_TranspInv(Vector3(0, 0, 0), sm));
-
-    // Planes move and turn.
-    const Plane ground(0, 1, 0, 0);
-    EXPECT_EQ(Plane(0, 1, 0, -5), PlaneTransform(ground, MatrixTranslation(Vector3(3, 5, 7))));
-    const Plane turned = PlaneTransform(ground, MatrixRotationZ(kPi / 2) * MatrixTranslation(Vector3(2, 0, 0)));
-    ExpectNear(Vector3(-1, 0, 0), PlaneNormal(turned));
-    EXPECT_NEAR(0.0f, PointPlaneDistanceFast(Vector3(2, 9, -4), turned), 1e-5f);
-    EXPECT_EQ(Vector3(0, 0, 1), ComputeTriangleNormal(Vector3(0, 0, 0), Vector3(1, 0, 0), Vector3(0, 1, 0)));
-}
-
 TEST(MathGeometry, TwoDimensionalTransformsAndProjection)
 {
     Matrix shear = MatrixIdentity();

@@ -117,35 +117,6 @@ TEST_F(Camera, WallsStopThePlayerTwoShortOfTheirFaceEvenWhenFired)
     EXPECT_EQ(BlockedAt(1, 1, 0.0f, 0.0f), 1);
 }
 
-TEST_F(Camera, CornerZonesAreSolidWhereANeighbourWallMeetsThem)
-{
-    struct Zone
-    {
-        float dx, dz;
-        int nx1, ny1, wall1; // the neighbour beyond the row border and its wall
-        int nx2, ny2, wall2; // the neighbour beyond the column border and its wall
-    };
-    const Zone zones[4] = {{-9, -9, 1, 0, 1, 0, 1, 0}, {9, -9, 1, 0, 3, 2, 1, 0}, {-9, 9, 1, 2, 1, 0, 1, 2},
-                           {9, 9, 1, 2, 3, 2, 1, 2}};
-    for (const Zone& zone : zones)
-        for (int which = 0; which < 3; ++which)
-        {
-            SCOPED_TRACE(testing::Message() << zone.dx << "," << zone.dz << " " << which);
-            aeMaze::m_aWalls.Clear();
-            for (int i = 0; i < 9; ++i)
-                *aeMaze::GetField(i) = aeMazeField();
-            if (which == 1)
-                Wall(zone.nx1, zone.ny1, zone.wall1);
-            if (which == 2)
-                Wall(zone.nx2, zone.ny2, zone.wall2);
-            EXPECT_EQ(BlockedAt(1, 1, zone.dx, zone.dz), which != 0);
-            // The border bands beside the corner stay free, and exactly 8 from the centre is not yet the corner.
-            EXPECT_EQ(BlockedAt(1, 1, zone.dx, 0.0f), 0);
-            EXPECT_EQ(BlockedAt(1, 1, 0.0f, zone.dz), 0);
-            EXPECT_EQ(BlockedAt(1, 1, zone.dx > 0 ? 8.0f : -8.0f, zone.dz), 0);
-        }
-}
-
 TEST_F(Camera, GridEdgeMakesCornersSolidWithoutReadingOutside)
 {
     // Every corner zone of every edge field of a wall-less 3 x 3 maze.

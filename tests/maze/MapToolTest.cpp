@@ -92,49 +92,6 @@ TEST(MapTool, RoundTripsEveryKindOfMap)
     }
 }
 
-TEST(MapTool, HandWrittenTextBuildsTheMap)
-{
-    const std::string text = "# a small test level\n"
-                             "size 3 2\n"
-                             "start 1 0   # comment after a value\n"
-                             "data \"..\\\\data\\\\\"\n"
-                             "exit 2 1 \"Zwei.hwm\"\n"
-                             "quest \"Geh über die Brücke\" begin 0 0 end 2 1\n"
-                             "wall 0 thickness 0.5 anim \"wall.ran\" action 0 mode 0 auto 0 sound \"\"\n"
-                             "floor 0 anim \"floor.ran\" action 1 mode 1 auto 1 sound \"trap.rvs\" if 2 1 6 1\n"
-                             "layer floor\n"
-                             "0 . 0\n"
-                             ". 0 .\n"
-                             "end\n"
-                             "layer wall0\n"
-                             "0 0 0\n"
-                             ". . .\n"
-                             "end\n";
-    maptext::Map map;
-    std::string error;
-    ASSERT_TRUE(maptext::FromText(text, &map, &error)) << error;
-    Map expected;
-    expected.width = 3;
-    expected.height = 2;
-    expected.startX = 1;
-    expected.data = "..\\data\\";
-    expected.hasExit = true;
-    expected.exitX = 2;
-    expected.exitY = 1;
-    expected.next = "Zwei.hwm";
-    expected.quests = {{"Geh \xfc" "ber die Br\xfc" "cke", 0, 0, 2, 1}};
-    expected.walls = {{"wall.ran", 0, 0, 0, "", {}, {0.5f, 0, 0, 0}}};
-    expected.floors = {{"floor.ran", 1, 1, 1, "trap.rvs", {{2, 1, 6, 1}}}};
-    Field(expected, 0, 0) = {0, -1, 0, -1, -1, -1, -1};
-    Field(expected, 1, 0) = {-1, -1, 0, -1, -1, -1, -1};
-    Field(expected, 2, 0) = {0, -1, 0, -1, -1, -1, -1};
-    Field(expected, 1, 1) = {0, -1, -1, -1, -1, -1, -1};
-    EXPECT_EQ(maptext::ToBinary(map), Build(expected));
-    // The smallest text is the smallest map.
-    ASSERT_TRUE(maptext::FromText("size 1 1\nexit none\n", &map, &error)) << error;
-    EXPECT_EQ(maptext::ToBinary(map).size(), 79u);
-}
-
 TEST(MapTool, SyntaxErrorsNameTheLine)
 {
     const std::pair<const char*, const char*> cases[] = {

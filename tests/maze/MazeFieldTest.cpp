@@ -28,59 +28,6 @@ protected:
 };
 }
 
-TEST_F(MazeField, UsedOneShotWallFiresOnlyWithUseAndStaysOnItsLastFrame)
-{
-    f->m_aiWalls[0] = Add(aeMaze::m_aWalls, 1.0f, AE_ACTION_NONE, AE_MODE_ONCE, 0);
-    aeMaze::Update(0);
-    f->Activate(0);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT);
-    f->Activate(1);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT | 0x04);
-    EXPECT_EQ(f->m_byAnimating, 0x04);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_WALL0].m_fSpeed, 1.0f);
-    f->m_aAnimations[AE_SLOT_WALL0].Advance(5.0f);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_WALL0].m_fTime, 1.0f);
-    f->Activate(0);
-    EXPECT_EQ(f->m_byAnimating, 0);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT | 0x04);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_WALL0].m_fTime, 1.0f);
-    f->Activate(1); // fired: nothing more
-    EXPECT_EQ(f->m_byAnimating, 0);
-    // Only kill, win and open hold the player.
-    for (int action = 0; action <= 5; ++action)
-    {
-        aeMazeField* g = aeMaze::GetField(0, 0);
-        *g = aeMazeField();
-        g->m_iObject = Add(aeMaze::m_aObjects, 1.0f, action, AE_MODE_ONCE, 1);
-        g->Activate(0);
-        EXPECT_EQ(g->StopBecauseOfAction(), action == 1 || action == 2 || action == 4) << action;
-    }
-}
-
-TEST_F(MazeField, LoopingTrapKillsAtOnceAndRearms)
-{
-    test::FakeClock clock(4242, 0);
-    aeSound* sound = Sound(false, 2);
-    f->m_iFloor = Add(aeMaze::m_aFloors, 1.0f, AE_ACTION_KILL, AE_MODE_LOOP, 1, sound);
-    aeMaze::Update(1);
-    EXPECT_EQ(f->m_aAnimations[AE_SLOT_FLOOR].m_bLoop, 1);
-    EXPECT_EQ(sound->GetAvailableBuffer(), 0); // mode 1 starts no sound in Update
-    f->Activate(0);
-    EXPECT_TRUE(Killed());
-    EXPECT_EQ(aeMaze::GetLastKill(), 4242u);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT); // re-armed
-    EXPECT_EQ(sound->GetStatus(0), static_cast<DWORD>(AE_DSBSTATUS_PLAYING));
-    aeCamera::MoveToField(3, 3);
-    test::FakeClock::Set(4260);
-    f->Activate(0);
-    EXPECT_TRUE(Killed());
-    EXPECT_EQ(aeMaze::GetLastKill(), 4260u);
-    // Buffer 0 still sounds, so the second kill plays on buffer 1; a second later both have ended.
-    EXPECT_EQ(sound->GetStatus(1), static_cast<DWORD>(AE_DSBSTATUS_PLAYING));
-    test::FakeClock::Set(5300);
-    EXPECT_EQ(sound->GetAvailableBuffer(), 0);
-}
-
 TEST_F(MazeField, VanishingOpeningLoopsItsSoundUntilFiredThenStopsBlocking)
 {
     test::FakeClock clock(10000, 0);
@@ -170,18 +117,4 @@ TEST_F(MazeField, SoundsPlayAtTheirSlotPositionUntilTheBuffersRunOut)
     EXPECT_TRUE(log.Contains("aeMazeField::PlaySoundA"));
     EXPECT_TRUE(log.Contains("Nicht genug Soundbuffer!"));
     EXPECT_EQ(g->m_byActivated, AE_VISITED_BIT | 0x40 | 0x80); // the failed sound changes nothing else
-}
-
-TEST_F(MazeField, RecordsWithoutAnimationNeitherCrashNorHang)
-{
-    f->m_iObject = Add(aeMaze::m_aObjects, -1.0f, AE_ACTION_OPEN, AE_MODE_ONCE, 1);
-    f->m_iFloor = Add(aeMaze::m_aFloors, -1.0f, AE_ACTION_NONE, AE_MODE_VANISH, 1);
-    test::LogCapture log("maze");
-    aeMaze::Update(1);
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-    f->Activate(0);
-    EXPECT_EQ(f->StopBecauseOfAction(), 1);
-    f->Activate(0); // without an animation the one-shot has nothing to wait for
-    EXPECT_EQ(f->m_byAnimating, 0);
-    EXPECT_EQ(f->m_byActivated, AE_VISITED_BIT | 0x02 | 0x40);
 }

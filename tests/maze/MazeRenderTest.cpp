@@ -146,26 +146,6 @@ TEST_F(MazeRender, FieldsDeepInTheFogAreLeftOutUnlessASkyShowsBehindThemAndTheir
     EXPECT_LT(Pixel(pixels, 80, 70) & 0xFF, 10u);
 }
 
-TEST_F(MazeRender, CameraMatricesFollowPositionHeadingAndEye)
-{
-    aeCamera::Init(Vector2(3.0f, -4.0f), 0.0f, 0.0f);
-    Vector3 eye, right;
-    ASSERT_EQ(aeCamera::SetMatrices(&eye, &right, 0), 1);
-    EXPECT_EQ(eye, Vector3(3.0f, 0.0f, -4.0f));
-    // Looking along -Z in a left-handed system, the right hand points to -X.
-    EXPECT_NEAR(right.x, -1.0f, 1e-5f);
-    EXPECT_NEAR(right.z, 0.0f, 1e-5f);
-    D3DMATRIX view;
-    aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);
-    const Vector3 ahead = Vector3TransformCoords(Vector3(3.0f, 0.0f, -10.0f), Matrix(view), nullptr);
-    EXPECT_NEAR(ahead.z, 6.0f, 1e-4f);  // six units in front of the eye
-    // The two eyes of a stereo picture sit 0.075 to either side.
-    aeCamera::SetMatrices(nullptr, nullptr, 1);
-    aeGrafik::GetDevice()->GetTransform(D3DTS_VIEW, &view);
-    const Vector3 origin = Vector3TransformCoords(Vector3(3.0f, 0.0f, -4.0f), Matrix(view), nullptr);
-    EXPECT_NEAR(std::fabs(origin.x), 0.075f, 1e-4f);
-}
-
 TEST_F(MazeRender, AFieldWhollyBehindAnOpaqueFaceIsLeftOutAndComesBackWhenTheFaceGoes)
 {
     aeMapData map;

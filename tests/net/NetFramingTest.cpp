@@ -45,45 +45,6 @@ std::vector<std::string> SendInPieces(RawPeer& peer, const std::vector<std::stri
 }
 }
 
-TEST_F(NetFraming, PacketsGoOutAsLengthAndWholeContentsAndComeInOneByOne)
-{
-    std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 1));
-    aeHostClient* c = aeHost::GetClient(0);
-    // The whole file goes out, wherever its cursor stands.
-    VFile ten = Packet("0123456789");
-    ten.Seek(5, -1);
-    ASSERT_EQ(c->Send(ten), 1);
-    EXPECT_EQ(peers[0].Read(14), std::string("\x0A\0\0\0", 4) + "0123456789");
-    const std::string big = Pattern(300, 1);
-    VFile p = Packet(big);
-    ASSERT_EQ(c->Send(p), 1);
-    EXPECT_EQ(peers[0].Read(304), std::string("\x2C\x01\0\0", 4) + big);
-    // Two frames in one receive give two packets in order, kept until DeleteData.
-    ASSERT_TRUE(peers[0].Send(Frame("erstes") + Frame("zweites Packet")));
-    ASSERT_TRUE(PumpUntil([&] { return c->GetNumPackets() >= 2; }));
-    ASSERT_EQ(c->GetNumPackets(), 2);
-    EXPECT_EQ(Text(c->GetPacket(0)), "erstes");
-    EXPECT_EQ(Text(c->GetPacket(1)), "zweites Packet");
-    EXPECT_EQ(c->GetPacket(1)->GetCursor(), 0);
-    EXPECT_TRUE(c->GetPacket(1)->IsOpened());
-    EXPECT_EQ(c->GetPacket(2), nullptr);
-    EXPECT_EQ(c->GetPacket(-1), nullptr);
-    EXPECT_EQ(c->m_IncompletelyReceivedData.GetSize(), 0);
-    aeMultiplayer::Process();
-    EXPECT_EQ(c->GetNumPackets(), 2);
-    c->DeleteData();
-    EXPECT_EQ(c->GetNumPackets(), 0);
-    // The same from the client's side.
-    RawListener listener;
-    RawPeer host = ConnectTo(listener);
-    ASSERT_GE(host.Fd(), 0);
-    ASSERT_EQ(aeMultiplayer::GetState(), 3);
-    ASSERT_EQ(aeClient::Send(ten), 1);
-    EXPECT_EQ(host.Read(14), std::string("\x0A\0\0\0", 4) + "0123456789");
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
 TEST_F(NetFraming, FramesSplitOverReceivesAreCarriedOverOnBothSides)
 {
     std::vector<RawPeer> peers;

@@ -67,67 +67,6 @@ TEST_F(NetHost, RemovalRenumbersTheClientsBehindAndLeavingClientsGoWithoutARepor
     EXPECT_EQ(aeLog::m_iNumErrors, 0);
 }
 
-TEST_F(NetHost, ConnectionsWaitWhileNotAccepting)
-{
-    std::vector<RawPeer> peers;
-    ASSERT_TRUE(HostWithPeers(peers, 1));
-    EXPECT_EQ(aeHost::IsAcceptingConnections(), 1);
-    aeHost::AcceptConnections(0);
-    EXPECT_EQ(aeHost::IsAcceptingConnections(), 0);
-    RawPeer late;
-    ASSERT_TRUE(late.Connect(aeHost::GetPort()));
-    // Existing clients are still processed.
-    ASSERT_TRUE(peers[0].Send(Frame("hier")));
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetClient(0)->GetNumPackets() == 1; }));
-    for (int i = 0; i < 50; ++i)
-        aeMultiplayer::Process();
-    EXPECT_EQ(aeHost::GetNumClients(), 1);
-    EXPECT_EQ(CountEvents(AE_MP_CLIENT_CONNECTED), 1);
-    aeHost::AcceptConnections(1);
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 2; }));
-    EXPECT_EQ(NumberOf(late), 1);
-    EXPECT_EQ(CountEvents(AE_MP_CLIENT_CONNECTED), 2);
-    // A new Init accepts again and starts without clients.
-    aeHost::AcceptConnections(0);
-    ASSERT_EQ(aeMultiplayer::Host(0), 1);
-    EXPECT_EQ(aeHost::IsAcceptingConnections(), 1);
-    EXPECT_EQ(aeHost::GetNumClients(), 0);
-    EXPECT_EQ(CountEvents(AE_MP_CLIENT_REMOVED), 0);
-    EXPECT_TRUE(late.SeesEnd());
-}
-
-TEST_F(NetHost, HostingAndConnectingEndEachOther)
-{
-    RawListener listener;
-    RawPeer remote = ConnectTo(listener);
-    ASSERT_GE(remote.Fd(), 0);
-    EXPECT_EQ(aeMultiplayer::GetState(), 3);
-    EXPECT_EQ(aeClient::GetHostIPAddress(), aeIPAddress(127, 0, 0, 1));
-    EXPECT_EQ(aeClient::GetPort(), listener.Port());
-    ASSERT_TRUE(remote.Send(Frame("ungelesen")));
-    ASSERT_TRUE(PumpUntil([] { return aeClient::GetNumPackets() == 1; }));
-    // Host while connected: the client connection ends first.
-    ASSERT_EQ(aeMultiplayer::Host(0), 1);
-    EXPECT_EQ(aeMultiplayer::GetState(), 2);
-    EXPECT_FALSE(aeClient::IsInitialized());
-    EXPECT_EQ(aeClient::GetNumPackets(), 0);
-    EXPECT_TRUE(remote.SeesEnd());
-    // Connect while hosting: hosting ends first.
-    RawPeer guest;
-    ASSERT_TRUE(guest.Connect(aeHost::GetPort()));
-    ASSERT_TRUE(PumpUntil([] { return aeHost::GetNumClients() == 1; }));
-    RawPeer again = ConnectTo(listener);
-    ASSERT_GE(again.Fd(), 0);
-    EXPECT_EQ(aeMultiplayer::GetState(), 3);
-    EXPECT_FALSE(aeHost::IsInitialized());
-    EXPECT_EQ(aeHost::GetNumClients(), 0);
-    EXPECT_TRUE(guest.SeesEnd());
-    aeMultiplayer::Exit();
-    EXPECT_EQ(aeMultiplayer::GetState(), 0);
-    EXPECT_TRUE(again.SeesEnd());
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
 TEST_F(NetHost, ClientLearnsWhenTheHostLeavesAndMayReconnect)
 {
     RawListener listener;

@@ -42,20 +42,6 @@ TEST(PlatformText, Cp1252Utf8AndTheTerminal)
         unsetenv("LC_ALL");
 }
 
-TEST(PlatformFiles, PathsAndWildcards)
-{
-    EXPECT_EQ(aeNativePath("..\\maps\\Übung.hwm"), test::U8(u8"../maps/Übung.hwm"));
-    EXPECT_TRUE(aeWildcardMatch("*.*", "README"));
-    EXPECT_TRUE(aeWildcardMatch("*.hwm", "X.HWM"));
-    EXPECT_TRUE(aeWildcardMatch("a*b*c", "aXbYbZc"));
-    EXPECT_FALSE(aeWildcardMatch("a*b*c", "aXbYbZ"));
-    EXPECT_TRUE(aeWildcardMatch("?", "\xe4"));
-    EXPECT_FALSE(aeWildcardMatch("?", ""));
-    EXPECT_TRUE(aeWildcardMatch("*ÄRGER*", "großer ärger.txt"));
-    EXPECT_FALSE(aeWildcardMatch("*.ssd", "a.ssd.bak"));
-    EXPECT_TRUE(aeWildcardMatch("*", ""));
-}
-
 TEST(PlatformFiles, ListingsComeInTheOriginalFileSystemsOrder)
 {
     // Case-insensitive, letters compared in upper case: "_" after the

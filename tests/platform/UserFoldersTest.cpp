@@ -87,50 +87,6 @@ TEST(UserFolders, TheMarkerOrAReadOnlyTreeMeansInstalled)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
-TEST(UserFolders, AWritableTreeRedirectsNothingAndRedirectsMoveOnlyTheGamesOwnNames)
-{
-    RedirectsCleared cleanup;
-    // The test program's folder carries no marker and its working folder is
-    // writable: a portable tree, whose files stay where they are.
-    aeUserFolders folders;
-    ASSERT_EQ(aeSetUpUserFolders("halvoran", "..\\savegame\\", "*.log", "Screenshot *.bmp", &folders), 1);
-    EXPECT_EQ(folders.bInstalled, 0);
-    const std::string work = std::filesystem::current_path().string();
-    EXPECT_EQ(folders.sLog, work);
-    EXPECT_EQ(folders.sScreenshots, work);
-    EXPECT_EQ(folders.sSavegames, std::filesystem::path(work).parent_path().string() + "/savegame");
-    EXPECT_EQ(aeNativePath("..\\savegame\\a.ssd"), "../savegame/a.ssd");
-    EXPECT_EQ(aeNativePath("Halvoran.log"), "Halvoran.log");
-    // Redirected, the names move; after clearing they stay again.
-    aeRedirectFolder("..\\savegame\\", "/u/data/halvoran/savegame");
-    aeRedirectFiles("*.log", "/u/state/halvoran");
-    aeRedirectFiles("Screenshot *.bmp", "/u/data/halvoran/screenshots");
-    const struct
-    {
-        const char* pcPath;
-        std::string sNative;
-    } kCases[] = {
-        {"..\\savegame\\Spieler 1.ssd", "/u/data/halvoran/savegame/Spieler 1.ssd"},
-        {"..\\savegame\\*.ssd", "/u/data/halvoran/savegame/*.ssd"},
-        {"..\\savegame\\", "/u/data/halvoran/savegame/"},
-        {"..\\savegame", "/u/data/halvoran/savegame"},
-        {"..\\savegame\\J\xfcrgen 2.ssd", test::U8(u8"/u/data/halvoran/savegame/Jürgen 2.ssd")},
-        {"Halvoran.log", "/u/state/halvoran/Halvoran.log"},
-        {"Halvoran-2.log", "/u/state/halvoran/Halvoran-2.log"},
-        {"Screenshot 12.bmp", "/u/data/halvoran/screenshots/Screenshot 12.bmp"},
-        // Names that only look alike stay where they are.
-        {"..\\savegames\\a.ssd", "../savegames/a.ssd"},
-        {"..\\maps\\Tutorial.hwm", "../maps/Tutorial.hwm"},
-        {"..\\Halvoran.log", "../Halvoran.log"},
-        {"Bild.bmp", "Bild.bmp"},
-        {"/tmp/x.log", "/tmp/x.log"},
-    };
-    for (const auto& c : kCases)
-        EXPECT_EQ(aeNativePath(c.pcPath), c.sNative) << c.pcPath;
-    aeClearRedirects();
-    EXPECT_EQ(aeNativePath("..\\savegame\\a.ssd"), "../savegame/a.ssd");
-}
-
 TEST(UserFolders, XdgVariablesWithTheirDefaults)
 {
     ScopedEnv home("HOME", "/home/spieler");

@@ -321,8 +321,7 @@ TEST(AnimationPlayer, LoopsWrapOnceAndOthersStopAtTheEnds)
 
 TEST(AnimationSprite, BuiltInModelIsTheUnitQuadByteForByte)
 {
-    // The built-in sprite model is its readable copy byte for byte; how it
-    // draws shows in ResourceDraw.SpritesShowTheirOwnTexturesUpright.
+    // The built-in sprite model is its readable copy byte for byte.
     VFile resource;
     ASSERT_EQ(resource.Init(aeMain::GetDLLHandle(), MAKEINTRESOURCE(101), "RVM"), 1);
     rvmtext::Model text;

@@ -23,27 +23,6 @@ struct ReadModel
 class ModelFile : public ResourceTest {};
 }
 
-TEST_F(ModelFile, EmptyModelsLoadWithoutBuffersAndDrawNothing)
-{
-    test::LogCapture log;
-    for (int materials : {0, 1})
-    {
-        const std::string bytes = Bytes(Strip(materials, {}, 0));
-        VFile file = File(bytes);
-        aeModel model;
-        ASSERT_EQ(model.Init(&file, "empty.rvm"), 1);
-        EXPECT_STREQ(model.GetName(), "empty.rvm");
-        EXPECT_EQ(model.GetNumIndices(), 0);
-        EXPECT_EQ(model.GetVertexBuffer(), nullptr);
-        EXPECT_EQ(model.GetIndexBuffer(), nullptr);
-        EXPECT_EQ(model.Render(AE_RENDER_ALL), 1);
-        EXPECT_EQ(model.RenderEx(Color(1.0f, 1.0f, 1.0f, 0.5f), AE_RENDER_TRANSPARENT), 1);
-        model.PrepareRestore();
-        EXPECT_EQ(model.Restore(), 1);
-    }
-    EXPECT_EQ(aeLog::m_iNumErrors, 0);
-}
-
 TEST_F(ModelFile, WrongMagicVersionCountsAndIndicesAreRefused)
 {
     rvmtext::Model base = Strip(2, {0, 1}, 4);
@@ -157,59 +136,6 @@ TEST(ModelPass, OddPassesAndAlphasAboveOne)
     const Color over(1.0f, 1.0f, 1.0f, 2.0f);
     EXPECT_EQ(aeModel::IsInPassEx(&opaque, over, AE_RENDER_OPAQUE), 1);
     EXPECT_EQ(aeModel::IsInPassEx(&opaque, over, AE_RENDER_TRANSPARENT), 1);
-}
-
-TEST_F(ModelFile, RegistryFindsTheFirstOfExactNamesAndReadsArchives)
-{
-    // The registry is the one of GrafikFixture.TexturesByNameAndTheCursor,
-    // which goes through exact names and deleting; here the models' own parts.
-    test::LogCapture log;
-    EXPECT_EQ(aeModelManager::FindModel("a.rvm"), -1);
-    EXPECT_TRUE(log.Contains("Der ModelManager wurde noch nicht initialisiert!"));
-    ASSERT_EQ(aeModelManager::Init(), 1);
-    const std::string bytes = Bytes(Strip(1, {}, 0));
-    aeModel* first = nullptr;
-    aeModel* second = nullptr;
-    VFile a = File(bytes), b = File(bytes);
-    ASSERT_EQ(aeModelManager::AddModel(&a, "a.rvm", &first), 1);
-    ASSERT_EQ(aeModelManager::AddModel(&b, "a.rvm", &second), 1);
-    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), first);
-    EXPECT_EQ(aeModelManager::GetModel(-1), nullptr);
-    aeModelManager::DeleteModel(0);
-    EXPECT_EQ(aeModelManager::GetModel("a.rvm"), second);
-    aeModelManager::DeleteModel(1);
-    aeModelManager::DeleteModel(-1);
-    EXPECT_TRUE(log.Contains("Funktion: aeModelManager::DeleteModel Beschreibung: Der Funktion wurden ungültige"));
-    aeModelManager::DeleteModel("nope");
-    EXPECT_TRUE(log.Contains("Das Modell wurde nicht gefunden!"));
-    aeModelManager::DeleteModel("a.rvm");
-    EXPECT_EQ(aeModelManager::GetNumModels(), 0);
-    aeModelManager::PrepareRestore();
-    EXPECT_EQ(aeModelManager::Restore(), 1);
-
-    // Init on a running manager starts empty.
-    ASSERT_EQ(aeModelManager::Init(), 1);
-    EXPECT_EQ(aeModelManager::GetNumModels(), 0);
-    aeModelManager::Exit();
-    aeModelManager::Exit();
-    EXPECT_EQ(aeModelManager::IsInitialized(), 0);
-
-    // Archives add every entry that loads.
-    const std::string archiveBytes =
-        Zip({{"models/door.rvm", bytes}, {"models/broken.rvm", "RVM\x01"}, {"models/wall.rvm", bytes}});
-    VFile archive = File(archiveBytes);
-    EXPECT_EQ(aeModelManager::AddModelArchive(&archive), 0);
-    EXPECT_TRUE(log.Contains("Sie müssen erst den ModelManager initialisieren!"));
-    aeModelManager::Init();
-    VFile again = File(archiveBytes);
-    EXPECT_EQ(aeModelManager::AddModelArchive(&again), 1);
-    EXPECT_TRUE(log.Contains("Nicht unterstützte Dateiversion!"));
-    EXPECT_EQ(aeModelManager::GetNumModels(), 2);
-    EXPECT_EQ(aeModelManager::FindModel("models/door.rvm"), 0);
-    EXPECT_EQ(aeModelManager::FindModel("models/wall.rvm"), 1);
-    VFile notAnArchive = File(std::string("RVM\0", 4));
-    EXPECT_EQ(aeModelManager::AddModelArchive(&notAnArchive), 0);
-    EXPECT_TRUE(log.Contains("Fehler beim lesen des Archivs!"));
 }
 
 TEST(ModelShape, OpaqueParallelogramsOfTwoTrianglesAreFacesAndTheBoxHoldsEveryVertex)
