@@ -73,7 +73,6 @@ public:
     ~LogCapture() { aeLog::Exit(); }
     std::string Text() const { return aeUtf8ToCp1252(ReadBinary(m_Path + ".log").c_str()); }
     bool Contains(const std::string& text) const { return Text().find(text) != std::string::npos; }
-    const std::string& Path() const { return m_Path; }
 
 private:
     std::string m_Path;
@@ -96,7 +95,6 @@ public:
     static void Set(DWORD now) { s_Now = now; s_Count = 0; }
     // Time passing, as in a wait (aeSleep) or in work the test stands for.
     static void Advance(DWORD ms) { s_Now += ms; }
-    static DWORD Now() { return s_Now; }
 
 private:
     static DWORD Read()

@@ -19,11 +19,6 @@ protected:
         aeCamera::m_fUpDown = 0.3f;
         f = aeMaze::GetField(3, 3);
     }
-    static bool Killed()
-    {
-        return aeCamera::m_vPosition == Vector2(20.0f, 20.0f) && aeCamera::m_fRotation == 0.0f &&
-               aeCamera::m_fUpDown == 0.0f;
-    }
     aeMazeField* f = nullptr;
 };
 }
