@@ -1,6 +1,6 @@
-// Buffers of a sound on the device: the free buffer search with its 50 ms
-// grace, the reset on Play, the controls in DirectSound units, and the
-// listener's velocity derived from successive positions.
+// Buffers of a sound on the device: buffers out of range, the controls in
+// DirectSound units and their ranges, and the listener's velocity derived from
+// successive positions.
 
 #include "AudioTestSupport.h"
 

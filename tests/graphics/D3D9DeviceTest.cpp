@@ -51,8 +51,6 @@ TEST(D3D9Object, ModesFormatsAndCapabilities)
 
 // Pictures.
 
-using D3D9Draw = DeviceTest;
-
 using D3D9Scene = DeviceTest;
 
 TEST_F(D3D9Scene, TextureTransformShiftsCoordinates)

@@ -1,5 +1,5 @@
-// D3DX on the stand-in: textures from image files with the colour key, fonts
-// (also under a colour write mask), screenshots as BMP files.
+// D3DX on the stand-in: textures from image files with the colour key, also
+// from files that ImageMagick made.
 
 #include <cstdio>
 #include <string>
@@ -8,7 +8,6 @@
 #include "D3D9TestSupport.h"
 #include "GrafikTestSupport.h"
 #include "TestSupport.h"
-#include "aeImageDecode.h"
 
 using namespace gfx;
 
@@ -166,6 +165,3 @@ TEST_F(D3DXTexture, ImageMagickPicturesInEveryFormat)
     }
 }
 
-using D3DXFont = DeviceTest;
-
-using D3DXScreenshot = DeviceTest;

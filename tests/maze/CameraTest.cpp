@@ -1,5 +1,5 @@
-// Camera movement on the grid and every collision rule: walls, objects, the
-// four corner zones and the grid edge.
+// Camera movement on the grid and its collisions: walls, objects and the
+// corners at the grid edge.
 
 #include "MazeTestUtil.h"
 

@@ -1,5 +1,5 @@
-// The map tool: binary -> text -> binary round trips, hand-written text, and
-// check reporting warnings and errors.
+// The map tool: binary -> text -> binary round trips, syntax errors in text,
+// check reporting warnings and errors, and the program itself.
 
 #include "MazeTestUtil.h"
 

@@ -1,5 +1,5 @@
-// Field events: each mode and action through Activate, conditions on other
-// fields, sounds, and records whose animation did not resolve.
+// Field events: a vanishing opening and its loop, conditions on other fields,
+// and sounds at their slot positions.
 
 #include "MazeTestUtil.h"
 

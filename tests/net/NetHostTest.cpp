@@ -1,5 +1,5 @@
-// The host with its clients: accepting, many connections at once, clients
-// that leave, removal and renumbering, and switching between host and client.
+// The host with its clients: removal and renumbering, clients that leave, and
+// a client that learns the host has left and may connect again.
 
 #include "NetTestSupport.h"
 

@@ -1,4 +1,4 @@
-// Text encodings, file names and listings of the platform layer.
+// Text encodings and file listings of the platform layer.
 
 #include <gtest/gtest.h>
 
