@@ -6,9 +6,9 @@
 For every fault below (or those named): the line is changed in the working
 tree, build/ is rebuilt, the suite runs (without the tests matching -E REGEX),
 the failing tests are listed, and the file is put back, also when the run is
-stopped with Ctrl-C (build/ then wants one more build). Exits 1 when a fault
-is caught by no test, or when a fault no longer applies to the source (the
-table wants updating).
+stopped with Ctrl-C or SIGTERM (build/ then wants one more build). Exits 1
+when a fault is caught by no test, or when a fault no longer applies to the
+source (the table wants updating).
 
 Coverage says which code a test runs, not what it checks: a test whose lines
 others reach as well may still be the only one to see that the result is
@@ -22,6 +22,7 @@ import argparse
 import os
 import pathlib
 import re
+import signal
 import subprocess
 import sys
 
@@ -149,7 +150,10 @@ def main():
         return re.findall(r"^\s*\d+ - (\S+) \(", run(ctest, build).stdout, re.M)
 
     # A test that fails without any fault would seem to catch every one.
-    run(["cmake", "--build", str(build)], ROOT)
+    built = run(["cmake", "--build", str(build)], ROOT)
+    if built.returncode:
+        print("Build schon ohne Fehler fehlgeschlagen\n" + built.stdout[-2000:], file=sys.stderr)
+        return 1
     failed = failing()
     if failed:
         print("Schon ohne Fehler schlagen fehl: " + ", ".join(failed), file=sys.stderr)
@@ -185,4 +189,6 @@ def main():
 
 
 if __name__ == "__main__":
+    # SIGTERM ends the run like Ctrl-C, so the seeded file is put back.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     sys.exit(main())
