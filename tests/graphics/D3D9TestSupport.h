@@ -16,8 +16,6 @@ namespace gfx
 {
 struct ScreenVertex { float x, y, z, rhw; D3DCOLOR color; float u, v; };
 constexpr DWORD kScreenFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-struct ColorVertex { float x, y, z; D3DCOLOR color; };
-constexpr DWORD kColorFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 struct TexVertex { float x, y, z, u, v; };
 constexpr DWORD kTexFVF = D3DFVF_XYZ | D3DFVF_TEX1;
 

@@ -1,12 +1,10 @@
-// Where an installed game writes: the redirects of the game's relative names
-// into the user's folders, and the decision between an installed and a
-// portable tree.
+// Where an installed game writes: the decision between an installed and a
+// portable tree, and the user's folders from the XDG variables.
 
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
 
-#include "aeFileSystem.h"
 #include "aeUserFolders.h"
 
 #include <cstdlib>
@@ -40,11 +38,6 @@ struct ScopedEnv
         else
             unsetenv(sName.c_str());
     }
-};
-
-struct RedirectsCleared
-{
-    ~RedirectsCleared() { aeClearRedirects(); }
 };
 }
 
